@@ -1,0 +1,57 @@
+# make run   installs what is missing, builds, and runs the demo host on the demo database
+# make test  installs what is missing, builds, and runs every test (plain and sanitized)
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+BIN        := $(BUILD)/bin
+DEMO_DB    := $(BIN)/OrviMdb/OrviCrm.db
+SNAPSHOTS  ?= $(CURDIR)/snapshots
+
+.PHONY: all setup build build-asan run test test-plain test-asan bench format clean
+
+all: build
+
+setup:
+	@scripts/setup
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: setup $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+$(ASAN_BUILD)/CMakeCache.txt:
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DORVI_SANITIZE=ON
+
+build-asan: setup $(ASAN_BUILD)/CMakeCache.txt
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+$(DEMO_DB): | build
+	$(BIN)/orvicrm-db init $(DEMO_DB)
+	@if $(BIN)/orvicrm-db 2>&1 | grep -q seed; then $(BIN)/orvicrm-db seed $(DEMO_DB); fi
+
+run: build $(DEMO_DB)
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display: rendering the windows to $(SNAPSHOTS)"; \
+	  QT_QPA_PLATFORM=offscreen $(BIN)/orvicrm-host --snapshot $(SNAPSHOTS); \
+	  echo "Pictures of the windows are in $(SNAPSHOTS)"; \
+	else \
+	  $(BIN)/orvicrm-host; \
+	fi
+
+test: test-plain test-asan
+
+test-plain: build
+	cd $(BUILD) && ctest --output-on-failure -j 2
+
+test-asan: build-asan
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j 2
+
+bench: build
+	$(BIN)/orvicrm-bench
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

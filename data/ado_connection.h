@@ -1,0 +1,35 @@
+// The database connection of one window or loader thread, with the user messages of its
+// failures. Opens an existing SQLite file read-write; never creates one.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "orvicrm/ado_types.h"
+
+class CAdoConnection {
+public:
+    CAdoConnection() = default;
+    virtual ~CAdoConnection();
+    CAdoConnection(const CAdoConnection&) = delete;
+    CAdoConnection& operator=(const CAdoConnection&) = delete;
+
+    // 1 when open (an open connection is kept as it is), 0 after the failure messages.
+    int ConnectDatabase(const std::string& path);
+    void CloseDatabase();
+    // Runs statements that return no rows: 1 done, 0 failed (reported unless never connected).
+    int ExecuteSql(const std::string& sql);
+    _ConnectionPtr GetConnection() const { return m_connection; }
+    // Shows the errors of the last failed call: kind 0 opening, 2 closing (caption
+    // "连接失败"), 1 and 3 executing (application message box). Other kinds do nothing.
+    void ReportConnectionErrors(int kind);
+
+    const char* GetDatabasePathText() const { return m_path; }
+    bool IsConnected() const { return m_connected != 0; }
+
+private:
+    _ConnectionPtr m_connection;
+    char m_path[512] = {};
+    int m_connected = 0;
+    std::vector<std::string> m_errors;  // the provider's descriptions of the last failure
+};

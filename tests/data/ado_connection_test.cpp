@@ -1,0 +1,76 @@
+#include "data/ado_connection.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/files.h"
+#include "support/message_capture.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+TEST(AdoConnection, MissingFileIsReportedAndNotCreated) {
+    TempModuleFolder temp;
+    MessageCapture capture;
+    CAdoConnection connection;
+    EXPECT_EQ(connection.ConnectDatabase(GetDatabasePath()), 0);
+    ASSERT_EQ(capture.Count(), 1u);
+    EXPECT_EQ(capture.Messages()[0].caption, "连接失败");
+    EXPECT_FALSE(capture.Messages()[0].text.empty());
+    EXPECT_FALSE(fs::exists(GetDatabasePath()));
+    EXPECT_FALSE(fs::exists(temp.Path() + "OrviMdb"));
+    EXPECT_EQ(connection.GetConnection(), nullptr);
+}
+
+TEST(AdoConnection, DamagedFileIsReportedUnderConnectionFailed) {
+    TempModuleFolder temp;
+    MakeSureDirectoryPathExists(GetDatabasePath());
+    std::ofstream(GetDatabasePath()) << "this is not a database, just some text\n";
+    MessageCapture capture;
+    CAdoConnection connection;
+    EXPECT_EQ(connection.ConnectDatabase(GetDatabasePath()), 0);
+    ASSERT_EQ(capture.Count(), 1u);
+    EXPECT_EQ(capture.Messages()[0].caption, "连接失败");
+}
+
+TEST(AdoConnection, SecondConnectKeepsTheOpenConnection) {
+    TempModuleFolder temp;
+    std::string path = temp.CreateDatabase();
+    MessageCapture capture;
+    CAdoConnection connection;
+    ASSERT_EQ(connection.ConnectDatabase(path), 1);
+    _ConnectionPtr first = connection.GetConnection();
+    EXPECT_EQ(connection.ConnectDatabase("/no/such/file"), 1);
+    EXPECT_EQ(connection.GetConnection(), first);
+    EXPECT_EQ(capture.Count(), 0u);
+}
+
+TEST(AdoConnection, ExecuteSqlResultsAndMessages) {
+    TempModuleFolder temp;
+    std::string path = temp.CreateDatabase();
+    MessageCapture capture;
+
+    CAdoConnection never;
+    EXPECT_EQ(never.ExecuteSql("DELETE FROM SaleTable"), 0);
+    EXPECT_EQ(capture.Count(), 0u);
+
+    CAdoConnection connection;
+    ASSERT_EQ(connection.ConnectDatabase(path), 1);
+    EXPECT_EQ(connection.ExecuteSql("INSERT INTO ObjectPar VALUES ('人民币', 8)"), 1);
+    EXPECT_EQ(connection.ExecuteSql("DELETE FROM NoSuchTable"), 0);
+    ASSERT_EQ(capture.Count(), 1u);
+    EXPECT_EQ(capture.Messages()[0].caption, "OrviCrm");
+    EXPECT_NE(capture.Messages()[0].text.find("NoSuchTable"), std::string::npos);
+
+    capture.Clear();
+    connection.CloseDatabase();
+    EXPECT_EQ(connection.ExecuteSql("DELETE FROM SaleTable"), 0);
+    ASSERT_EQ(capture.Count(), 1u);
+    EXPECT_EQ(capture.Messages()[0].text, "数据库连接未知错误，无法捕捉具体错误信息!");
+    EXPECT_EQ(capture.Messages()[0].caption, "错误");
+    // Opening again after a close makes a new connection.
+    EXPECT_EQ(connection.ConnectDatabase(path), 1);
+    EXPECT_NE(connection.GetConnection(), nullptr);
+}

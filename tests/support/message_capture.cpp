@@ -1,0 +1,45 @@
+#include "support/message_capture.h"
+
+MessageCapture::MessageCapture() {
+    SetMessageHandler([this](const MessageInfo& info) {
+        std::lock_guard lock(m_mutex);
+        m_messages.push_back(info);
+        if (!m_answers.empty()) {
+            int answer = m_answers.front();
+            m_answers.pop_front();
+            return answer;
+        }
+        return info.buttons == MsgButtons::YesNo || info.buttons == MsgButtons::YesNoCancel
+                   ? IDYES
+                   : IDOK;
+    });
+}
+
+MessageCapture::~MessageCapture() { SetMessageHandler({}); }
+
+void MessageCapture::QueueAnswers(std::vector<int> answers) {
+    std::lock_guard lock(m_mutex);
+    m_answers.insert(m_answers.end(), answers.begin(), answers.end());
+}
+
+std::vector<MessageInfo> MessageCapture::Messages() const {
+    std::lock_guard lock(m_mutex);
+    return m_messages;
+}
+
+std::vector<std::string> MessageCapture::Texts() const {
+    std::lock_guard lock(m_mutex);
+    std::vector<std::string> texts;
+    for (const MessageInfo& m : m_messages) texts.push_back(m.text);
+    return texts;
+}
+
+size_t MessageCapture::Count() const {
+    std::lock_guard lock(m_mutex);
+    return m_messages.size();
+}
+
+void MessageCapture::Clear() {
+    std::lock_guard lock(m_mutex);
+    m_messages.clear();
+}

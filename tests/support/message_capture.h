@@ -1,0 +1,27 @@
+// Reads every message box the code under test shows and answers it.
+#pragma once
+
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/message_box.h"
+
+class MessageCapture {
+public:
+    MessageCapture();  // installs itself as the message handler
+    ~MessageCapture();
+
+    // Answers for the next boxes, in order; after them OK / Yes is answered.
+    void QueueAnswers(std::vector<int> answers);
+    std::vector<MessageInfo> Messages() const;
+    std::vector<std::string> Texts() const;
+    size_t Count() const;
+    void Clear();
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<MessageInfo> m_messages;
+    std::deque<int> m_answers;
+};

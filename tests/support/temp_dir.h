@@ -1,0 +1,19 @@
+// A temporary module folder: the module's database and settings paths point into it.
+#pragma once
+
+#include <string>
+
+class TempModuleFolder {
+public:
+    TempModuleFolder();  // makes the folder and points GetModuleFolder() at it
+    ~TempModuleFolder();  // removes it and restores the default
+    TempModuleFolder(const TempModuleFolder&) = delete;
+    TempModuleFolder& operator=(const TempModuleFolder&) = delete;
+
+    const std::string& Path() const { return m_path; }  // with a trailing '/'
+    // Creates the module's database (all tables, no rows) at GetDatabasePath().
+    std::string CreateDatabase() const;
+
+private:
+    std::string m_path;
+};
