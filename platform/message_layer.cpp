@@ -67,7 +67,9 @@ std::shared_ptr<ThreadInbox> CurrentInboxShared() {
     return inbox;
 }
 
-ThreadInbox* CurrentInbox() { return CurrentInboxShared().get(); }
+ThreadInbox* CurrentInbox() {
+    return CurrentInboxShared().get();
+}
 
 void SetInboxWaker(ThreadInbox* inbox, std::function<void()> waker) {
     std::lock_guard lock(inbox->mutex);
@@ -128,7 +130,9 @@ MessageTarget::MessageTarget() : m_hwnd(++g_nextHandle) {
     Registry()[m_hwnd] = {this, CurrentInboxShared()};
 }
 
-MessageTarget::~MessageTarget() { DetachHandle(); }
+MessageTarget::~MessageTarget() {
+    DetachHandle();
+}
 
 void MessageTarget::DetachHandle() {
     std::lock_guard lock(g_registryMutex);

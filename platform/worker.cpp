@@ -2,7 +2,9 @@
 
 #include "platform/message_layer.h"
 
-Worker::~Worker() { Stop(); }
+Worker::~Worker() {
+    Stop();
+}
 
 bool Worker::Start(std::function<void()> body) {
     if (m_running) return false;
