@@ -135,7 +135,7 @@ void FillClientCombo(QComboBox* combo, uint32_t key, int reset) {
         combo->addItem(QString::fromStdString(g_clientNames[i]));
         if (i < paired && g_clientKeys[i] == key) selected = combo->count() - 1;
     }
-    if (selected >= 0) combo->setCurrentIndex(selected);
+    combo->setCurrentIndex(selected);  // no selection when no key matched
 }
 
 uint32_t GetComboClientKey(QComboBox* combo) {
