@@ -201,6 +201,7 @@ void CCrmManageDlg::LayoutControls(int w, int h) {
     m_view->move(cw - 260, h - 24);
     m_selectAll->move(cw - 310, h - 21);
     m_tab->resize(std::max(0, w - m_tab->x()), std::max(0, h - m_tab->y() - 30));
+    m_laidOut = QSize(w, h);
 }
 
 CPageWindow* CCrmManageDlg::GetPage(RecordKind kind) const {
@@ -226,7 +227,8 @@ void CCrmManageDlg::OnTabClicked() {
 
 void CCrmManageDlg::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
-    if (!m_started) return;
+    // Showing the window delivers the size it already has: no second layout for that.
+    if (!m_started || size() == m_laidOut) return;
     LayoutControls(width(), height());
     SendLayoutToPages();
 }

@@ -74,6 +74,7 @@ private:
     int m_started = 0;
     std::array<CPageWindow*, kRecordKindCount> m_pages{};
     CIniFile m_settings;
+    QSize m_laidOut;  // the client size of the last layout
 
     CCrmTabCtrl* m_tab;
     QLabel* m_countCaption;
