@@ -2,8 +2,8 @@
 
 #include <QComboBox>
 #include <algorithm>
-#include <cctype>
-#include <cstdint>
+
+#include "platform/decimal_text.h"
 
 OrviStringArray g_clientNames;
 OrviKeyArray g_clientKeys;
@@ -16,22 +16,6 @@ uintptr_t g_hostWnd = 0;
 uint32_t g_hostPickMsg = 0;
 
 namespace {
-
-// Decimal text to a 32-bit long: leading blanks, an optional sign, digits up to the first
-// other byte; 0 when there are none. Saturates instead of overflowing.
-int32_t TextToLong(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > INT64_C(1) << 32) value = INT64_C(1) << 32;
-    }
-    if (negative) value = -value;
-    return static_cast<int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
-}
 
 // Index of the first entry equal to name, or -1.
 long FindName(const OrviStringArray& names, const std::string& name) {
@@ -77,7 +61,7 @@ void ParseClientLists(const std::string& namesText, const std::string& keysText,
     OrviStringArray pieces;
     SplitBySeparator(keysText, separator, pieces);
     for (const std::string& piece : pieces)
-        keys.push_back(static_cast<uint32_t>(TextToLong(piece)));
+        keys.push_back(static_cast<uint32_t>(DecimalTextToInt(piece)));
 }
 
 void EnsureClientLists() {

@@ -3,27 +3,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
-#include <climits>
-#include <cstdint>
 #include <cstdio>
-#include <cstring>
 
-namespace {
-
-int TextToInt(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = std::min<long long>(value * 10 + (text[i] - '0'), INT64_C(1) << 32);
-    if (negative) value = -value;
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
-}
-
-}  // namespace
+#include "platform/decimal_text.h"
 
 CIniFile::Section* CIniFile::FindSection(const std::string& name) {
     for (Section& section : m_sections)
@@ -92,7 +74,7 @@ std::string CIniFile::GetValue(const std::string& section, const std::string& ke
 }
 
 int CIniFile::GetValueI(const std::string& section, const std::string& key) {
-    return TextToInt(GetValue(section, key));
+    return DecimalTextToInt(GetValue(section, key));
 }
 
 bool CIniFile::SetValue(const std::string& section, const std::string& key,
