@@ -5,7 +5,9 @@
 #include "data/db_handles.h"
 #include "platform/message_box.h"
 
-CAdoConnection::~CAdoConnection() { CloseDatabase(); }
+CAdoConnection::~CAdoConnection() {
+    CloseDatabase();
+}
 
 int CAdoConnection::ConnectDatabase(const std::string& path) {
     if (m_connected == 1 && m_connection && m_connection->IsOpen()) return 1;
@@ -17,8 +19,8 @@ int CAdoConnection::ConnectDatabase(const std::string& path) {
     m_errors.clear();
     auto connection = std::make_shared<OrviConnection>();
     connection->path = m_path;
-    int rc = sqlite3_open_v2(m_path, &connection->db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    int rc = sqlite3_open_v2(m_path, &connection->db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX,
+                             nullptr);
     if (!connection->db) {
         ShowMessage(0, "连接数据库失败!或者是否安装了ACCESS数据库引擎", "连接失败", MsgIcon::Error);
         return 0;
@@ -26,8 +28,8 @@ int CAdoConnection::ConnectDatabase(const std::string& path) {
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(connection->db, kBusyTimeoutMs);
         // The file is only read at the first statement: a damaged file shows up here.
-        rc = sqlite3_exec(connection->db, "SELECT count(*) FROM sqlite_master", nullptr,
-                          nullptr, nullptr);
+        rc = sqlite3_exec(connection->db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr,
+                          nullptr);
     }
     if (rc != SQLITE_OK) {
         m_errors.push_back(sqlite3_errmsg(connection->db));
@@ -41,7 +43,9 @@ int CAdoConnection::ConnectDatabase(const std::string& path) {
     return 1;
 }
 
-void CAdoConnection::CloseDatabase() { m_connection.reset(); }
+void CAdoConnection::CloseDatabase() {
+    m_connection.reset();
+}
 
 int CAdoConnection::ExecuteSql(const std::string& sql) {
     if (!m_connected) return 0;

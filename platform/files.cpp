@@ -22,9 +22,13 @@ std::string GetModuleFolder() {
     return folder;
 }
 
-std::string GetDatabasePath() { return GetModuleFolder() + "OrviMdb/OrviCrm.db"; }
+std::string GetDatabasePath() {
+    return GetModuleFolder() + "OrviMdb/OrviCrm.db";
+}
 
-std::string GetSettingsPath() { return GetModuleFolder() + "Ini/WindowPar.Ini"; }
+std::string GetSettingsPath() {
+    return GetModuleFolder() + "Ini/WindowPar.Ini";
+}
 
 bool MakeSureDirectoryPathExists(const std::string& path) {
     auto slash = path.rfind('/');

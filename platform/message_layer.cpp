@@ -24,7 +24,7 @@ struct InboxItem {
 
 struct Registration {
     MessageTarget* target;
-    ThreadInbox* inbox;
+    std::shared_ptr<ThreadInbox> inbox;
 };
 
 std::mutex g_registryMutex;
@@ -61,10 +61,14 @@ struct ThreadInbox {
     }
 };
 
-ThreadInbox* CurrentInbox() {
-    // Inboxes are never freed: a handle or worker may still name one after its thread ends.
-    thread_local ThreadInbox* inbox = new ThreadInbox;
+std::shared_ptr<ThreadInbox> CurrentInboxShared() {
+    // Shared: a window handle or a worker may still name the inbox after its thread ended.
+    thread_local std::shared_ptr<ThreadInbox> inbox = std::make_shared<ThreadInbox>();
     return inbox;
+}
+
+ThreadInbox* CurrentInbox() {
+    return CurrentInboxShared().get();
 }
 
 void SetInboxWaker(ThreadInbox* inbox, std::function<void()> waker) {
@@ -123,10 +127,12 @@ void WaitForPendingMessages(int timeoutMs) {
 
 MessageTarget::MessageTarget() : m_hwnd(++g_nextHandle) {
     std::lock_guard lock(g_registryMutex);
-    Registry()[m_hwnd] = {this, CurrentInbox()};
+    Registry()[m_hwnd] = {this, CurrentInboxShared()};
 }
 
-MessageTarget::~MessageTarget() { DetachHandle(); }
+MessageTarget::~MessageTarget() {
+    DetachHandle();
+}
 
 void MessageTarget::DetachHandle() {
     std::lock_guard lock(g_registryMutex);
@@ -146,12 +152,10 @@ MessageTarget* TargetFromHandle(HWND hwnd) {
 
 namespace {
 
-bool FindInbox(HWND hwnd, ThreadInbox** inbox) {
+std::shared_ptr<ThreadInbox> FindInbox(HWND hwnd) {
     std::lock_guard lock(g_registryMutex);
     auto it = Registry().find(hwnd);
-    if (it == Registry().end()) return false;
-    *inbox = it->second.inbox;
-    return true;
+    return it == Registry().end() ? nullptr : it->second.inbox;
 }
 
 // Looks the target up again at delivery: it may have gone while the message waited.
@@ -163,15 +167,15 @@ LRESULT Deliver(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    ThreadInbox* inbox = nullptr;
-    if (!FindInbox(hwnd, &inbox)) return 0;
-    if (inbox == CurrentInbox()) return Deliver(hwnd, msg, wParam, lParam);
-    return CallOnThread(inbox, [=] { return Deliver(hwnd, msg, wParam, lParam); });
+    std::shared_ptr<ThreadInbox> inbox = FindInbox(hwnd);
+    if (!inbox) return 0;
+    if (inbox.get() == CurrentInbox()) return Deliver(hwnd, msg, wParam, lParam);
+    return CallOnThread(inbox.get(), [=] { return Deliver(hwnd, msg, wParam, lParam); });
 }
 
 bool PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    ThreadInbox* inbox = nullptr;
-    if (!FindInbox(hwnd, &inbox)) return false;
-    PostToThread(inbox, [=] { Deliver(hwnd, msg, wParam, lParam); });
+    std::shared_ptr<ThreadInbox> inbox = FindInbox(hwnd);
+    if (!inbox) return false;
+    PostToThread(inbox.get(), [=] { Deliver(hwnd, msg, wParam, lParam); });
     return true;
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "platform/win_types.h"
 
@@ -50,8 +51,10 @@ bool IsWindow(HWND hwnd);
 // The target behind hwnd; only meaningful on the window's own thread.
 MessageTarget* TargetFromHandle(HWND hwnd);
 
-// The calling thread's inbox (created on first use).
+// The calling thread's inbox (created on first use); the shared form keeps it alive after
+// its thread has ended.
 ThreadInbox* CurrentInbox();
+std::shared_ptr<ThreadInbox> CurrentInboxShared();
 // Runs fn on the inbox's thread and returns its result; directly when that is this thread.
 LRESULT CallOnThread(ThreadInbox* inbox, const std::function<LRESULT()>& fn);
 // Queues fn for the inbox's thread.

@@ -2,18 +2,20 @@
 
 #include "platform/message_layer.h"
 
-Worker::~Worker() { Stop(); }
+Worker::~Worker() {
+    Stop();
+}
 
 bool Worker::Start(std::function<void()> body) {
     if (m_running) return false;
     if (m_thread.joinable()) m_thread.join();
     m_stop = false;
     m_running = true;
-    ThreadInbox* owner = CurrentInbox();
+    std::shared_ptr<ThreadInbox> owner = CurrentInboxShared();
     m_thread = std::thread([this, owner, body = std::move(body)] {
         body();
         m_running = false;
-        PostToThread(owner, [] {});  // wakes an owner waiting in Wait()
+        PostToThread(owner.get(), [] {});  // wakes an owner waiting in Wait()
     });
     return true;
 }

@@ -62,7 +62,7 @@ int PresentWithQMessageBox(const MessageInfo& info) {
             return IDOK;
         default:
             // Closed without a button: the escape answer.
-            return info.buttons == MsgButtons::Ok ? IDOK
+            return info.buttons == MsgButtons::Ok      ? IDOK
                    : info.buttons == MsgButtons::YesNo ? IDNO
                                                        : IDCANCEL;
     }

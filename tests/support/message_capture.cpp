@@ -9,13 +9,14 @@ MessageCapture::MessageCapture() {
             m_answers.pop_front();
             return answer;
         }
-        return info.buttons == MsgButtons::YesNo || info.buttons == MsgButtons::YesNoCancel
-                   ? IDYES
-                   : IDOK;
+        return info.buttons == MsgButtons::YesNo || info.buttons == MsgButtons::YesNoCancel ? IDYES
+                                                                                            : IDOK;
     });
 }
 
-MessageCapture::~MessageCapture() { SetMessageHandler({}); }
+MessageCapture::~MessageCapture() {
+    SetMessageHandler({});
+}
 
 void MessageCapture::QueueAnswers(std::vector<int> answers) {
     std::lock_guard lock(m_mutex);

@@ -5,7 +5,7 @@
 
 class TempModuleFolder {
 public:
-    TempModuleFolder();  // makes the folder and points GetModuleFolder() at it
+    TempModuleFolder();   // makes the folder and points GetModuleFolder() at it
     ~TempModuleFolder();  // removes it and restores the default
     TempModuleFolder(const TempModuleFolder&) = delete;
     TempModuleFolder& operator=(const TempModuleFolder&) = delete;

@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     InstallQtPlatform();
 
-    std::string pattern = (std::filesystem::temp_directory_path() / "orvicrm-bench-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "orvicrm-bench-XXXXXX").string();
     if (!mkdtemp(pattern.data())) return 1;
     ctx.folder = pattern + "/";
     for (const Group& group : Groups())

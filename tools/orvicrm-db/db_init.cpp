@@ -58,8 +58,8 @@ bool CreateDatabase(const std::string& path, std::string* error) {
         return false;
     }
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     char* message = nullptr;
     if (rc == SQLITE_OK) {
         std::string sql = "BEGIN;\n" + SchemaSql() + "COMMIT;\n";
