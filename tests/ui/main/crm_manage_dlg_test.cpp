@@ -211,15 +211,13 @@ TEST_F(MainWindow, ClosingStoresTheClampedRectangleAndDeletesPagesInOrder) {
     EXPECT_EQ(destroyed, (std::vector<int>{0, 1, 2, 3, 4, 5}));
 }
 
-TEST_F(MainWindow, RestoresTheStoredRectangle) {
+TEST_F(MainWindow, StoredRectangleIsRestoredUnlessTooSmallOrMissing) {
     WriteSettings(10, 20, 700, 400);
-    CCrmManageDlg dlg;
-    ASSERT_EQ(dlg.OnInitDialog(), 1);
-    EXPECT_EQ(dlg.pos(), QPoint(10, 20));
-    EXPECT_EQ(dlg.size(), QSize(700, 400));
-}
-
-TEST_F(MainWindow, TooSmallOrMissingSettingsGiveTheTemplateSize) {
+    {
+        CCrmManageDlg dlg;
+        ASSERT_EQ(dlg.OnInitDialog(), 1);
+        EXPECT_EQ(dlg.geometry(), QRect(10, 20, 700, 400));
+    }
     WriteSettings(10, 20, 594, 400);
     {
         CCrmManageDlg dlg;
