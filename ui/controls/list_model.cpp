@@ -9,13 +9,11 @@ namespace {
 
 // Offset of the cell's first byte, or npos when the row holds fewer cells.
 size_t CellStart(const std::string& cells, int column) {
-    size_t pos = 0;
-    for (int c = 0; c < column; ++c) {
-        const size_t nul = cells.find('\0', pos);
-        if (nul == std::string::npos) return std::string::npos;
-        pos = nul + 1;
-    }
-    return pos < cells.size() ? pos : std::string::npos;
+    // Cells are short: a plain scan beats a library call per cell.
+    const char* p = cells.data();
+    const char* const end = p + cells.size();
+    for (int c = column; c > 0 && p != end; ++p) c -= *p == '\0';
+    return p != end ? static_cast<size_t>(p - cells.data()) : std::string::npos;
 }
 
 // Cells end at their first NUL.
@@ -92,8 +90,10 @@ int CListModel::InsertColumn(int at, const std::string& heading) {
     beginInsertColumns(QModelIndex(), at, at);
     m_headings.insert(m_headings.begin() + at, QString::fromStdString(heading));
     for (Row& row : m_rows) {
-        const size_t start = CellStart(row.cells, at);
-        if (start != std::string::npos) row.cells.insert(start, 1, '\0');
+        if (at < row.cellCount) {
+            row.cells.insert(CellStart(row.cells, at), 1, '\0');
+            ++row.cellCount;
+        }
         if (auto* colors = row.data.m_colors.get()) {
             const size_t pos = std::min(static_cast<size_t>(at), colors->text.size());
             colors->text.insert(colors->text.begin() + pos, kDefaultCellColor);
@@ -109,6 +109,7 @@ int CListModel::InsertRow(int at, std::string_view text) {
     text = CellValue(text);
     row.cells.reserve(text.size() + 1);
     row.cells.append(text).push_back('\0');
+    row.cellCount = 1;
     if (at >= RowCount()) {
         // The row before is normally complete now; give back its growth slack.
         if (!m_rows.empty()) {
@@ -130,13 +131,13 @@ int CListModel::InsertRow(int at, std::string_view text) {
 bool CListModel::SetCellText(int row, int column, std::string_view text) {
     if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return false;
     text = CellValue(text);
-    std::string& cells = m_rows[static_cast<size_t>(row)].cells;
-    const size_t start = CellStart(cells, column);
-    if (start == std::string::npos) {
-        int have = 0;
-        for (char c : cells) have += c == '\0';
-        cells.append(static_cast<size_t>(column - have), '\0').append(text).push_back('\0');
+    Row& r = m_rows[static_cast<size_t>(row)];
+    std::string& cells = r.cells;
+    if (column >= r.cellCount) {
+        cells.append(static_cast<size_t>(column - r.cellCount), '\0').append(text).push_back('\0');
+        r.cellCount = static_cast<uint16_t>(column + 1);
     } else {
+        const size_t start = CellStart(cells, column);
         cells.replace(start, cells.find('\0', start) - start, text);
     }
     CellChanged(row, column, Qt::DisplayRole);

@@ -71,6 +71,7 @@ private:
         std::string cells;  // every cell's text followed by a NUL; missing cells are empty
         CListRowData data;
         bool checked = false;
+        uint16_t cellCount = 0;  // cells held in cells
     };
     void ScheduleFlush();
     void CellChanged(int row, int column, int role);
