@@ -73,6 +73,8 @@ private:
         bool checked = false;
         uint16_t cellCount = 0;  // cells held in cells
     };
+    // order[k] = the row that goes to position k.
+    std::vector<int> SortedOrder(int column, bool ascending) const;
     void ScheduleFlush();
     void CellChanged(int row, int column, int role);
 

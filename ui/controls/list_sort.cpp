@@ -88,6 +88,38 @@ struct Cursor {
     }
 };
 
+// Plain decimals ([+-]digits[.digits][%], at most 15 digits) without calling strtod: the
+// digits make an exact integer and a power of ten up to 1e15 is exact, so one division
+// gives the correctly rounded value strtod gives.
+bool FastDecimal(std::string_view t, double* value) {
+    static const double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    size_t p = 0;
+    const bool negative = p < t.size() && t[p] == '-';
+    if (p < t.size() && (t[p] == '-' || t[p] == '+')) ++p;
+    uint64_t mantissa = 0;
+    int digits = 0;
+    int fraction = 0;
+    bool point = false;
+    for (; p < t.size(); ++p) {
+        const char c = t[p];
+        if (c >= '0' && c <= '9') {
+            if (++digits > 15) return false;
+            mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+            fraction += point;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0) return false;
+    if (p != t.size() && !(p + 1 == t.size() && t[p] == '%')) return false;
+    const double v = static_cast<double>(mantissa) / kPow10[fraction];
+    *value = negative ? -v : v;
+    return true;
+}
+
 struct Gb18030Converter {
     iconv_t cd = iconv_open("GB18030", "UTF-8");
     ~Gb18030Converter() {
@@ -127,6 +159,7 @@ bool ParseCellNumber(std::string_view t, double* value) {
     while (p < t.size() && IsCSpace(t[p])) ++p;
     // Nothing strtod accepts starts otherwise; saves the call for plain words.
     if (p == t.size() || !std::strchr("+-.0123456789iInN", t[p])) return false;
+    if (FastDecimal(t.substr(p), value)) return true;
     char* end = nullptr;
     const double v = strtod_l(t.data(), &end, CLocale());
     const size_t used = static_cast<size_t>(end - t.data());
@@ -217,13 +250,19 @@ std::string_view CellKeyBuilder::Store(const std::string& bytes) {
     return {at, bytes.size()};
 }
 
+CellNumbers ReadCellNumbers(std::string_view text) {
+    CellNumbers n;
+    if (ParseCellHex32(text, &n.hex)) n.forms |= kCellHex;
+    if (ParseCellNumber(text, &n.number)) n.forms |= kCellNumber;
+    if (ParseCellDateTime(text, &n.dateTime)) n.forms |= kCellDateTime;
+    return n;
+}
+
 CellKey CellKeyBuilder::Build(std::string_view text) {
     CellKey key;
     key.raw = text;
     key.text = text;
-    if (ParseCellHex32(text, &key.hex)) key.forms |= kCellHex;
-    if (ParseCellNumber(text, &key.number)) key.forms |= kCellNumber;
-    if (ParseCellDateTime(text, &key.dateTime)) key.forms |= kCellDateTime;
+    key.num = ReadCellNumbers(text);
     if (!IsAscii(text)) {
         if (ToGb18030(text, &m_scratch))
             key.text = Store(m_scratch);

@@ -38,13 +38,20 @@ int CompareCellTexts(const std::string& a, const std::string& b);
 
 enum CellForm : uint8_t { kCellHex = 1, kCellNumber = 2, kCellDateTime = 4 };
 
-// Everything a text can be compared by, so that one sort reads every cell once.
-struct CellKey {
-    uint8_t forms = 0;    // CellForm bits the text satisfies
-    bool gbValid = true;  // text holds the GB18030 bytes; else raw only
+// The numeric forms of a text (rules 1 to 3).
+struct CellNumbers {
+    uint8_t forms = 0;  // CellForm bits the text satisfies
     uint32_t hex = 0;
     double number = 0;
     int64_t dateTime = 0;
+};
+// text.data()[text.size()] must be a NUL.
+CellNumbers ReadCellNumbers(std::string_view text);
+
+// Everything a text can be compared by, so that one sort reads every cell once.
+struct CellKey {
+    CellNumbers num;
+    bool gbValid = true;    // text holds the GB18030 bytes; else raw only
     std::string_view text;  // GB18030 bytes (the raw bytes when the text is ASCII)
     std::string_view raw;   // the UTF-8 text
 };
@@ -70,11 +77,13 @@ private:
 
 // Same result as CompareCellTexts of the texts the keys were built from.
 inline int CompareCellKeys(const CellKey& a, const CellKey& b) {
-    const unsigned both = a.forms & b.forms;
-    if (both & kCellHex) return a.hex < b.hex ? -1 : (a.hex > b.hex ? 1 : 0);
-    if (both & kCellNumber) return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+    const CellNumbers& x = a.num;
+    const CellNumbers& y = b.num;
+    const unsigned both = x.forms & y.forms;
+    if (both & kCellHex) return x.hex < y.hex ? -1 : (x.hex > y.hex ? 1 : 0);
+    if (both & kCellNumber) return x.number < y.number ? -1 : (x.number > y.number ? 1 : 0);
     if (both & kCellDateTime)
-        return a.dateTime < b.dateTime ? -1 : (a.dateTime > b.dateTime ? 1 : 0);
+        return x.dateTime < y.dateTime ? -1 : (x.dateTime > y.dateTime ? 1 : 0);
     const int c = (a.gbValid && b.gbValid) ? a.text.compare(b.text) : a.raw.compare(b.raw);
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
