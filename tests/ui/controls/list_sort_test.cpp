@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <random>
 #include <string>
 #include <vector>
 
+#include "direct_sort.h"
 #include "ui/controls/list_sort.h"
 
 namespace {
@@ -24,6 +28,19 @@ std::vector<std::string> SortedByKeys(std::vector<std::string> texts, bool ascen
     std::vector<std::string> out;
     for (const auto& item : items) out.push_back(texts[static_cast<size_t>(item.second)]);
     return out;
+}
+
+TEST(CellCompare, FastDecimalsReadExactlyLikeStrtod) {
+    std::mt19937 rng(99);
+    for (int i = 0; i < 20000; ++i) {
+        char buf[64];
+        const int decimals = static_cast<int>(rng() % 6);
+        std::snprintf(buf, sizeof buf, "%s%.*f", rng() % 4 ? "" : "-", decimals,
+                      static_cast<double>(rng()) / (1 + rng() % 1000));
+        double fast = 0;
+        ASSERT_TRUE(ParseCellNumber(buf, &fast)) << buf;
+        EXPECT_EQ(fast, std::strtod(buf, nullptr)) << buf;
+    }
 }
 
 TEST(CellCompare, IntegersHexAndDecimals) {
@@ -103,34 +120,6 @@ TEST(CellCompare, ChineseFollowsGbkOrder) {
     EXPECT_FALSE(ToGb18030("\xFF", &gb));
     EXPECT_GT(Cmp("\xFF", "a"), 0);
     EXPECT_LT(Cmp("a", "\xFF"), 0);
-}
-
-// The row quicksort written out directly over the text comparison.
-void DirectSort(std::vector<int>& a, const std::vector<std::string>& texts, long lo, long hi,
-                bool asc) {
-    while (lo < hi) {
-        long i = lo, j = hi;
-        const int pivot = a[static_cast<size_t>((lo + hi) / 2)];
-        auto cmp = [&](int x) {
-            return CompareCellTexts(texts[static_cast<size_t>(x)],
-                                    texts[static_cast<size_t>(pivot)]);
-        };
-        do {
-            if (asc) {
-                while (i < hi && cmp(a[static_cast<size_t>(i)]) < 0) ++i;
-                while (j > lo && cmp(a[static_cast<size_t>(j)]) > 0) --j;
-            } else {
-                while (i < hi && cmp(a[static_cast<size_t>(i)]) > 0) ++i;
-                while (j > lo && cmp(a[static_cast<size_t>(j)]) < 0) --j;
-            }
-            if (j < i) break;
-            if (j > i) std::swap(a[static_cast<size_t>(i)], a[static_cast<size_t>(j)]);
-            ++i;
-            --j;
-        } while (i <= j);
-        if (lo < j) DirectSort(a, texts, lo, j, asc);
-        lo = i;
-    }
 }
 
 TEST(CellCompare, KeysSortLikePairwiseComparison) {
