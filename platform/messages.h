@@ -8,7 +8,13 @@ constexpr UINT WM_USER = 0x0400;
 // Standard window messages the module uses.
 constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_SHOWWINDOW = 0x0018;
+constexpr UINT WM_LBUTTONDOWN = 0x0201;
+constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
+constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
+constexpr UINT WM_RBUTTONDBLCLK = 0x0206;
+constexpr UINT WM_MBUTTONDOWN = 0x0207;
+constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 
 // Main window -> current record page.
 constexpr UINT WM_PAGE_NEW = WM_USER + 201;        // 0x04C9

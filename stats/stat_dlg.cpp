@@ -1,0 +1,36 @@
+#include "stats/stat_dlg.h"
+
+#include <QCloseEvent>
+#include <QPushButton>
+
+#include "platform/qt/qt_platform.h"
+
+CStatDlg::CStatDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("CStatDlg"));
+    setWindowTitle(QStringLiteral("业务统计"));
+    resize(640, 420);
+    auto* close = new QPushButton(QStringLiteral("关闭"), this);
+    SetControlId(close, 1);
+    close->setDefault(true);
+    close->setGeometry(570, 390, 60, 22);
+    connect(close, &QPushButton::clicked, this, &CStatDlg::accept);
+}
+
+int CStatDlg::DoModal() {
+    return exec();
+}
+
+void CStatDlg::accept() {
+    if (m_runByEntry) QDialog::accept();
+}
+
+void CStatDlg::reject() {
+    if (m_runByEntry) QDialog::reject();
+}
+
+void CStatDlg::closeEvent(QCloseEvent* event) {
+    if (m_runByEntry)
+        QDialog::closeEvent(event);
+    else
+        event->ignore();
+}

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+
+#include "host/call_context.h"
+#include "orvicrm/orvicrm.h"
+#include "platform/files.h"
+#include "support/message_capture.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// Runs action on the first modal window that opens (polling the event loop), then clicks
+// its 关闭 button. Records the window's object name and caption.
+struct ModalDriver {
+    QString name;
+    QString caption;
+    bool seen = false;
+    std::function<void(QWidget*)> action;
+
+    QTimer timer;  // stops with the driver
+
+    void Arm() {
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [this] { Poll(); });
+        timer.start();
+    }
+    void Poll() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        timer.stop();
+        seen = true;
+        name = modal->objectName();
+        caption = modal->windowTitle();
+        if (action) action(modal);
+        if (auto* close = modal->findChild<QPushButton*>("id1"))
+            QTest::mouseClick(close, Qt::LeftButton);
+    }
+};
+
+void ResetContext() {
+    g_clientNames.clear();
+    g_clientKeys.clear();
+    g_pickedNames.clear();
+    g_pickedKeys.clear();
+    g_hostWnd = 0;
+}
+
+TEST(EntryPoints, ModesOtherThanZeroAndOneOpenNothing) {
+    ModalDriver driver;
+    driver.Arm();
+    EXPECT_EQ(CM_OpenCrm(2, nullptr, nullptr, 0, 0, 0), 0);
+    EXPECT_EQ(CM_OpenCrm(-1, nullptr, nullptr, 0, 0, 0), 1);
+    EXPECT_EQ(CM_OpenCrm(-7, nullptr, nullptr, 0, 0, 0), 0);
+    QTest::qWait(60);
+    EXPECT_FALSE(driver.seen);
+}
+
+TEST(EntryPoints, OpenCrm2StoresTheContextAndRunsTheMainWindowUntilClosed) {
+    TempModuleFolder folder;
+    folder.CreateDatabase();
+    ResetContext();
+    ModalDriver driver;
+    int nested = -1, nestedStat = -1;
+    driver.action = [&](QWidget*) {
+        // A call made while the window is open is refused at once.
+        nested = CM_OpenCrm(0, nullptr, nullptr, 0, 0, 0);
+        nestedStat = CM_OpenCrmStat(0, 0, 0, 0);
+    };
+    driver.Arm();
+    OrviHostWnd host{nullptr};
+    EXPECT_EQ(
+        CM_OpenCrm2("张三,李四", "101,102", ",", 102, reinterpret_cast<uintptr_t>(&host), 0x9000),
+        1);
+    EXPECT_TRUE(driver.seen);
+    EXPECT_EQ(driver.name, "CCrmManageDlg");
+    EXPECT_EQ(driver.caption, "管理");
+    EXPECT_EQ(nested, 0);
+    EXPECT_EQ(nestedStat, 0);
+    EXPECT_EQ(g_hostWnd, reinterpret_cast<uintptr_t>(&host));
+    EXPECT_EQ(g_hostPickMsg, 0x9000u);
+    EXPECT_EQ(GetClientName(102), "李四");
+    ResetContext();
+}
+
+TEST(EntryPoints, ModeZeroReplacesTheHandedOverLists) {
+    TempModuleFolder folder;
+    folder.CreateDatabase();
+    ResetContext();
+    OrviStringArray names{"王五"};
+    OrviKeyArray keys{7};
+    ModalDriver driver;
+    driver.Arm();
+    EXPECT_EQ(CM_OpenCrm(0, &names, &keys, 7, 0, 0), 1);
+    EXPECT_EQ(driver.name, "CCrmManageDlg");
+    EXPECT_EQ(g_clientNames, names);
+    EXPECT_EQ(g_clientKeys, keys);
+    ResetContext();
+}
+
+TEST(EntryPoints, StatisticsWindowRunsUntilClosed) {
+    ModalDriver viaMode;
+    viaMode.Arm();
+    EXPECT_EQ(CM_OpenCrm(1, nullptr, nullptr, 0, 0, 0), 1);
+    EXPECT_EQ(viaMode.name, "CStatDlg");
+    EXPECT_EQ(viaMode.caption, "业务统计");
+    ModalDriver direct;
+    direct.Arm();
+    EXPECT_EQ(CM_OpenCrmStat(1, 2, 3, 4), 1);
+    EXPECT_EQ(direct.name, "CStatDlg");
+}
+
+// A missing or damaged database: the connection messages, no window, nothing new on disk.
+TEST(EntryPoints, BadDatabaseClosesTheWindowBeforeItIsShown) {
+    for (bool damaged : {false, true}) {
+        SCOPED_TRACE(damaged ? "damaged" : "missing");
+        TempModuleFolder folder;
+        if (damaged) {
+            std::filesystem::create_directories(folder.Path() + "OrviMdb");
+            std::ofstream(GetDatabasePath()) << std::string(4096, 'x');
+        }
+        auto before = std::distance(std::filesystem::recursive_directory_iterator(folder.Path()),
+                                    std::filesystem::recursive_directory_iterator());
+        MessageCapture capture;
+        ModalDriver driver;
+        driver.Arm();
+        EXPECT_EQ(CM_OpenCrm2("张三", "101", ",", 101, 0, 0), 1);
+        QTest::qWait(60);
+        EXPECT_FALSE(driver.seen);
+        ASSERT_GE(capture.Count(), 1u);
+        EXPECT_EQ(capture.Messages().front().caption, "连接失败");
+        auto after = std::distance(std::filesystem::recursive_directory_iterator(folder.Path()),
+                                   std::filesystem::recursive_directory_iterator());
+        EXPECT_EQ(after, before);
+        EXPECT_FALSE(std::filesystem::exists(folder.Path() + "Ini"));
+    }
+    ResetContext();
+}
+
+}  // namespace

@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTest>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "direct_sort.h"
+#include "platform/message_layer.h"
+#include "platform/messages.h"
+#include "ui/controls/check_list_ctrl.h"
+
+namespace {
+
+struct Msg {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool operator==(const Msg&) const = default;
+};
+
+class ParentWindow : public QWidget, public MessageTarget {
+public:
+    std::vector<Msg> got;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        got.push_back({msg, wParam, lParam});
+        return 0;
+    }
+};
+
+class CheckListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        parent = std::make_unique<ParentWindow>();
+        list = new CCheckListCtrl(parent.get());
+        ASSERT_EQ(list->Initialize(0, 0x30, 0), 1);
+        EXPECT_EQ(list->AddColumn(0, "名称", 120), 0);
+        EXPECT_EQ(list->AddColumn(1, "数量", 80), 1);
+        list->SetRedraw(1);
+        parent->resize(400, 300);
+        list->resize(400, 300);
+        parent->show();
+    }
+    void AddRows(const std::vector<std::pair<std::string, std::string>>& rows) {
+        for (const auto& [name, count] : rows) {
+            const int row = list->InsertRow(list->GetRowCount(), name);
+            list->SetCellText(row, 1, count);
+            list->SetRowData(row, static_cast<uint32_t>(row));
+        }
+    }
+    std::vector<std::string> Column(int column) {
+        std::vector<std::string> out;
+        for (int r = 0; r < list->GetRowCount(); ++r) out.push_back(list->GetCellText(r, column));
+        return out;
+    }
+    void ClickHeader(int column) {
+        QHeaderView* header = list->GetView()->horizontalHeader();
+        QCoreApplication::processEvents();  // lets the view lay out its header
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(column) + 10, header->height() / 2));
+    }
+    QPoint CellCenter(int row, int column) {
+        QTableView* view = list->GetView();
+        return view->visualRect(view->model()->index(row, column)).center();
+    }
+    std::unique_ptr<ParentWindow> parent;
+    CCheckListCtrl* list = nullptr;
+};
+
+TEST_F(CheckListTest, CellsColumnsAndRows) {
+    AddRows({{"a", "1"}, {"b", ""}});
+    EXPECT_EQ(list->GetRowCount(), 2);
+    EXPECT_EQ(list->GetCellText(1, 1), "");
+    EXPECT_EQ(list->SetCellText(5, 0, "x"), 0);
+    EXPECT_EQ(list->SetCellText(0, 2, "x"), 0);
+    // A column inserted in the middle shifts the cells after it.
+    EXPECT_EQ(list->AddColumn(1, "中", 50), 1);
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"1", ""}));
+    list->SetCellText(1, 2, "7");
+    EXPECT_EQ(list->GetCellText(1, 2), "7");
+    EXPECT_EQ(list->GetCellText(1, 0), "b");
+    // A row inserted in front moves the others down, record and all.
+    EXPECT_EQ(list->InsertRow(0, "z"), 0);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"z", "a", "b"}));
+    EXPECT_EQ(list->GetRowData(2), 1u);
+    EXPECT_EQ(list->GetView()->model()->data(list->GetView()->model()->index(2, 2)).toString(),
+              "7");
+    EXPECT_EQ(list->InsertRow(-1, "bad"), -1);
+}
+
+TEST_F(CheckListTest, AppendedRowsReachTheViewInOneBatch) {
+    for (int i = 0; i < 1000; ++i) list->InsertRow(list->GetRowCount(), std::to_string(i));
+    EXPECT_EQ(list->GetRowCount(), 1000);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list->GetView()->model()->rowCount(), 1000);
+    list->InsertRow(list->GetRowCount(), "last");
+    EXPECT_EQ(list->GetView()->model()->rowCount(), 1001);  // GetView announces pending rows
+}
+
+TEST_F(CheckListTest, TicksAndDeletion) {
+    AddRows({{"a", "1"}, {"b", "2"}, {"c", "3"}});
+    EXPECT_EQ(list->SetCheck(1, 1), 1);
+    EXPECT_EQ(list->GetCheck(1), 1);
+    EXPECT_EQ(list->SetCheck(9, 1), 0);
+    list->CheckAll();
+    EXPECT_EQ(list->GetCheck(0) + list->GetCheck(1) + list->GetCheck(2), 3);
+    list->UncheckAll();
+    EXPECT_EQ(list->GetCheck(0) + list->GetCheck(1) + list->GetCheck(2), 0);
+    QAbstractItemModel* model = list->GetView()->model();
+    list->SetCheck(2, 1);
+    EXPECT_EQ(model->data(model->index(2, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
+
+    list->SelectRow(0);
+    EXPECT_EQ(list->DeleteRow(0, 1), 1);  // the next row is selected first
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(list->GetFirstSelectedRow(), 0);
+    EXPECT_EQ(list->GetCheck(1), 1);
+    EXPECT_EQ(list->DeleteRow(5, 0), 0);
+    EXPECT_EQ(list->DeleteAllRows(), 2);
+    EXPECT_EQ(list->GetRowCount(), 0);
+    EXPECT_EQ(list->GetFirstSelectedRow(), -1);
+}
+
+TEST_F(CheckListTest, SortMovesTicksSelectionFocusAndRecords) {
+    AddRows({{"c", "100"}, {"a", "9"}, {"b", "10"}, {"d", "1A"}});
+    list->SetCheck(0, 1);                                       // "100"
+    list->SetCellColors(1, 1, RGB(255, 0, 0), RGB(0, 0, 255));  // "9"
+    list->SelectRow(2);                                         // "10"
+    list->SortByColumn(1, 1);
+    // Base 16: 9, 0x10, 0x1A, 0x100.
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"9", "10", "1A", "100"}));
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"a", "b", "d", "c"}));
+    EXPECT_EQ(list->GetCheck(3), 1);
+    EXPECT_EQ(list->GetCheck(0) + list->GetCheck(1) + list->GetCheck(2), 0);
+    EXPECT_EQ(list->GetRowData(0), 1u);
+    EXPECT_EQ(list->GetRowData(3), 0u);
+    EXPECT_EQ(list->GetFirstSelectedRow(), 1);
+    EXPECT_EQ(list->IsRowSelected(0) + list->IsRowSelected(2) + list->IsRowSelected(3), 0);
+    EXPECT_EQ(list->GetFocusedRow(), 1);
+    QAbstractItemModel* model = list->GetView()->model();
+    EXPECT_EQ(model->data(model->index(0, 1), Qt::ForegroundRole).value<QColor>(),
+              QColor(255, 0, 0));
+    EXPECT_FALSE(model->data(model->index(1, 1), Qt::ForegroundRole).isValid());
+    EXPECT_EQ(parent->got, (std::vector<Msg>{{WM_CHECKLIST_SORTED, 1, 1}}));
+    EXPECT_EQ(list->CompareCells(0, 1), -1);
+}
+
+TEST_F(CheckListTest, EveryKindOfColumnSortsLikePairwiseComparison) {
+    // Columns where every cell shares a numeric form and mixed ones; heavy duplicates so the
+    // order of equal cells counts.
+    const std::vector<std::vector<std::string>> pools = {
+        {"7", "10", "1A", "ff", "-1", "13800138000", "0x20"},
+        {"12.5", "3", "50%", "-0.5", "7", "1e2"},
+        {"2007_05_03", "2007-5-3 10:00", "9:05", "2006/12/31", "23:59:59"},
+        {"", "张三", "王五", "12", "2007_05_03", "abc", "3.5", "\xFF"}};
+    std::mt19937 rng(3);
+    for (const auto& pool : pools) {
+        list->DeleteAllRows();
+        std::vector<std::string> texts;
+        for (int i = 0; i < 300; ++i) {
+            texts.push_back(pool[rng() % pool.size()]);
+            list->InsertRow(i, std::to_string(i));
+            list->SetCellText(i, 1, texts.back());
+        }
+        for (int asc : {1, 0}) {
+            std::vector<int> before;
+            for (int r = 0; r < list->GetRowCount(); ++r)
+                before.push_back(std::stoi(list->GetCellText(r, 0)));
+            std::vector<std::string> current;
+            for (int row : before) current.push_back(texts[static_cast<size_t>(row)]);
+            list->SortByColumn(1, asc);
+            std::vector<int> expected;
+            for (int k : DirectOrder(current, asc != 0))
+                expected.push_back(before[static_cast<size_t>(k)]);
+            std::vector<int> got;
+            for (int r = 0; r < list->GetRowCount(); ++r)
+                got.push_back(std::stoi(list->GetCellText(r, 0)));
+            ASSERT_EQ(got, expected) << pool[0] << " asc " << asc;
+        }
+    }
+}
+
+TEST_F(CheckListTest, HeaderClicksToggleDirectionUntilTheDataChanges) {
+    AddRows({{"2", "x"}, {"1", "y"}, {"3", "z"}});
+    ClickHeader(0);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "2", "3"}));
+    ClickHeader(0);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"3", "2", "1"}));
+    list->SetCellText(0, 1, "changed");  // forgets the sort: the next click ascends
+    ClickHeader(0);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "2", "3"}));
+    ClickHeader(1);
+    EXPECT_EQ(list->GetSortColumn(), 1);
+    EXPECT_EQ(parent->got, (std::vector<Msg>{{WM_CHECKLIST_SORTED, 0, 1},
+                                             {WM_CHECKLIST_SORTED, 0, 0},
+                                             {WM_CHECKLIST_SORTED, 0, 1},
+                                             {WM_CHECKLIST_SORTED, 1, 1}}));
+}
+
+TEST_F(CheckListTest, SortOfTinyListsStillReportsAndBadColumnsAreIgnored) {
+    ClickHeader(1);
+    EXPECT_EQ(parent->got.size(), 1u);
+    AddRows({{"only", "1"}});
+    ClickHeader(1);  // remembered sort was forgotten by the insert: ascending again
+    EXPECT_EQ(parent->got,
+              (std::vector<Msg>{{WM_CHECKLIST_SORTED, 1, 1}, {WM_CHECKLIST_SORTED, 1, 1}}));
+    parent->got.clear();
+    list->SortByColumn(2, 1);
+    list->SortByColumn(-1, 1);
+    list->SetHeaderClickable(false);
+    list->SortByColumn(0, 1);
+    list->SetHeaderClickable(true);
+    list->SetHeaderVisible(false);
+    list->SortByColumn(0, 1);
+    EXPECT_TRUE(parent->got.empty());
+    EXPECT_EQ(list->GetSortColumn(), 1);  // ignored calls keep the remembered sort
+}
+
+TEST_F(CheckListTest, ClickOnTickBoxTogglesSelectsOnlyThatRowAndReports) {
+    AddRows({{"a", "1"}, {"b", "2"}, {"c", "3"}});
+    QTableView* view = list->GetView();
+    // Find the tick box: near the left edge of the first cell, vertically centred.
+    const QRect rect = view->visualRect(view->model()->index(1, 0));
+    QPoint box;
+    for (int x = rect.left(); x < rect.left() + 30 && box.isNull(); ++x) {
+        const QPoint p(x, rect.center().y());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, p);
+        if (list->GetCheck(1)) box = p;
+    }
+    ASSERT_FALSE(box.isNull()) << "no tick box found";
+    list->SetCheck(1, 0);
+    list->SelectRow(0);
+    view->selectionModel()->select(view->model()->index(2, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    parent->got.clear();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box);
+    EXPECT_EQ(list->GetCheck(1), 1);
+    EXPECT_EQ(list->GetFirstSelectedRow(), 1);
+    EXPECT_EQ(list->IsRowSelected(0) + list->IsRowSelected(2), 0);
+    EXPECT_EQ(list->GetFocusedRow(), 1);
+    EXPECT_EQ(parent->got, (std::vector<Msg>{{WM_CHECKLIST_CHECKCHANGED, 1, WM_LBUTTONDOWN}}));
+
+    parent->got.clear();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box);
+    EXPECT_EQ(list->GetCheck(1), 0);
+    EXPECT_EQ(parent->got, (std::vector<Msg>{{WM_CHECKLIST_CHECKCHANGED, 1, WM_LBUTTONDOWN}}));
+
+    // A click on the text selects as usual and changes no tick.
+    parent->got.clear();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, CellCenter(2, 1));
+    EXPECT_EQ(list->GetCheck(2), 0);
+    EXPECT_EQ(list->GetFirstSelectedRow(), 2);
+    EXPECT_TRUE(parent->got.empty());
+}
+
+TEST_F(CheckListTest, SpaceNeverTicksAndRightButtonIsForwarded) {
+    AddRows({{"a", "1"}, {"b", "2"}});
+    QTableView* view = list->GetView();
+    list->SelectRow(1);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Space);
+    QTest::keyClick(view, Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(list->GetCheck(1), 0);
+    EXPECT_EQ(list->IsRowSelected(1), 1);
+
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, CellCenter(0, 1));
+    EXPECT_EQ(list->GetFirstSelectedRow(), 1);  // the press changed no selection
+    EXPECT_EQ(parent->got, (std::vector<Msg>{{WM_RBUTTONUP, 0, 0}}));
+
+    // An explicit message parent takes precedence over the parent widget.
+    ParentWindow other;
+    list->SetMessageParent(other.GetSafeHwnd());
+    list->SortByColumn(0, 0);
+    EXPECT_EQ(other.got, (std::vector<Msg>{{WM_CHECKLIST_SORTED, 0, 0}}));
+}
+
+}  // namespace

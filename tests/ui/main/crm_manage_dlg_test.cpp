@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabBar>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/files.h"
+#include "platform/messages.h"
+#include "support/message_capture.h"
+#include "support/temp_dir.h"
+#include "ui/main/crm_manage_dlg.h"
+#include "ui/main/crm_tab_ctrl.h"
+#include "ui/main/ini_file.h"
+#include "ui/main/main_window_link.h"
+#include "ui/main/page_window.h"
+
+namespace {
+
+struct Received {
+    int page;
+    UINT msg;
+    WPARAM wParam;
+};
+
+// A page that records what reaches it; it holds an edit field to type into.
+class RecordingPage : public CPageWindow {
+public:
+    RecordingPage(int index, std::vector<Received>* log, std::vector<int>* destroyed,
+                  QWidget* parent)
+        : CPageWindow(parent), m_index(index), m_log(log), m_destroyed(destroyed) {
+        edit = new QLineEdit(this);
+    }
+    ~RecordingPage() override { m_destroyed->push_back(m_index); }
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM) override {
+        m_log->push_back({m_index, msg, wParam});
+        return 0;
+    }
+    bool PreTranslateKey(QKeyEvent* event) override {
+        keys.push_back(event->key());
+        return true;
+    }
+    QLineEdit* edit;
+    std::vector<int> keys;
+
+private:
+    int m_index;
+    std::vector<Received>* m_log;
+    std::vector<int>* m_destroyed;
+};
+
+class MainWindow : public ::testing::Test {
+protected:
+    TempModuleFolder folder;
+    std::vector<Received> log;
+    std::vector<int> destroyed;
+
+    void SetUp() override {
+        folder.CreateDatabase();
+        CCrmManageDlg::SetPageFactory([this](RecordKind kind, QWidget* parent) {
+            return new RecordingPage(static_cast<int>(kind), &log, &destroyed, parent);
+        });
+    }
+    void TearDown() override { CCrmManageDlg::SetPageFactory({}); }
+
+    void WriteSettings(int left, int top, int width, int height) {
+        MakeSureDirectoryPathExists(GetSettingsPath());
+        std::ofstream(GetSettingsPath()) << "[infowindow]\nleft=" << left << "\ntop=" << top
+                                         << "\nwidth=" << width << "\nheight=" << height << "\n";
+    }
+    static std::vector<int> StoredRect() {
+        CIniFile ini;
+        ini.SetPath(GetSettingsPath());
+        ini.ReadFile();
+        return {ini.GetValueI("infowindow", "left"), ini.GetValueI("infowindow", "top"),
+                ini.GetValueI("infowindow", "width"), ini.GetValueI("infowindow", "height")};
+    }
+    std::vector<UINT> MessagesOf(int page, bool withLayout = false) const {
+        std::vector<UINT> out;
+        for (const Received& r : log)
+            if (r.page == page && (withLayout || r.msg != WM_PAGE_LAYOUT)) out.push_back(r.msg);
+        return out;
+    }
+    template <class T>
+    static T* Control(QWidget* dlg, int id) {
+        return dlg->findChild<T*>(QStringLiteral("id%1").arg(id));
+    }
+};
+
+TEST_F(MainWindow, StartsWithSixTabsInOrderAndTheCountPlaceholder) {
+    CCrmManageDlg dlg;
+    dlg.SetClientKey(103);
+    ASSERT_EQ(dlg.OnInitDialog(), 1);
+    dlg.show();
+    EXPECT_EQ(dlg.windowTitle(), "管理");
+    CCrmTabCtrl* tab = dlg.GetTabCtrl();
+    ASSERT_EQ(tab->GetTabCount(), 6);
+    QStringList labels;
+    for (int i = 0; i < 6; ++i) labels << tab->GetTabLabel(i);
+    EXPECT_EQ(labels, QStringList({"销售", "机会", "费用", "历史", "活动", "反馈"}));
+    for (int i = 0; i < 6; ++i) {
+        auto* page = static_cast<CPageWindow*>(tab->GetTabPage(i));
+        EXPECT_EQ(page->parentWidget(), tab);
+        EXPECT_EQ(page->pos(), QPoint(4, 28));
+        EXPECT_EQ(page->IsHosted(), 1);
+        EXPECT_EQ(page->GetClientKey(), 103);
+        EXPECT_EQ(page->isVisible(), i == 0);
+        EXPECT_EQ(MessagesOf(i, true), std::vector<UINT>{WM_PAGE_LAYOUT});
+    }
+    EXPECT_EQ(tab->GetSelectedTextColor(), 0xff0000u);
+    EXPECT_EQ(tab->GetHoverTextColor(), 0xffffffu);
+    auto* count = Control<QLabel>(&dlg, 1364);
+    EXPECT_EQ(count->text(), "888888");
+    EXPECT_FALSE(Control<QPushButton>(&dlg, 1080)->isVisible());
+
+    ShowPageCount(tab->GetTabPage(2), 42, 1);
+    EXPECT_EQ(count->text(), "42");
+    EXPECT_TRUE(Control<QCheckBox>(&dlg, 1044)->isChecked());
+    EXPECT_TRUE(MessagesOf(2).empty());  // set without a click
+    ShowPageCount(nullptr, 1, 0);
+}
+
+TEST_F(MainWindow, ButtonsGoToTheCurrentPageAndATabClickHidesPagingAndCall) {
+    CCrmManageDlg dlg;
+    ASSERT_EQ(dlg.OnInitDialog(), 1);
+    dlg.show();
+    QTabBar* bar = dlg.GetTabCtrl()->TabBar();
+    for (int id : {1060, 1058, 1059, 1061, 1080}) Control<QPushButton>(&dlg, id)->show();
+    Control<QPushButton>(&dlg, 1016)->hide();
+
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(3).center());
+    EXPECT_EQ(dlg.GetTabCtrl()->GetCurSel(), 3);
+    EXPECT_TRUE(dlg.GetTabCtrl()->GetTabPage(3)->isVisible());
+    EXPECT_FALSE(dlg.GetTabCtrl()->GetTabPage(0)->isVisible());
+    for (int id : {1060, 1058, 1059, 1061, 1080})
+        EXPECT_FALSE(Control<QPushButton>(&dlg, id)->isVisible()) << id;
+    EXPECT_TRUE(Control<QPushButton>(&dlg, 1016)->isVisible());
+
+    log.clear();
+    for (int id : {1016, 1043, 1027, 1044, 1044})
+        QTest::mouseClick(Control<QWidget>(&dlg, id), Qt::LeftButton);
+    EXPECT_EQ(MessagesOf(3), (std::vector<UINT>{WM_PAGE_NEW, WM_PAGE_VIEW, WM_PAGE_DELETE,
+                                                WM_PAGE_SELECTALL, WM_PAGE_SELECTALL}));
+    ASSERT_EQ(log.size(), 5u);
+    EXPECT_EQ(log[3].wParam, 1u);
+    EXPECT_EQ(log[4].wParam, 0u);
+
+    // A resize lays out again and tells every page.
+    log.clear();
+    dlg.resize(900, 600);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(MessagesOf(i, true), std::vector<UINT>{WM_PAGE_LAYOUT});
+    EXPECT_EQ(Control<QPushButton>(&dlg, 1)->pos(), QPoint(840, 576));
+    EXPECT_EQ(dlg.GetTabCtrl()->size(), QSize(898, 570));
+    dlg.resize(500, 200);
+    EXPECT_EQ(dlg.size(), QSize(595, 300));
+}
+
+TEST_F(MainWindow, EnterEscapeAndSpaceAreSwallowedEverywhere) {
+    CCrmManageDlg dlg;
+    dlg.SetRunByEntry(1);
+    ASSERT_EQ(dlg.OnInitDialog(), 1);
+    dlg.show();
+    auto* page = static_cast<RecordingPage*>(dlg.GetPage(RecordKind::Sale));
+    auto* closeButton = Control<QPushButton>(&dlg, 1);
+    auto* selectAll = Control<QCheckBox>(&dlg, 1044);
+    for (QWidget* target : std::initializer_list<QWidget*>{&dlg, closeButton, selectAll}) {
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape, Qt::Key_Space})
+            QTest::keyClick(target, key);
+    }
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), 0);
+    EXPECT_FALSE(selectAll->isChecked());
+    EXPECT_EQ(log.size(), 6u);  // only the layout messages of the start
+
+    // The page holding the focus sees the key before it is swallowed.
+    QTest::keyClick(page->edit, Qt::Key_Space);
+    QTest::keyClick(page->edit, Qt::Key_A);
+    EXPECT_EQ(page->edit->text(), "a");
+    EXPECT_EQ(page->keys, (std::vector<int>{Qt::Key_Space, Qt::Key_Space}));
+    EXPECT_TRUE(dlg.isVisible());
+}
+
+TEST_F(MainWindow, ClosesOnlyWhenRunByAnEntryPoint) {
+    CCrmManageDlg dlg;
+    ASSERT_EQ(dlg.OnInitDialog(), 1);
+    dlg.show();
+    QTest::mouseClick(Control<QPushButton>(&dlg, 1), Qt::LeftButton);
+    dlg.close();
+    EXPECT_TRUE(dlg.isVisible());
+    dlg.SetRunByEntry(1);
+    QTest::mouseClick(Control<QPushButton>(&dlg, 1), Qt::LeftButton);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+TEST_F(MainWindow, ClosingStoresTheClampedRectangleAndDeletesPagesInOrder) {
+    {
+        CCrmManageDlg dlg;
+        ASSERT_EQ(dlg.OnInitDialog(), 1);
+        dlg.show();
+        dlg.move(30, 40);
+        dlg.resize(1400, 200);
+    }
+    EXPECT_EQ(StoredRect(), (std::vector<int>{30, 40, 1280, 300}));
+    EXPECT_EQ(destroyed, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+}
+
+TEST_F(MainWindow, StoredRectangleIsRestoredUnlessTooSmallOrMissing) {
+    WriteSettings(10, 20, 700, 400);
+    {
+        CCrmManageDlg dlg;
+        ASSERT_EQ(dlg.OnInitDialog(), 1);
+        EXPECT_EQ(dlg.geometry(), QRect(10, 20, 700, 400));
+    }
+    WriteSettings(10, 20, 594, 400);
+    {
+        CCrmManageDlg dlg;
+        ASSERT_EQ(dlg.OnInitDialog(), 1);
+        EXPECT_EQ(dlg.size(), QSize(645, 416));
+        EXPECT_EQ(StoredRect(), (std::vector<int>{10, 20, 595, 400}));
+    }
+    std::filesystem::remove(GetSettingsPath());
+    CCrmManageDlg dlg;
+    ASSERT_EQ(dlg.OnInitDialog(), 1);
+    EXPECT_EQ(dlg.size(), QSize(645, 416));
+    EXPECT_EQ(StoredRect(), (std::vector<int>{0, 0, 595, 300}));
+}
+
+TEST_F(MainWindow, SizeAsLargeAsTheScreenMaximises) {
+    QSize screen = QGuiApplication::primaryScreen()->geometry().size();
+    WriteSettings(5, 5, 2000, 900);
+    CCrmManageDlg dlg;
+    ASSERT_EQ(dlg.OnInitDialog(), 1);
+    EXPECT_TRUE(dlg.windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(StoredRect(), (std::vector<int>{0, 0, std::clamp(screen.width(), 595, 1280),
+                                              std::clamp(screen.height(), 300, 1024)}));
+}
+
+TEST_F(MainWindow, BadSettingsFilesGiveDefaultsWithoutMessages) {
+    MessageCapture capture;
+    // Long junk lines around a stored rectangle: the rectangle is still found.
+    MakeSureDirectoryPathExists(GetSettingsPath());
+    std::ofstream(GetSettingsPath())
+        << std::string(5000, '#') << "\n[infowindow]\nwidth=" << std::string(3000, '7')
+        << "\nleft=1\ntop=2\nheight=350\n";
+    {
+        CCrmManageDlg dlg;
+        ASSERT_EQ(dlg.OnInitDialog(), 1);
+        EXPECT_TRUE(dlg.windowState() & Qt::WindowMaximized);
+    }
+    // A settings folder that cannot be made.
+    std::filesystem::remove_all(folder.Path() + "Ini");
+    std::ofstream(folder.Path() + "Ini") << "a file";
+    {
+        CCrmManageDlg dlg;
+        ASSERT_EQ(dlg.OnInitDialog(), 1);
+        EXPECT_EQ(dlg.size(), QSize(645, 416));
+    }
+    EXPECT_TRUE(std::filesystem::is_regular_file(folder.Path() + "Ini"));
+    EXPECT_EQ(capture.Count(), 0u);
+}
+
+}  // namespace

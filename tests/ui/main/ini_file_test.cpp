@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/temp_dir.h"
+#include "ui/main/ini_file.h"
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteAll(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+class IniFile : public ::testing::Test {
+protected:
+    TempModuleFolder folder;
+    std::string path = folder.Path() + "test.ini";
+    CIniFile ini;
+    void SetUp() override { ini.SetPath(path); }
+};
+
+TEST_F(IniFile, ReadsSectionsKeysAndValues) {
+    WriteAll(path,
+             "[infowindow]\nleft=10\ntop=20\r\nwidth=800\n\nheight=600\n[[other]]\na=b=c\n"
+             "noequals\n");
+    ASSERT_TRUE(ini.ReadFile());
+    EXPECT_EQ(ini.GetValueI("infowindow", "width"), 800);
+    EXPECT_EQ(ini.GetValueI("infowindow", "top"), 20);  // a CR before the line break is dropped
+    EXPECT_EQ(ini.GetValue("other", "a"), "b=c");
+    EXPECT_EQ(ini.GetValue("other", ""), "oequals");
+    ini.SetValue("other", "big", std::string(3000, '9'));
+    EXPECT_EQ(ini.GetValueI("other", "big"), INT_MAX);
+    EXPECT_EQ(ini.GetErrorText(), "");
+
+    EXPECT_EQ(ini.GetValue("nosuch", "width"), "");
+    EXPECT_EQ(ini.GetErrorText(), "Unable to locate specified key.");
+    EXPECT_EQ(ini.GetValueI("infowindow", "depth"), 0);
+    EXPECT_EQ(ini.GetErrorText(), "Unable to locate specified value.");
+}
+
+TEST_F(IniFile, MissingFileReadsAsNothingAndWritingCreatesIt) {
+    EXPECT_FALSE(ini.ReadFile());
+    EXPECT_EQ(ini.GetErrorText(), "");
+    EXPECT_EQ(ini.GetValueI("infowindow", "left"), 0);
+    EXPECT_FALSE(ini.SetValueI("infowindow", "left", 5, false));
+    EXPECT_TRUE(ini.SetValueI("infowindow", "left", 5, true));
+    EXPECT_TRUE(ini.SetValueI("infowindow", "left", 6, false));
+    ini.WriteFile();
+    EXPECT_EQ(ReadAll(path), "[infowindow]\nleft=6\n\n");
+}
+
+TEST_F(IniFile, WritesBackInOrderDroppingEmptySections) {
+    WriteAll(path, "top=1\n[empty]\n[b]\nx=1\n[a]\ny=2\n[b]\nz=3\nx=4\n");
+    ASSERT_TRUE(ini.ReadFile());
+    ini.WriteFile();
+    EXPECT_EQ(ReadAll(path), "[]\ntop=1\n\n[b]\nx=4\nz=3\n\n[a]\ny=2\n\n");
+    // Reading again keeps what is in memory and replaces the values met again.
+    WriteAll(path, "[a]\ny=9\n");
+    ASSERT_TRUE(ini.ReadFile());
+    EXPECT_EQ(ini.GetValue("a", "y"), "9");
+    EXPECT_EQ(ini.GetValue("b", "z"), "3");
+}
+
+TEST_F(IniFile, LongLinesAreCutAndReadOn) {
+    std::string longKey(CIniFile::kMaxLine, 'k');
+    WriteAll(path, "[s]\n" + longKey + "x=1\nwidth=800\n");
+    ASSERT_TRUE(ini.ReadFile());
+    // The first 2047 bytes are a line without "=", the rest "x=1" a line of its own.
+    EXPECT_EQ(ini.GetValue("s", "").size(), CIniFile::kMaxLine - 1);
+    EXPECT_EQ(ini.GetValue("s", "x"), "1");
+    EXPECT_EQ(ini.GetValueI("s", "width"), 800);
+}
+
+TEST_F(IniFile, UnreadableOrUnwritablePathsAreQuiet) {
+    std::filesystem::create_directories(path);  // a folder where the file should be
+    EXPECT_FALSE(ini.ReadFile());
+    EXPECT_EQ(ini.GetErrorText(), "Unable to open ini file.");
+    ini.SetValue("s", "k", "v");
+    ini.WriteFile();
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
+}  // namespace

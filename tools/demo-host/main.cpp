@@ -1,0 +1,194 @@
+// orvicrm-host: a small call-centre host that loads libOrviCrm.so from its own folder and
+// opens the CRM main window for a demo client (or, with --stat, the statistics window).
+// It answers the module's client pick with a dialog of its own. With --snapshot DIR it
+// renders every window the module opens to DIR/<name>.png, closes it and exits.
+#include <dlfcn.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cstdio>
+#include <set>
+
+#include "orvicrm/orvicrm.h"
+
+namespace {
+
+using OpenCrm2Fn = int32_t (*)(const char*, const char*, const char*, int32_t, uintptr_t, uint32_t);
+using OpenCrmStatFn = int32_t (*)(uint32_t, uint32_t, uint32_t, uint32_t);
+
+constexpr uint32_t kPickMessage = 0x8000 + 17;
+
+struct DemoClient {
+    const char* name;
+    uint32_t key;
+};
+constexpr DemoClient kClients[] = {
+    {"张三", 101}, {"李四", 102}, {"王五", 103}, {"赵六", 104}, {"钱七", 105},
+};
+
+// The host's pick: one client (its key is the answer) or a group of the ticked clients.
+intptr_t AnswerPick(ClientPickRequest* request) {
+    QDialog dialog(QApplication::activeModalWidget());
+    dialog.setWindowTitle(QStringLiteral("选择客户"));
+    auto* list = new QListWidget(&dialog);
+    for (const DemoClient& client : kClients) {
+        auto* item = new QListWidgetItem(QString::fromUtf8(client.name), list);
+        item->setData(Qt::UserRole, client.key);
+        item->setCheckState(Qt::Unchecked);
+    }
+    list->setCurrentRow(0);
+    auto* one = new QPushButton(QStringLiteral("选择当前客户"), &dialog);
+    auto* group = new QPushButton(QStringLiteral("选择打钩的一组"), &dialog);
+    auto* cancel = new QPushButton(QStringLiteral("取消"), &dialog);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(one);
+    buttons->addWidget(group);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(QStringLiteral("选择一位客户，或给一组客户打钩："), &dialog));
+    layout->addWidget(list);
+    layout->addLayout(buttons);
+    QObject::connect(one, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(1); });
+    QObject::connect(group, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(2); });
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+
+    int choice = dialog.exec();
+    request->pickedNames->clear();
+    request->pickedKeys->clear();
+    if (choice == 1 && list->currentItem()) {
+        QListWidgetItem* item = list->currentItem();
+        request->pickedNames->push_back(item->text().toStdString());
+        request->pickedKeys->push_back(item->data(Qt::UserRole).toUInt());
+        return static_cast<intptr_t>(item->data(Qt::UserRole).toUInt());
+    }
+    if (choice == 2) {
+        for (int i = 0; i < list->count(); ++i) {
+            QListWidgetItem* item = list->item(i);
+            if (item->checkState() != Qt::Checked) continue;
+            request->pickedNames->push_back(item->text().toStdString());
+            request->pickedKeys->push_back(item->data(Qt::UserRole).toUInt());
+            request->groupNames->push_back(item->text().toStdString());
+            request->groupKeys->push_back(item->data(Qt::UserRole).toUInt());
+        }
+        if (!request->groupNames->empty()) *request->groupText = "演示客户组";
+    }
+    return 0;
+}
+
+intptr_t HostWindowProc(OrviHostWnd*, uint32_t msg, uintptr_t, intptr_t lParam) {
+    if (msg != kPickMessage || !lParam) return 0;
+    return AnswerPick(reinterpret_cast<ClientPickRequest*>(lParam));
+}
+
+// Renders each modal window of the module once: the main window with a picture per tab,
+// message boxes and other windows as they are; then closes it.
+class Snapshotter : public QObject {
+public:
+    explicit Snapshotter(const QString& folder) : m_folder(folder) {
+        QDir().mkpath(folder);
+        connect(&m_timer, &QTimer::timeout, this, &Snapshotter::Poll);
+        m_timer.start(250);
+    }
+
+private:
+    void Save(QWidget* window, const QString& name) {
+        QString path = m_folder + "/" + name + ".png";
+        if (window->grab().save(path))
+            std::printf("%s\n", path.toUtf8().constData());
+        else
+            std::fprintf(stderr, "cannot write %s\n", path.toUtf8().constData());
+    }
+    void Poll() {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || m_done.count(modal)) return;
+        m_done.insert(modal);
+        QString name =
+            modal->objectName().isEmpty() ? QStringLiteral("window") : modal->objectName();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            Save(box, name + QString::number(++m_boxes));
+            box->accept();
+            return;
+        }
+        Save(modal, name);
+        if (auto* tabs = modal->findChild<QTabBar*>()) {
+            for (int i = 0; i < tabs->count(); ++i) {
+                tabs->setCurrentIndex(i);
+                Save(modal, QStringLiteral("%1_tab%2").arg(name).arg(i));
+            }
+            tabs->setCurrentIndex(0);
+        }
+        if (auto* close = modal->findChild<QPushButton*>(QStringLiteral("id1"))) close->click();
+    }
+
+    QString m_folder;
+    QTimer m_timer;
+    std::set<QWidget*> m_done;
+    int m_boxes = 0;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("OrviCrm"));
+
+    bool stat = false;
+    QString snapshotFolder;
+    QStringList args = QApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == "--stat") {
+            stat = true;
+        } else if (args[i] == "--snapshot" && i + 1 < args.size()) {
+            snapshotFolder = args[++i];
+        } else {
+            std::fprintf(stderr, "usage: orvicrm-host [--stat] [--snapshot DIR]\n");
+            return 2;
+        }
+    }
+
+    QString libraryPath = QApplication::applicationDirPath() + "/libOrviCrm.so";
+    void* library = dlopen(libraryPath.toUtf8().constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        std::fprintf(stderr, "cannot load %s: %s\n", libraryPath.toUtf8().constData(), dlerror());
+        return 1;
+    }
+    auto openCrm2 = reinterpret_cast<OpenCrm2Fn>(dlsym(library, "CM_OpenCrm2"));
+    auto openStat = reinterpret_cast<OpenCrmStatFn>(dlsym(library, "CM_OpenCrmStat"));
+    if (!openCrm2 || !openStat) {
+        std::fprintf(stderr, "%s lacks the entry points\n", libraryPath.toUtf8().constData());
+        return 1;
+    }
+
+    std::unique_ptr<Snapshotter> snapshots;
+    if (!snapshotFolder.isEmpty()) snapshots = std::make_unique<Snapshotter>(snapshotFolder);
+
+    std::string names, keys;
+    for (const DemoClient& client : kClients) {
+        if (!names.empty()) {
+            names += ",";
+            keys += ",";
+        }
+        names += client.name;
+        keys += std::to_string(client.key);
+    }
+    OrviHostWnd hostWindow{HostWindowProc};
+
+    int result = 0;
+    if (!stat)
+        result = openCrm2(names.c_str(), keys.c_str(), ",", 101,
+                          reinterpret_cast<uintptr_t>(&hostWindow), kPickMessage);
+    if (stat || snapshots) result = openStat(0, 0, 0, 0);
+    snapshots.reset();
+    // The library stays loaded: Qt may still hold objects of its code until exit.
+    return result == 1 ? 0 : 1;
+}

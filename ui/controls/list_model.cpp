@@ -1,0 +1,348 @@
+#include "ui/controls/list_model.h"
+
+#include <QColor>
+#include <algorithm>
+
+#include "ui/controls/list_sort.h"
+
+namespace {
+
+// Offset of the cell's first byte, or npos when the row holds fewer cells.
+size_t CellStart(const std::string& cells, int column) {
+    // Cells are short: a plain scan beats a library call per cell.
+    const char* p = cells.data();
+    const char* const end = p + cells.size();
+    for (int c = column; c > 0 && p != end; ++p) c -= *p == '\0';
+    return p != end ? static_cast<size_t>(p - cells.data()) : std::string::npos;
+}
+
+// Cells end at their first NUL.
+std::string_view CellValue(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
+
+QColor ToQColor(COLORREF c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+}  // namespace
+
+CListModel::CListModel(QObject* parent) : QAbstractTableModel(parent) {}
+CListModel::~CListModel() = default;
+
+int CListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_announced;
+}
+
+int CListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount();
+}
+
+QVariant CListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= m_announced || index.column() >= ColumnCount())
+        return {};
+    const Row& row = m_rows[static_cast<size_t>(index.row())];
+    switch (role) {
+        case Qt::DisplayRole: {
+            const std::string_view text = CellText(index.row(), index.column());
+            return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        }
+        case Qt::CheckStateRole:
+            if (m_checkBoxes && index.column() == 0)
+                return row.checked ? Qt::Checked : Qt::Unchecked;
+            return {};
+        case Qt::ForegroundRole:
+        case Qt::BackgroundRole: {
+            if (!row.data.m_colors) return {};
+            const auto& colors =
+                role == Qt::ForegroundRole ? row.data.m_colors->text : row.data.m_colors->back;
+            const size_t column = static_cast<size_t>(index.column());
+            if (column >= colors.size() || colors[column] == kDefaultCellColor) return {};
+            return ToQColor(colors[column]);
+        }
+        default:
+            return {};
+    }
+}
+
+QVariant CListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount()) return {};
+    if (role == Qt::DisplayRole) return m_headings[static_cast<size_t>(section)];
+    if (role == Qt::TextAlignmentRole) return int(Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}
+
+Qt::ItemFlags CListModel::flags(const QModelIndex& index) const {
+    // Not user-checkable: the control toggles ticks itself, so the delegate never does.
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+void CListModel::SetCheckBoxes(bool on) {
+    if (m_checkBoxes == on) return;
+    m_checkBoxes = on;
+    if (m_announced > 0 && ColumnCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(m_announced - 1, 0), {Qt::CheckStateRole});
+}
+
+int CListModel::InsertColumn(int at, const std::string& heading) {
+    at = std::clamp(at, 0, ColumnCount());
+    beginInsertColumns(QModelIndex(), at, at);
+    m_headings.insert(m_headings.begin() + at, QString::fromStdString(heading));
+    for (Row& row : m_rows) {
+        if (at < row.cellCount) {
+            row.cells.insert(CellStart(row.cells, at), 1, '\0');
+            ++row.cellCount;
+        }
+        if (auto* colors = row.data.m_colors.get()) {
+            const size_t pos = std::min(static_cast<size_t>(at), colors->text.size());
+            colors->text.insert(colors->text.begin() + pos, kDefaultCellColor);
+            colors->back.insert(colors->back.begin() + pos, kDefaultCellColor);
+        }
+    }
+    endInsertColumns();
+    return at;
+}
+
+int CListModel::InsertRow(int at, std::string_view text) {
+    Row row;
+    text = CellValue(text);
+    row.cells.reserve(text.size() + 1);
+    row.cells.append(text).push_back('\0');
+    row.cellCount = 1;
+    if (at >= RowCount()) {
+        // The row before is normally complete now; give back its growth slack.
+        if (!m_rows.empty()) {
+            std::string& last = m_rows.back().cells;
+            if (last.capacity() > last.size() + 16) last.shrink_to_fit();
+        }
+        m_rows.push_back(std::move(row));
+        ScheduleFlush();
+        return RowCount() - 1;
+    }
+    FlushPendingRows();
+    beginInsertRows(QModelIndex(), at, at);
+    m_rows.insert(m_rows.begin() + at, std::move(row));
+    ++m_announced;
+    endInsertRows();
+    return at;
+}
+
+bool CListModel::SetCellText(int row, int column, std::string_view text) {
+    if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return false;
+    text = CellValue(text);
+    Row& r = m_rows[static_cast<size_t>(row)];
+    std::string& cells = r.cells;
+    if (column >= r.cellCount) {
+        cells.append(static_cast<size_t>(column - r.cellCount), '\0').append(text).push_back('\0');
+        r.cellCount = static_cast<uint16_t>(column + 1);
+    } else {
+        const size_t start = CellStart(cells, column);
+        cells.replace(start, cells.find('\0', start) - start, text);
+    }
+    CellChanged(row, column, Qt::DisplayRole);
+    return true;
+}
+
+std::string_view CListModel::CellText(int row, int column) const {
+    if (row < 0 || row >= RowCount() || column < 0) return {};
+    const std::string& cells = m_rows[static_cast<size_t>(row)].cells;
+    const size_t start = CellStart(cells, column);
+    if (start == std::string::npos) return std::string_view("", 0);
+    return std::string_view(cells).substr(start, cells.find('\0', start) - start);
+}
+
+bool CListModel::SetChecked(int row, bool checked) {
+    if (row < 0 || row >= RowCount()) return false;
+    Row& r = m_rows[static_cast<size_t>(row)];
+    if (r.checked != checked) {
+        r.checked = checked;
+        CellChanged(row, 0, Qt::CheckStateRole);
+    }
+    return true;
+}
+
+void CListModel::SetAllChecked(bool checked) {
+    bool changed = false;
+    for (size_t i = m_rows.size(); i-- > 0;) {
+        if (m_rows[i].checked != checked) {
+            m_rows[i].checked = checked;
+            changed = true;
+        }
+    }
+    if (changed && m_checkBoxes && m_announced > 0 && ColumnCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(m_announced - 1, 0), {Qt::CheckStateRole});
+}
+
+bool CListModel::SetCellColors(int row, int column, COLORREF text, COLORREF back) {
+    if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return false;
+    auto& colors = m_rows[static_cast<size_t>(row)].data.m_colors;
+    if (!colors) {
+        colors = std::make_unique<CListRowData::Colors>();
+        colors->text.assign(m_headings.size(), kDefaultCellColor);
+        colors->back.assign(m_headings.size(), kDefaultCellColor);
+    }
+    colors->text[static_cast<size_t>(column)] = text;
+    colors->back[static_cast<size_t>(column)] = back;
+    if (row < m_announced)
+        Q_EMIT dataChanged(index(row, column), index(row, column),
+                           {Qt::ForegroundRole, Qt::BackgroundRole});
+    return true;
+}
+
+void CListModel::RemoveRow(int row) {
+    if (row < 0 || row >= RowCount()) return;
+    if (row < m_announced) {
+        beginRemoveRows(QModelIndex(), row, row);
+        m_rows.erase(m_rows.begin() + row);
+        --m_announced;
+        endRemoveRows();
+    } else {
+        m_rows.erase(m_rows.begin() + row);
+    }
+}
+
+int CListModel::RemoveAllRows() {
+    const int count = RowCount();
+    beginResetModel();
+    std::vector<Row>().swap(m_rows);
+    m_announced = 0;
+    endResetModel();
+    return count;
+}
+
+namespace {
+
+template <class V>
+struct ValueItem {
+    V value;
+    int row;
+};
+
+template <class V>
+void SortByValue(std::vector<ValueItem<V>>& items, bool ascending, std::vector<int>& order) {
+    ListQuickSort(items.data(), 0, static_cast<long>(items.size()) - 1, ascending,
+                  [](const ValueItem<V>& a, const ValueItem<V>& b) {
+                      return a.value < b.value ? -1 : (b.value < a.value ? 1 : 0);
+                  });
+    for (size_t k = 0; k < items.size(); ++k) order[k] = items[k].row;
+}
+
+template <class V, class Get>
+void SortByForm(const std::vector<CellNumbers>& numbers, bool ascending, std::vector<int>& order,
+                Get get) {
+    std::vector<ValueItem<V>> items;
+    items.reserve(numbers.size());
+    for (size_t i = 0; i < numbers.size(); ++i)
+        items.push_back({get(numbers[i]), static_cast<int>(i)});
+    SortByValue(items, ascending, order);
+}
+
+}  // namespace
+
+std::vector<int> CListModel::SortedOrder(int column, bool ascending) const {
+    const size_t n = m_rows.size();
+    std::vector<int> order(n);
+    // Rows' texts lie scattered on the heap: ask for them a few rows ahead.
+    auto prefetch = [this, n](size_t i) {
+        if (i + 16 < n) __builtin_prefetch(m_rows[i + 16].cells.data());
+    };
+    // When every cell has a numeric form in common, that form decides every comparison,
+    // so the rows are sorted on it alone; the order is the same as by the full keys.
+    std::vector<CellNumbers> numbers;
+    numbers.reserve(n);
+    unsigned common = kCellHex | kCellNumber | kCellDateTime;
+    for (size_t i = 0; i < n && common; ++i) {
+        prefetch(i);
+        numbers.push_back(ReadCellNumbers(CellText(static_cast<int>(i), column)));
+        common &= numbers.back().forms;
+    }
+    if (common & kCellHex) {
+        SortByForm<uint32_t>(numbers, ascending, order, [](const CellNumbers& k) { return k.hex; });
+        return order;
+    }
+    if (common & kCellNumber) {
+        SortByForm<double>(numbers, ascending, order,
+                           [](const CellNumbers& k) { return k.number; });
+        return order;
+    }
+    if (common & kCellDateTime) {
+        SortByForm<int64_t>(numbers, ascending, order,
+                            [](const CellNumbers& k) { return k.dateTime; });
+        return order;
+    }
+    std::vector<CellNumbers>().swap(numbers);
+
+    struct Item {
+        CellKey key;
+        int row;
+    };
+    CellKeyBuilder builder;
+    std::vector<Item> items;
+    items.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+        prefetch(i);
+        items.push_back(
+            {builder.Build(CellText(static_cast<int>(i), column)), static_cast<int>(i)});
+    }
+    ListQuickSort(items.data(), 0, static_cast<long>(n) - 1, ascending,
+                  [](const Item& a, const Item& b) { return CompareCellKeys(a.key, b.key); });
+    for (size_t k = 0; k < n; ++k) order[k] = items[k].row;
+    return order;
+}
+
+void CListModel::SortRows(int column, bool ascending) {
+    FlushPendingRows();
+    const int n = RowCount();
+    if (n < 2) return;
+
+    std::vector<int> order = SortedOrder(column, ascending);
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newPosition(static_cast<size_t>(n));
+    for (int k = 0; k < n; ++k) newPosition[static_cast<size_t>(order[static_cast<size_t>(k)])] = k;
+    // Permute in place along the cycles of order; a placed position is marked -1.
+    for (int k = 0; k < n; ++k) {
+        if (order[static_cast<size_t>(k)] < 0) continue;
+        Row held = std::move(m_rows[static_cast<size_t>(k)]);
+        for (int j = k;;) {
+            const int from = order[static_cast<size_t>(j)];
+            order[static_cast<size_t>(j)] = -1;
+            if (from == k) {
+                m_rows[static_cast<size_t>(j)] = std::move(held);
+                break;
+            }
+            m_rows[static_cast<size_t>(j)] = std::move(m_rows[static_cast<size_t>(from)]);
+            j = from;
+        }
+    }
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& idx : from)
+        to.append(index(newPosition[static_cast<size_t>(idx.row())], idx.column()));
+    changePersistentIndexList(from, to);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void CListModel::FlushPendingRows() {
+    if (m_announced >= RowCount()) return;
+    beginInsertRows(QModelIndex(), m_announced, RowCount() - 1);
+    m_announced = RowCount();
+    endInsertRows();
+}
+
+void CListModel::ScheduleFlush() {
+    if (m_flushScheduled) return;
+    m_flushScheduled = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_flushScheduled = false;
+            FlushPendingRows();
+        },
+        Qt::QueuedConnection);
+}
+
+void CListModel::CellChanged(int row, int column, int role) {
+    if (row < m_announced) Q_EMIT dataChanged(index(row, column), index(row, column), {role});
+}
