@@ -510,7 +510,11 @@ int CRstValues::GetValueStr(char* out, const _variant_t& index, int maxLen) {
         else if (cell.type == SQLITE_TEXT)
             text.assign(cell.text, cell.size);
         size_t size = text.size();
-        if (maxLen > 0 && size > static_cast<size_t>(maxLen)) size = static_cast<size_t>(maxLen);
+        if (maxLen > 0 && size > static_cast<size_t>(maxLen)) {
+            size = static_cast<size_t>(maxLen);
+            // Never end on part of a UTF-8 character.
+            while (size > 0 && (static_cast<unsigned char>(text[size]) & 0xC0) == 0x80) --size;
+        }
         std::memcpy(out, text.data(), size);
         out[size] = '\0';
         return 1;
