@@ -216,15 +216,27 @@ int OrviRecordset::StepOne() {
         m_held.clear();
         for (const Row& row : m_rows) m_held.insert(row.rowid);
     }
+    // One hold of the connection's lock for the step and the reads of the row.
+    struct DbLock {
+        sqlite3_mutex* mutex;
+        explicit DbLock(sqlite3* db) : mutex(sqlite3_db_mutex(db)) { sqlite3_mutex_enter(mutex); }
+        ~DbLock() { sqlite3_mutex_leave(mutex); }
+    };
     int waitedMs = 0;
+    bool pause = false;
     for (;;) {
+        if (pause) {  // without the lock, so the writer can finish
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            waitedMs += 20;
+            pause = false;
+        }
+        DbLock lock(m_connection->db);
         int rc = sqlite3_step(m_stmt);
         if (rc == SQLITE_ROW) {
             ++m_fetched;
             int64_t rowid = m_firstColumn ? sqlite3_column_int64(m_stmt, 0) : 0;
             if (m_rerun && m_held.count(rowid)) continue;
-            PackStatementRow(&m_scratch);
-            m_rows.push_back({Store(m_scratch), rowid});
+            m_rows.push_back({PackStatementRow(), rowid});
             return 1;
         }
         if (rc == SQLITE_DONE) {
@@ -240,8 +252,7 @@ int OrviRecordset::StepOne() {
                 m_rerun = true;
                 for (const Row& row : m_rows) m_held.insert(row.rowid);
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            waitedMs += 20;
+            pause = true;
             continue;
         }
         m_stepError = sqlite3_errmsg(m_connection->db);
@@ -367,61 +378,83 @@ enum CellTag : unsigned char {
     kTagBlob,
 };
 
-template <typename CellAt>
-static void PackRow(int count, CellAt cellAt, std::string* body, std::vector<uint32_t>* ends,
-                    std::string* out) {
-    body->clear();
-    ends->clear();
-    for (int c = 0; c < count; ++c) {
-        CellView cell = cellAt(c);
-        switch (cell.type) {
-            case SQLITE_INTEGER:
-                if (cell.i >= INT32_MIN && cell.i <= INT32_MAX) {
-                    int32_t v = static_cast<int32_t>(cell.i);
-                    body->push_back(static_cast<char>(kTagInt32));
-                    body->append(reinterpret_cast<const char*>(&v), sizeof v);
-                } else {
-                    body->push_back(static_cast<char>(kTagInt64));
-                    body->append(reinterpret_cast<const char*>(&cell.i), sizeof cell.i);
-                }
-                break;
-            case SQLITE_FLOAT: {
-                float f = static_cast<float>(cell.d);
-                if (static_cast<double>(f) == cell.d) {
-                    body->push_back(static_cast<char>(kTagFloat32));
-                    body->append(reinterpret_cast<const char*>(&f), sizeof f);
-                } else {
-                    body->push_back(static_cast<char>(kTagDouble));
-                    body->append(reinterpret_cast<const char*>(&cell.d), sizeof cell.d);
-                }
-                break;
+static size_t PackedSize(const CellView& cell) {
+    switch (cell.type) {
+        case SQLITE_INTEGER:
+            return cell.i >= INT32_MIN && cell.i <= INT32_MAX ? 5 : 9;
+        case SQLITE_FLOAT:
+            return static_cast<double>(static_cast<float>(cell.d)) == cell.d ? 5 : 9;
+        case SQLITE_TEXT:
+        case SQLITE_BLOB:
+            return 1 + cell.size;
+        default:
+            return 1;
+    }
+}
+
+static void WriteCell(unsigned char* p, const CellView& cell, size_t size) {
+    switch (cell.type) {
+        case SQLITE_INTEGER:
+            if (size == 5) {
+                int32_t v = static_cast<int32_t>(cell.i);
+                p[0] = kTagInt32;
+                std::memcpy(p + 1, &v, sizeof v);
+            } else {
+                p[0] = kTagInt64;
+                std::memcpy(p + 1, &cell.i, sizeof cell.i);
             }
-            case SQLITE_TEXT:
-            case SQLITE_BLOB:
-                body->push_back(static_cast<char>(cell.type == SQLITE_TEXT ? kTagText : kTagBlob));
-                if (cell.size) body->append(cell.text, cell.size);
-                break;
-            default:
-                body->push_back(static_cast<char>(kTagNull));
-        }
-        ends->push_back(static_cast<uint32_t>(body->size()));
+            return;
+        case SQLITE_FLOAT:
+            if (size == 5) {
+                float f = static_cast<float>(cell.d);
+                p[0] = kTagFloat32;
+                std::memcpy(p + 1, &f, sizeof f);
+            } else {
+                p[0] = kTagDouble;
+                std::memcpy(p + 1, &cell.d, sizeof cell.d);
+            }
+            return;
+        case SQLITE_TEXT:
+        case SQLITE_BLOB:
+            p[0] = cell.type == SQLITE_TEXT ? kTagText : kTagBlob;
+            if (cell.size) std::memcpy(p + 1, cell.text, cell.size);
+            return;
+        default:
+            p[0] = kTagNull;
     }
-    size_t narrowHeader = 1 + (static_cast<size_t>(count) + 1) * 2;
-    bool wide = narrowHeader + body->size() > 0xFFFF;
-    size_t header = 1 + (static_cast<size_t>(count) + 1) * (wide ? 4 : 2);
-    out->resize(header + body->size());
-    char* p = out->data();
-    p[0] = wide ? 1 : 0;
+}
+
+template <typename CellAt>
+const unsigned char* OrviRecordset::PackRow(CellAt cellAt) {
+    int count = ColumnCount();
+    m_cells.resize(static_cast<size_t>(count));
+    m_sizes.resize(static_cast<size_t>(count));
+    size_t body = 0;
+    for (int c = 0; c < count; ++c) {
+        m_cells[c] = cellAt(c);
+        m_sizes[c] = PackedSize(m_cells[c]);
+        body += m_sizes[c];
+    }
+    size_t offsets = static_cast<size_t>(count) + 1;
+    bool wide = 1 + offsets * 2 + body > 0xFFFF;
+    size_t header = 1 + offsets * (wide ? 4 : 2);
+    unsigned char* row = Allocate(header + body);
+    row[0] = wide ? 1 : 0;
+    size_t offset = header;
     for (int c = 0; c <= count; ++c) {
-        uint32_t offset = static_cast<uint32_t>(header) + (c == 0 ? 0 : (*ends)[c - 1]);
         if (wide) {
-            std::memcpy(p + 1 + 4 * c, &offset, 4);
+            uint32_t v = static_cast<uint32_t>(offset);
+            std::memcpy(row + 1 + 4 * c, &v, 4);
         } else {
-            uint16_t narrow = static_cast<uint16_t>(offset);
-            std::memcpy(p + 1 + 2 * c, &narrow, 2);
+            uint16_t v = static_cast<uint16_t>(offset);
+            std::memcpy(row + 1 + 2 * c, &v, 2);
+        }
+        if (c < count) {
+            WriteCell(row + offset, m_cells[c], m_sizes[c]);
+            offset += m_sizes[c];
         }
     }
-    if (!body->empty()) std::memcpy(p + header, body->data(), body->size());
+    return row;
 }
 
 void OrviRecordset::ReadPacked(const unsigned char* row, int column, CellView* cell) {
@@ -472,7 +505,7 @@ void OrviRecordset::ReadPacked(const unsigned char* row, int column, CellView* c
     }
 }
 
-void OrviRecordset::PackStatementRow(std::string* out) {
+const unsigned char* OrviRecordset::PackStatementRow() {
     sqlite3_stmt* stmt = m_stmt;
     int first = m_firstColumn;
     auto cellAt = [stmt, first](int c) {
@@ -499,10 +532,10 @@ void OrviRecordset::PackStatementRow(std::string* out) {
         }
         return cell;
     };
-    PackRow(ColumnCount(), cellAt, &m_body, &m_ends, out);
+    return PackRow(cellAt);
 }
 
-void OrviRecordset::PackMerged(const unsigned char* row, std::string* out) {
+const unsigned char* OrviRecordset::PackMerged(const unsigned char* row) {
     auto cellAt = [this, row](int c) {
         CellView cell;
         if (const CellValue* value = Pending(c)) {
@@ -516,11 +549,10 @@ void OrviRecordset::PackMerged(const unsigned char* row, std::string* out) {
         }
         return cell;
     };
-    PackRow(ColumnCount(), cellAt, &m_body, &m_ends, out);
+    return PackRow(cellAt);
 }
 
-const unsigned char* OrviRecordset::Store(const std::string& packed) {
-    size_t size = packed.size();
+unsigned char* OrviRecordset::Allocate(size_t size) {
     unsigned char* target;
     if (size > kBlockSize / 4) {
         m_blocks.emplace_back(new unsigned char[size]);
@@ -534,7 +566,6 @@ const unsigned char* OrviRecordset::Store(const std::string& packed) {
         target = m_block + m_blockUsed;
         m_blockUsed += size;
     }
-    std::memcpy(target, packed.data(), size);
     return target;
 }
 
@@ -638,8 +669,7 @@ bool OrviRecordset::Update(std::string* error) {
             *error = "the row no longer exists";
             return false;
         }
-        PackMerged(m_rows[m_pos].data, &m_scratch);
-        m_rows[m_pos].data = Store(m_scratch);
+        m_rows[m_pos].data = PackMerged(m_rows[m_pos].data);
     } else {
         sql = "INSERT INTO " + QuoteName(m_table);
         if (m_pending.empty()) {
@@ -654,8 +684,7 @@ bool OrviRecordset::Update(std::string* error) {
             sql += ") VALUES (" + values + ")";
         }
         if (!RunWrite(sql, 0, false, error)) return false;
-        PackMerged(nullptr, &m_scratch);
-        m_rows.push_back({Store(m_scratch), sqlite3_last_insert_rowid(db)});
+        m_rows.push_back({PackMerged(nullptr), sqlite3_last_insert_rowid(db)});
         m_pos = static_cast<long>(m_rows.size()) - 1;
     }
     m_editMode = kNoEdit;

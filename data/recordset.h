@@ -109,9 +109,11 @@ private:
     void FinishStatement();
     void PauseStatement();  // before a write: give up the read snapshot
     bool RunWrite(const std::string& sql, int64_t rowid, bool bindRowid, std::string* error);
-    const unsigned char* Store(const std::string& packed);
-    void PackStatementRow(std::string* out);
-    void PackMerged(const unsigned char* row, std::string* out);
+    unsigned char* Allocate(size_t size);  // room for a packed row
+    template <typename CellAt>
+    const unsigned char* PackRow(CellAt cellAt);
+    const unsigned char* PackStatementRow();
+    const unsigned char* PackMerged(const unsigned char* row);  // row + pending changes
     static void ReadPacked(const unsigned char* row, int column, CellView* cell);
     const CellValue* Pending(int column) const;
 
@@ -134,8 +136,8 @@ private:
     size_t m_blockUsed = kBlockSize;
     size_t m_fetched = 0;
     long m_pos = kBof;
-    std::string m_scratch, m_body;
-    std::vector<uint32_t> m_ends;
+    std::vector<CellView> m_cells;  // the row being packed
+    std::vector<size_t> m_sizes;
     std::string m_stepError;
 
     EditMode m_editMode = kNoEdit;
