@@ -141,7 +141,10 @@ int CRstValues::InitConnAndRec(_ConnectionPtr connection, const char* table) {
         m_recordset.reset();
         m_table = table ? table : "";
         m_connection = std::move(connection);
-        if (!table) throw std::bad_alloc();  // reported as a failure to make the object
+        if (!table) {
+            AppMessageBox("建立记录对象失败");
+            return 0;
+        }
         m_recordset = std::make_shared<OrviRecordset>();
         std::string error;
         if (!m_recordset->OpenTable(m_connection, m_table, &error)) {

@@ -142,6 +142,38 @@ TEST_F(RstValuesTest, ReadingAndWritingRules) {
     EXPECT_EQ(s, " 午餐 ");
 }
 
+TEST_F(RstValuesTest, LargeValuesSurviveTheRowStore) {
+    std::string big(100000, 'x');
+    big += "尾";
+    Exec(
+        "INSERT INTO ConsumeTable (ConsumeName, ConsumeExplain, ConsumeDate, ConsumeMoney) "
+        "VALUES ('a', '" +
+        big + "', 5000000000, 0.1)");
+    Exec("INSERT INTO ConsumeTable (ConsumeName) VALUES ('b')");
+    CRstValues rst(m_connection.GetConnection(), "ConsumeTable");
+    std::string text;
+    long date = 0;
+    float money = 0;
+    EXPECT_EQ(rst.GetValue("ConsumeExplain", text), 1);
+    EXPECT_EQ(text, big);
+    EXPECT_EQ(rst.GetValueL("ConsumeDate", date), 1);
+    EXPECT_EQ(date, INT32_MAX);
+    EXPECT_EQ(rst.GetValue("ConsumeDate", text), 1);
+    EXPECT_EQ(text, "5000000000");
+    EXPECT_EQ(rst.GetValueF("ConsumeMoney", money), 1);
+    EXPECT_EQ(money, 0.1f);
+    EXPECT_EQ(rst.GetValue("ConsumeMoney", text), 1);
+    EXPECT_EQ(text, "0.1");
+    EXPECT_EQ(rst.OnMoveNext(), 1);
+    EXPECT_EQ(rst.GetValue("ConsumeName", text), 1);
+    EXPECT_EQ(text, "b");
+    EXPECT_EQ(rst.OnMovePre(), 1);
+    EXPECT_EQ(rst.AddRecord("ConsumeName", "c"), 1);
+    EXPECT_EQ(rst.UpdateRecord(), 1);
+    EXPECT_EQ(rst.GetValue("ConsumeExplain", text), 1);
+    EXPECT_EQ(text, big);
+}
+
 TEST_F(RstValuesTest, RefusedSaveDropsThePendingChanges) {
     Exec("CREATE TABLE Checked (a INTEGER CHECK (a < 100), b TEXT)");
     Exec("INSERT INTO Checked VALUES (1, 'one')");
