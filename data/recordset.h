@@ -74,7 +74,9 @@ struct OrviRecordset {
 
     // Edit buffer of the current row.
     bool Editing() const { return m_editMode != kNoEdit; }
-    bool AddNew();  // an empty new row becomes current until Update or CancelUpdate
+    // An empty new row becomes current until Update or CancelUpdate; once written it
+    // stands after the rows fetched so far.
+    bool AddNew();
     bool SetValue(int column, CellValue value, std::string* error);
     // Writes the pending changes of the current row (nothing pending: nothing to do).
     bool Update(std::string* error);

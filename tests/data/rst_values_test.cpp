@@ -245,6 +245,34 @@ TEST_F(RstValuesTest, CursorMovesAndDeletes) {
     EXPECT_TRUE(m_capture.Texts().empty());
 }
 
+TEST_F(RstValuesTest, PendingChangesAreSavedByAMoveAndDroppedByRelease) {
+    AddParams(3);
+    CRstValues rst(m_connection.GetConnection(), "ObjectPar");
+    ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 1);
+    EXPECT_EQ(rst.AddRecord("ObjectParName", "moved"), 1);
+    EXPECT_EQ(Name(rst), "moved");  // reads see the edit buffer
+    EXPECT_EQ(rst.OnMoveNext(), 1);
+    EXPECT_EQ(QueryInt("SELECT ObjectParType FROM ObjectPar WHERE ObjectParName='moved'"), 0);
+
+    EXPECT_EQ(rst.AddRecord("ObjectParName", "dropped"), 1);
+    EXPECT_EQ(rst.Release(), 1);
+    EXPECT_EQ(Name(rst), "v1");
+    EXPECT_EQ(rst.UpdateRecord(), 1);  // nothing pending
+    EXPECT_EQ(QueryInt("SELECT count(*) FROM ObjectPar WHERE ObjectParName='dropped'"), 0);
+
+    // A new row goes after the rows fetched (here all of them) and stays current.
+    EXPECT_EQ(rst.GetTotalRecordCount(), 3);
+    EXPECT_EQ(rst.AddRecord(), 1);
+    EXPECT_EQ(rst.AddRecord("ObjectParName", "new"), 1);
+    EXPECT_EQ(rst.AddRecord("ObjectParType", 9), 1);
+    EXPECT_EQ(rst.UpdateRecord(), 1);
+    EXPECT_EQ(Name(rst), "new");
+    EXPECT_EQ(rst.GetTotalRecordCount(), 4);
+    EXPECT_EQ(rst.MoveRecID(3), 1);
+    EXPECT_EQ(Name(rst), "new");
+    EXPECT_TRUE(m_capture.Texts().empty());
+}
+
 TEST_F(RstValuesTest, ResultsAreFetchedOnlyAsFarAsTheCursorGoes) {
     AddParams(3000);
     CRstValues rst(m_connection.GetConnection(), "ObjectPar");
