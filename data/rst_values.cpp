@@ -56,6 +56,24 @@ bool TextToDouble(const char* text, size_t size, double* value) {
     return *end == '\0';
 }
 
+// The cell as a number (NULL is 0): false for a text that is not a number.
+bool CellNumber(const CellView& cell, double* d) {
+    switch (cell.type) {
+        case SQLITE_INTEGER:
+            *d = static_cast<double>(cell.i);
+            return true;
+        case SQLITE_FLOAT:
+            *d = cell.d;
+            return true;
+        case SQLITE_TEXT:
+        case SQLITE_BLOB:
+            return TextToDouble(cell.text, cell.size, d);
+        default:
+            *d = 0;
+            return true;
+    }
+}
+
 // The integer read rule: the value's text form cut to an integer; below 1 reads as 0.
 int32_t ReadPositiveInteger(const CellView& cell) {
     long long v = 0;
@@ -351,22 +369,9 @@ int CRstValues::GetValueF(const char* field, float& value) {
     CellView cell;
     if (!ReadOwn(field, &cell)) return 0;
     double d = 0;
-    switch (cell.type) {
-        case SQLITE_INTEGER:
-            d = static_cast<double>(cell.i);
-            break;
-        case SQLITE_FLOAT:
-            d = cell.d;
-            break;
-        case SQLITE_TEXT:
-        case SQLITE_BLOB:
-            if (!TextToDouble(cell.text, cell.size, &d)) {
-                ReportError();  // not a number
-                return 0;
-            }
-            break;
-        default:
-            break;
+    if (!CellNumber(cell, &d)) {
+        ReportError();
+        return 0;
     }
     float f = static_cast<float>(d);
     value = f < 0.0f ? 0.0f : f;
@@ -423,24 +428,14 @@ int CRstValues::GetValueLong(long& value, const _variant_t& index) {
     try {
         CellView cell;
         if (ReadAttached(index, &cell) != kReadOk) return 0;
+        if (cell.type == SQLITE_INTEGER || cell.type == SQLITE_NULL) {
+            value = static_cast<int32_t>(cell.i);
+            return 1;
+        }
         double d = 0;
-        switch (cell.type) {
-            case SQLITE_INTEGER:
-                value = static_cast<int32_t>(cell.i);
-                return 1;
-            case SQLITE_FLOAT:
-                d = cell.d;
-                break;
-            case SQLITE_TEXT:
-            case SQLITE_BLOB:
-                if (!TextToDouble(cell.text, cell.size, &d)) {
-                    ReportError();
-                    return 0;
-                }
-                break;
-            default:
-                value = 0;
-                return 1;
+        if (!CellNumber(cell, &d)) {
+            ReportError();
+            return 0;
         }
         d = std::nearbyint(d);  // to nearest, halves to even
         if (!(d >= INT32_MIN && d <= INT32_MAX)) {
@@ -468,22 +463,9 @@ int CRstValues::GetValueFloat(float& value, const _variant_t& index) {
         CellView cell;
         if (ReadAttached(index, &cell) != kReadOk) return 0;
         double d = 0;
-        switch (cell.type) {
-            case SQLITE_INTEGER:
-                d = static_cast<double>(cell.i);
-                break;
-            case SQLITE_FLOAT:
-                d = cell.d;
-                break;
-            case SQLITE_TEXT:
-            case SQLITE_BLOB:
-                if (!TextToDouble(cell.text, cell.size, &d)) {
-                    ReportError();
-                    return 0;
-                }
-                break;
-            default:
-                break;
+        if (!CellNumber(cell, &d)) {
+            ReportError();
+            return 0;
         }
         value = static_cast<float>(d);
         return 1;
