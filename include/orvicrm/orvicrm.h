@@ -15,6 +15,8 @@
 #define ORVI_API
 #endif
 
+#include "orvicrm/CRstValues.h"
+
 // The host's client lists: names and the parallel client keys (ObjectDateTime values).
 using OrviStringArray = std::vector<std::string>;
 using OrviKeyArray = std::vector<uint32_t>;

@@ -9,6 +9,19 @@
 
 namespace {
 
+// Date columns that pages and statistics filter on.
+const char* const kDateColumns[][2] = {
+    {"SaleTable", "SaleDate"},
+    {"ChanceTable", "ChanceDate"},
+    {"ConsumeTable", "ConsumeDate"},
+    {"HistoryTable", "HistoryBeginDate"},
+    {"HistoryTable", "HistoryEndDate"},
+    {"ActiveTable", "ActiveBeginDate"},
+    {"ActiveTable", "ActiveEndDate"},
+    {"FeedBackTable", "FeedBackDate"},
+    {"FeedBackTable", "FeedBackEndDate"},
+};
+
 const char* SqlType(int type) {
     switch (type) {
         case kFieldFloat:
@@ -44,6 +57,17 @@ std::string SchemaSql() {
         }
     }
     sql += "CREATE INDEX ObjectPar_ObjectParType ON ObjectPar (ObjectParType);\n";
+    for (const auto& [table, column] : kDateColumns) {
+        sql += "CREATE INDEX ";
+        sql += table;
+        sql += '_';
+        sql += column;
+        sql += " ON ";
+        sql += table;
+        sql += " (";
+        sql += column;
+        sql += ");\n";
+    }
     return sql;
 }
 
@@ -62,7 +86,8 @@ bool CreateDatabase(const std::string& path, std::string* error) {
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     char* message = nullptr;
     if (rc == SQLITE_OK) {
-        std::string sql = "BEGIN;\n" + SchemaSql() + "COMMIT;\n";
+        // Write-ahead logging: a window's open result does not block another's writes.
+        std::string sql = "PRAGMA journal_mode=WAL;\nBEGIN;\n" + SchemaSql() + "COMMIT;\n";
         rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message);
     }
     if (rc != SQLITE_OK) {

@@ -1,16 +1,76 @@
 // orvicrm-db: creates and fills OrviCrm databases.
 //   orvicrm-db init PATH    a new database with every table and index, no rows
+//   orvicrm-db seed PATH    demo data for the demo host's clients (creates PATH if missing)
+//   orvicrm-db seed PATH [--sales N] [--chances N] [--consumes N] [--histories N]
+//                        [--actives N] [--feedbacks N] [--client KEY]
+//                           N generated records of each kind named for client KEY (101)
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "tools/orvicrm-db/db_init.h"
+#include "tools/orvicrm-db/db_seed.h"
 
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: orvicrm-db init PATH\n");
+    std::fprintf(stderr,
+                 "usage: orvicrm-db init PATH\n"
+                 "       orvicrm-db seed PATH [--sales N] [--chances N] [--consumes N]\n"
+                 "                            [--histories N] [--actives N] [--feedbacks N]\n"
+                 "                            [--client KEY]\n");
     return 2;
+}
+
+int Fail(const std::string& error) {
+    std::fprintf(stderr, "orvicrm-db: %s\n", error.c_str());
+    return 1;
+}
+
+const struct {
+    const char* option;
+    RecordKind kind;
+} kKindOptions[] = {
+    {"--sales", RecordKind::Sale},       {"--chances", RecordKind::Chance},
+    {"--consumes", RecordKind::Consume}, {"--histories", RecordKind::History},
+    {"--actives", RecordKind::Active},   {"--feedbacks", RecordKind::FeedBack},
+};
+
+int Seed(const std::string& path, int argc, char** argv) {
+    std::vector<std::pair<RecordKind, long>> generated;
+    int client = 101;
+    for (int i = 3; i < argc; ++i) {
+        if (i + 1 >= argc) return Usage();
+        char* end = nullptr;
+        long n = std::strtol(argv[i + 1], &end, 10);
+        if (*end || n < 0) return Usage();
+        bool known = false;
+        for (const auto& option : kKindOptions) {
+            if (std::strcmp(argv[i], option.option) == 0) {
+                generated.emplace_back(option.kind, n);
+                known = true;
+            }
+        }
+        if (std::strcmp(argv[i], "--client") == 0) {
+            client = static_cast<int>(n);
+            known = true;
+        }
+        if (!known) return Usage();
+        ++i;
+    }
+    std::string error;
+    if (generated.empty()) {
+        if (!SeedDemo(path, &error)) return Fail(error);
+        std::printf("seeded demo data into %s\n", path.c_str());
+        return 0;
+    }
+    for (const auto& [kind, n] : generated) {
+        if (!SeedGenerated(path, kind, n, client, &error)) return Fail(error);
+        std::printf("added %ld %s records to %s\n", n, KindTable(kind).name, path.c_str());
+    }
+    return 0;
 }
 
 }  // namespace
@@ -21,12 +81,10 @@ int main(int argc, char** argv) {
     std::string path = argv[2];
     if (command == "init") {
         std::string error;
-        if (!CreateDatabase(path, &error)) {
-            std::fprintf(stderr, "orvicrm-db: %s\n", error.c_str());
-            return 1;
-        }
+        if (!CreateDatabase(path, &error)) return Fail(error);
         std::printf("created %s\n", path.c_str());
         return 0;
     }
+    if (command == "seed") return Seed(path, argc, argv);
     return Usage();
 }

@@ -1,0 +1,722 @@
+#include "data/recordset.h"
+
+#include <strings.h>
+#include <cctype>
+#include <chrono>
+#include <climits>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+bool IsWordChar(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return std::isalnum(u) || c == '_' || u >= 0x80;
+}
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
+
+// Index just past a quoted part starting at i ('...', "...", `...` or [...]), npos if open.
+size_t SkipQuoted(const std::string& s, size_t i) {
+    char close = s[i] == '[' ? ']' : s[i];
+    size_t end = s.find(close, i + 1);
+    return end == std::string::npos ? end : end + 1;
+}
+
+bool SameWord(const std::string& s, size_t begin, size_t end, const char* word) {
+    return std::strlen(word) == end - begin &&
+           strncasecmp(s.c_str() + begin, word, end - begin) == 0;
+}
+
+std::string QuoteName(const std::string& name) {
+    std::string quoted = "\"";
+    for (char c : name) {
+        quoted += c;
+        if (c == '"') quoted += '"';
+    }
+    return quoted + "\"";
+}
+
+}  // namespace
+
+std::string RowidQuery(const std::string& sql, std::string* table) {
+    size_t i = 0, n = sql.size();
+    while (i < n && IsSpace(sql[i])) ++i;
+    size_t word = i;
+    while (i < n && IsWordChar(sql[i])) ++i;
+    if (!SameWord(sql, word, i, "SELECT")) return {};
+    size_t listBegin = i, from = std::string::npos;
+    // The column list: names, '*', commas and dots only.
+    while (i < n && from == std::string::npos) {
+        char c = sql[i];
+        if (c == '"' || c == '`' || c == '[') {
+            i = SkipQuoted(sql, i);
+            if (i == std::string::npos) return {};
+        } else if (IsWordChar(c)) {
+            size_t begin = i;
+            while (i < n && IsWordChar(sql[i])) ++i;
+            if (SameWord(sql, begin, i, "FROM"))
+                from = begin;
+            else if (SameWord(sql, begin, i, "DISTINCT") || SameWord(sql, begin, i, "ALL") ||
+                     SameWord(sql, begin, i, "AS"))
+                return {};
+        } else if (IsSpace(c) || c == ',' || c == '.' || c == '*') {
+            ++i;
+        } else {
+            return {};
+        }
+    }
+    if (from == std::string::npos) return {};
+    while (i < n && IsSpace(sql[i])) ++i;
+    size_t nameBegin = i;
+    std::string name;
+    if (i < n && (sql[i] == '"' || sql[i] == '`' || sql[i] == '[')) {
+        i = SkipQuoted(sql, i);
+        if (i == std::string::npos) return {};
+        name = sql.substr(nameBegin + 1, i - nameBegin - 2);
+    } else {
+        while (i < n && IsWordChar(sql[i])) ++i;
+        name = sql.substr(nameBegin, i - nameBegin);
+    }
+    if (name.empty() || (i < n && sql[i] == '.')) return {};
+    // The rest: no further tables and no grouping or compound selects.
+    size_t rest = i;
+    while (rest < n && IsSpace(sql[rest])) ++rest;
+    if (rest < n && sql[rest] == ',') return {};
+    while (i < n) {
+        char c = sql[i];
+        if (c == '\'' || c == '"' || c == '`' || c == '[') {
+            i = SkipQuoted(sql, i);
+            if (i == std::string::npos) return {};
+        } else if (IsWordChar(c)) {
+            size_t begin = i;
+            while (i < n && IsWordChar(sql[i])) ++i;
+            for (const char* keyword :
+                 {"JOIN", "UNION", "INTERSECT", "EXCEPT", "GROUP", "HAVING", "WINDOW"})
+                if (SameWord(sql, begin, i, keyword)) return {};
+        } else {
+            ++i;
+        }
+    }
+    *table = name;
+    return sql.substr(0, listBegin) + " rowid," + sql.substr(listBegin);
+}
+
+OrviRecordset::~OrviRecordset() {
+    Close();
+}
+
+void OrviRecordset::Close() {
+    FinishStatement();
+    m_connection.reset();
+    m_open = false;
+    m_done = true;
+    m_paused = false;
+    m_firstColumn = 0;
+    m_table.clear();
+    m_names.clear();
+    m_index.clear();
+    m_lastColumn = -1;
+    m_rows.clear();
+    m_blocks.clear();
+    m_block = nullptr;
+    m_blockUsed = kBlockSize;
+    m_fetched = 0;
+    m_pos = kBof;
+    m_editMode = kNoEdit;
+    m_pending.clear();
+}
+
+bool OrviRecordset::Open(const _ConnectionPtr& connection, const std::string& sql,
+                         std::string* error) {
+    Close();
+    if (!connection || !connection->db) {
+        *error = "no open connection";
+        return false;
+    }
+    m_connection = connection;
+    std::string table;
+    std::string withRowid = RowidQuery(sql, &table);
+    if (!withRowid.empty() && Prepare(withRowid, 1, error)) {
+        m_table = table;
+    } else if (!Prepare(sql, 0, error)) {
+        Close();
+        return false;
+    }
+    return Start(error);
+}
+
+bool OrviRecordset::OpenTable(const _ConnectionPtr& connection, const std::string& table,
+                              std::string* error) {
+    Close();
+    if (!connection || !connection->db) {
+        *error = "no open connection";
+        return false;
+    }
+    m_connection = connection;
+    if (!Prepare("SELECT rowid, * FROM " + QuoteName(table), 1, error)) {
+        Close();
+        return false;
+    }
+    m_table = table;
+    return Start(error);
+}
+
+bool OrviRecordset::Prepare(const std::string& sql, int firstColumn, std::string* error) {
+    sqlite3* db = m_connection->db;
+    const char* tail = nullptr;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail) !=
+        SQLITE_OK) {
+        *error = sqlite3_errmsg(db);
+        return false;
+    }
+    if (!stmt) {
+        *error = "no statement";
+        return false;
+    }
+    for (; tail && *tail; ++tail) {
+        if (!IsSpace(*tail) && *tail != ';') {
+            sqlite3_finalize(stmt);
+            *error = "more than one statement";
+            return false;
+        }
+    }
+    m_stmt = stmt;
+    m_firstColumn = firstColumn;
+    int count = sqlite3_column_count(stmt);
+    for (int c = firstColumn; c < count; ++c) {
+        const char* name = sqlite3_column_name(stmt, c);
+        m_names.emplace_back(name ? name : "");
+        m_index.emplace(m_names.back(), c - firstColumn);  // the first of equal names wins
+    }
+    return true;
+}
+
+bool OrviRecordset::Start(std::string* error) {
+    m_open = true;
+    m_done = false;
+    int got = StepOne();
+    if (got < 0) {
+        *error = m_stepError;
+        Close();
+        return false;
+    }
+    m_pos = got ? 0 : kEof;
+    return true;
+}
+
+int OrviRecordset::StepOne() {
+    if (m_done) return 0;
+    if (m_paused) {
+        m_paused = false;
+        m_rerun = true;
+        m_held.clear();
+        for (const Row& row : m_rows) m_held.insert(row.rowid);
+    }
+    // One hold of the connection's lock for the step and the reads of the row.
+    struct DbLock {
+        sqlite3_mutex* mutex;
+        explicit DbLock(sqlite3* db) : mutex(sqlite3_db_mutex(db)) { sqlite3_mutex_enter(mutex); }
+        ~DbLock() { sqlite3_mutex_leave(mutex); }
+    };
+    int waitedMs = 0;
+    bool pause = false;
+    for (;;) {
+        if (pause) {  // without the lock, so the writer can finish
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            waitedMs += 20;
+            pause = false;
+        }
+        DbLock lock(m_connection->db);
+        int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW) {
+            ++m_fetched;
+            int64_t rowid = m_firstColumn ? sqlite3_column_int64(m_stmt, 0) : 0;
+            if (m_rerun && m_held.count(rowid)) continue;
+            m_rows.push_back({PackStatementRow(), rowid});
+            return 1;
+        }
+        if (rc == SQLITE_DONE) {
+            FinishStatement();
+            return 0;
+        }
+        // Another connection's write outlasted the busy timeout or the step could not wait:
+        // start over (skipping the rows held) after a pause.
+        bool canRerun = m_rows.empty() || m_firstColumn;
+        if ((rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && canRerun && waitedMs < kBusyTimeoutMs) {
+            sqlite3_reset(m_stmt);
+            if (!m_rows.empty() && !m_rerun) {
+                m_rerun = true;
+                for (const Row& row : m_rows) m_held.insert(row.rowid);
+            }
+            pause = true;
+            continue;
+        }
+        m_stepError = sqlite3_errmsg(m_connection->db);
+        FinishStatement();
+        return -1;
+    }
+}
+
+void OrviRecordset::FinishStatement() {
+    if (m_stmt) sqlite3_finalize(m_stmt);
+    m_stmt = nullptr;
+    m_done = true;
+    m_paused = false;
+    m_rerun = false;
+    m_held.clear();
+}
+
+void OrviRecordset::PauseStatement() {
+    if (m_stmt && !m_done && !m_paused) {
+        sqlite3_reset(m_stmt);
+        m_paused = true;
+    }
+}
+
+bool OrviRecordset::Fetch(size_t index) {
+    while (m_rows.size() <= index)
+        if (StepOne() <= 0) return false;
+    return true;
+}
+
+bool OrviRecordset::IsEmpty() {
+    return !Fetch(0);
+}
+
+bool OrviRecordset::MoveFirst() {
+    m_pos = Fetch(0) ? 0 : kEof;
+    return m_pos >= 0;
+}
+
+bool OrviRecordset::MoveNext() {
+    if (m_pos == kEof) return false;
+    size_t next = m_pos == kBof ? 0 : static_cast<size_t>(m_pos) + 1;
+    m_pos = Fetch(next) ? static_cast<long>(next) : kEof;
+    return m_pos >= 0;
+}
+
+bool OrviRecordset::MovePrevious() {
+    if (m_pos == kBof) return false;
+    if (m_pos == kEof) {
+        while (StepOne() > 0) {
+        }
+        m_pos = m_rows.empty() ? kBof : static_cast<long>(m_rows.size()) - 1;
+    } else {
+        m_pos = m_pos == 0 ? kBof : m_pos - 1;
+    }
+    return m_pos >= 0;
+}
+
+bool OrviRecordset::MoveForward(long n) {
+    if (m_pos < 0) return false;
+    size_t target = static_cast<size_t>(m_pos) + static_cast<size_t>(n);
+    m_pos = Fetch(target) ? static_cast<long>(target) : kEof;
+    return m_pos >= 0;
+}
+
+long OrviRecordset::CountAll() {
+    while (StepOne() > 0) {
+    }
+    return static_cast<long>(m_rows.size());
+}
+
+int OrviRecordset::ColumnIndex(const char* name) const {
+    int count = static_cast<int>(m_names.size());
+    if (!name || count == 0) return -1;
+    // Readers mostly walk the columns in order: try the one after the last hit first.
+    int guess = m_lastColumn + 1 < count ? m_lastColumn + 1 : 0;
+    if (std::strcmp(m_names[guess].c_str(), name) == 0) return m_lastColumn = guess;
+    if (m_lastColumn >= 0 && std::strcmp(m_names[m_lastColumn].c_str(), name) == 0)
+        return m_lastColumn;
+    auto it = m_index.find(std::string_view(name));
+    if (it != m_index.end()) return m_lastColumn = it->second;
+    for (int c = 0; c < count; ++c)
+        if (strcasecmp(m_names[c].c_str(), name) == 0) return m_lastColumn = c;
+    return -1;
+}
+
+const CellValue* OrviRecordset::Pending(int column) const {
+    for (const auto& [c, value] : m_pending)
+        if (c == column) return &value;
+    return nullptr;
+}
+
+bool OrviRecordset::ReadCell(int column, CellView* cell) const {
+    if (column < 0 || column >= ColumnCount()) return false;
+    if (m_editMode != kNoEdit) {
+        if (const CellValue* value = Pending(column)) {
+            cell->type = value->type;
+            cell->i = value->i;
+            cell->d = value->d;
+            cell->text = value->text.data();
+            cell->size = value->text.size();
+            return true;
+        }
+        if (m_editMode == kAddRow) {
+            *cell = CellView{};
+            return true;
+        }
+    }
+    if (m_pos < 0) return false;
+    ReadPacked(m_rows[m_pos].data, column, cell);
+    return true;
+}
+
+// A packed row: byte 0 says whether the offsets are 32-bit (1) or 16-bit (0); then
+// column count + 1 offsets from the row's start; then per cell a tag and its bytes.
+enum CellTag : unsigned char {
+    kTagNull,
+    kTagInt32,
+    kTagInt64,
+    kTagFloat32,
+    kTagDouble,
+    kTagText,
+    kTagBlob,
+};
+
+static size_t PackedSize(const CellView& cell) {
+    switch (cell.type) {
+        case SQLITE_INTEGER:
+            return cell.i >= INT32_MIN && cell.i <= INT32_MAX ? 5 : 9;
+        case SQLITE_FLOAT:
+            return static_cast<double>(static_cast<float>(cell.d)) == cell.d ? 5 : 9;
+        case SQLITE_TEXT:
+        case SQLITE_BLOB:
+            return 1 + cell.size;
+        default:
+            return 1;
+    }
+}
+
+static void WriteCell(unsigned char* p, const CellView& cell, size_t size) {
+    switch (cell.type) {
+        case SQLITE_INTEGER:
+            if (size == 5) {
+                int32_t v = static_cast<int32_t>(cell.i);
+                p[0] = kTagInt32;
+                std::memcpy(p + 1, &v, sizeof v);
+            } else {
+                p[0] = kTagInt64;
+                std::memcpy(p + 1, &cell.i, sizeof cell.i);
+            }
+            return;
+        case SQLITE_FLOAT:
+            if (size == 5) {
+                float f = static_cast<float>(cell.d);
+                p[0] = kTagFloat32;
+                std::memcpy(p + 1, &f, sizeof f);
+            } else {
+                p[0] = kTagDouble;
+                std::memcpy(p + 1, &cell.d, sizeof cell.d);
+            }
+            return;
+        case SQLITE_TEXT:
+        case SQLITE_BLOB:
+            p[0] = cell.type == SQLITE_TEXT ? kTagText : kTagBlob;
+            if (cell.size) std::memcpy(p + 1, cell.text, cell.size);
+            return;
+        default:
+            p[0] = kTagNull;
+    }
+}
+
+template <typename CellAt>
+const unsigned char* OrviRecordset::PackRow(CellAt cellAt) {
+    int count = ColumnCount();
+    m_cells.resize(static_cast<size_t>(count));
+    m_sizes.resize(static_cast<size_t>(count));
+    size_t body = 0;
+    for (int c = 0; c < count; ++c) {
+        m_cells[c] = cellAt(c);
+        m_sizes[c] = PackedSize(m_cells[c]);
+        body += m_sizes[c];
+    }
+    size_t offsets = static_cast<size_t>(count) + 1;
+    bool wide = 1 + offsets * 2 + body > 0xFFFF;
+    size_t header = 1 + offsets * (wide ? 4 : 2);
+    unsigned char* row = Allocate(header + body);
+    row[0] = wide ? 1 : 0;
+    size_t offset = header;
+    for (int c = 0; c <= count; ++c) {
+        if (wide) {
+            uint32_t v = static_cast<uint32_t>(offset);
+            std::memcpy(row + 1 + 4 * c, &v, 4);
+        } else {
+            uint16_t v = static_cast<uint16_t>(offset);
+            std::memcpy(row + 1 + 2 * c, &v, 2);
+        }
+        if (c < count) {
+            WriteCell(row + offset, m_cells[c], m_sizes[c]);
+            offset += m_sizes[c];
+        }
+    }
+    return row;
+}
+
+void OrviRecordset::ReadPacked(const unsigned char* row, int column, CellView* cell) {
+    uint32_t begin, end;
+    if (row[0]) {
+        uint32_t offsets[2];
+        std::memcpy(offsets, row + 1 + 4 * column, sizeof offsets);
+        begin = offsets[0];
+        end = offsets[1];
+    } else {
+        uint16_t offsets[2];
+        std::memcpy(offsets, row + 1 + 2 * column, sizeof offsets);
+        begin = offsets[0];
+        end = offsets[1];
+    }
+    const unsigned char* p = row + begin;
+    switch (p[0]) {
+        case kTagInt32: {
+            int32_t v;
+            std::memcpy(&v, p + 1, sizeof v);
+            cell->type = SQLITE_INTEGER;
+            cell->i = v;
+            return;
+        }
+        case kTagInt64:
+            cell->type = SQLITE_INTEGER;
+            std::memcpy(&cell->i, p + 1, sizeof cell->i);
+            return;
+        case kTagFloat32: {
+            float f;
+            std::memcpy(&f, p + 1, sizeof f);
+            cell->type = SQLITE_FLOAT;
+            cell->d = f;
+            return;
+        }
+        case kTagDouble:
+            cell->type = SQLITE_FLOAT;
+            std::memcpy(&cell->d, p + 1, sizeof cell->d);
+            return;
+        case kTagText:
+        case kTagBlob:
+            cell->type = p[0] == kTagText ? SQLITE_TEXT : SQLITE_BLOB;
+            cell->text = reinterpret_cast<const char*>(p + 1);
+            cell->size = end - begin - 1;
+            return;
+        default:
+            cell->type = SQLITE_NULL;
+    }
+}
+
+const unsigned char* OrviRecordset::PackStatementRow() {
+    sqlite3_stmt* stmt = m_stmt;
+    int first = m_firstColumn;
+    auto cellAt = [stmt, first](int c) {
+        CellView cell;
+        int column = c + first;
+        cell.type = sqlite3_column_type(stmt, column);
+        switch (cell.type) {
+            case SQLITE_INTEGER:
+                cell.i = sqlite3_column_int64(stmt, column);
+                break;
+            case SQLITE_FLOAT:
+                cell.d = sqlite3_column_double(stmt, column);
+                break;
+            case SQLITE_TEXT:
+                cell.text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+                cell.size = static_cast<size_t>(sqlite3_column_bytes(stmt, column));
+                break;
+            case SQLITE_BLOB:
+                cell.text = static_cast<const char*>(sqlite3_column_blob(stmt, column));
+                cell.size = static_cast<size_t>(sqlite3_column_bytes(stmt, column));
+                break;
+            default:
+                break;
+        }
+        return cell;
+    };
+    return PackRow(cellAt);
+}
+
+const unsigned char* OrviRecordset::PackMerged(const unsigned char* row) {
+    auto cellAt = [this, row](int c) {
+        CellView cell;
+        if (const CellValue* value = Pending(c)) {
+            cell.type = value->type;
+            cell.i = value->i;
+            cell.d = value->d;
+            cell.text = value->text.data();
+            cell.size = value->text.size();
+        } else if (row) {
+            ReadPacked(row, c, &cell);
+        }
+        return cell;
+    };
+    return PackRow(cellAt);
+}
+
+unsigned char* OrviRecordset::Allocate(size_t size) {
+    unsigned char* target;
+    if (size > kBlockSize / 4) {
+        m_blocks.emplace_back(new unsigned char[size]);
+        target = m_blocks.back().get();
+    } else {
+        if (!m_block || m_blockUsed + size > kBlockSize) {
+            m_blocks.emplace_back(new unsigned char[kBlockSize]);
+            m_block = m_blocks.back().get();
+            m_blockUsed = 0;
+        }
+        target = m_block + m_blockUsed;
+        m_blockUsed += size;
+    }
+    return target;
+}
+
+bool OrviRecordset::AddNew() {
+    if (!m_open) return false;
+    if (m_editMode != kAddRow) m_posBeforeAdd = m_pos;
+    m_editMode = kAddRow;
+    m_pending.clear();
+    return true;
+}
+
+bool OrviRecordset::SetValue(int column, CellValue value, std::string* error) {
+    if (column < 0 || column >= ColumnCount()) {
+        *error = "no such column";
+        return false;
+    }
+    if (m_table.empty()) {
+        *error = "the result cannot be changed";
+        return false;
+    }
+    if (m_editMode == kNoEdit) {
+        if (m_pos < 0) {
+            *error = "no current row";
+            return false;
+        }
+        m_editMode = kEditRow;
+    }
+    for (auto& [c, pending] : m_pending) {
+        if (c == column) {
+            pending = std::move(value);
+            return true;
+        }
+    }
+    m_pending.emplace_back(column, std::move(value));
+    return true;
+}
+
+static void BindValue(sqlite3_stmt* stmt, int index, const CellValue& value) {
+    switch (value.type) {
+        case SQLITE_INTEGER:
+            sqlite3_bind_int64(stmt, index, value.i);
+            break;
+        case SQLITE_FLOAT:
+            sqlite3_bind_double(stmt, index, value.d);
+            break;
+        case SQLITE_TEXT:
+            sqlite3_bind_text(stmt, index, value.text.data(), static_cast<int>(value.text.size()),
+                              SQLITE_TRANSIENT);
+            break;
+        case SQLITE_BLOB:
+            sqlite3_bind_blob(stmt, index, value.text.data(), static_cast<int>(value.text.size()),
+                              SQLITE_TRANSIENT);
+            break;
+        default:
+            sqlite3_bind_null(stmt, index);
+    }
+}
+
+bool OrviRecordset::RunWrite(const std::string& sql, int64_t rowid, bool bindRowid,
+                             std::string* error) {
+    PauseStatement();
+    sqlite3* db = m_connection->db;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+        *error = sqlite3_errmsg(db);
+        return false;
+    }
+    int index = 1;
+    for (const auto& [c, value] : m_pending) {
+        (void)c;
+        BindValue(stmt, index++, value);
+    }
+    if (bindRowid) sqlite3_bind_int64(stmt, index, rowid);
+    int rc = sqlite3_step(stmt);
+    if (rc != SQLITE_DONE) *error = sqlite3_errmsg(db);
+    sqlite3_finalize(stmt);
+    return rc == SQLITE_DONE;
+}
+
+bool OrviRecordset::Update(std::string* error) {
+    if (m_editMode == kNoEdit) return true;
+    if (m_table.empty()) {
+        *error = "the result cannot be changed";
+        return false;
+    }
+    sqlite3* db = m_connection->db;
+    std::string sql;
+    if (m_editMode == kEditRow) {
+        if (m_pending.empty()) {
+            m_editMode = kNoEdit;
+            return true;
+        }
+        sql = "UPDATE " + QuoteName(m_table) + " SET ";
+        for (size_t k = 0; k < m_pending.size(); ++k) {
+            if (k) sql += ", ";
+            sql += QuoteName(m_names[m_pending[k].first]) + "=?";
+        }
+        sql += " WHERE rowid=?";
+        if (!RunWrite(sql, m_rows[m_pos].rowid, true, error)) return false;
+        if (sqlite3_changes(db) == 0) {
+            *error = "the row no longer exists";
+            return false;
+        }
+        m_rows[m_pos].data = PackMerged(m_rows[m_pos].data);
+    } else {
+        sql = "INSERT INTO " + QuoteName(m_table);
+        if (m_pending.empty()) {
+            sql += " DEFAULT VALUES";
+        } else {
+            std::string values;
+            for (size_t k = 0; k < m_pending.size(); ++k) {
+                sql += k ? ", " : " (";
+                values += k ? ", ?" : "?";
+                sql += QuoteName(m_names[m_pending[k].first]);
+            }
+            sql += ") VALUES (" + values + ")";
+        }
+        if (!RunWrite(sql, 0, false, error)) return false;
+        m_rows.push_back({PackMerged(nullptr), sqlite3_last_insert_rowid(db)});
+        m_pos = static_cast<long>(m_rows.size()) - 1;
+    }
+    m_editMode = kNoEdit;
+    m_pending.clear();
+    return true;
+}
+
+void OrviRecordset::CancelUpdate() {
+    if (m_editMode == kAddRow) m_pos = m_posBeforeAdd;
+    m_editMode = kNoEdit;
+    m_pending.clear();
+}
+
+bool OrviRecordset::Delete(std::string* error) {
+    if (m_editMode == kAddRow) {
+        CancelUpdate();
+        return true;
+    }
+    CancelUpdate();
+    if (m_pos < 0) {
+        *error = "no current row";
+        return false;
+    }
+    if (m_table.empty()) {
+        *error = "the result cannot be changed";
+        return false;
+    }
+    // A row another connection removed already counts as deleted.
+    if (!RunWrite("DELETE FROM " + QuoteName(m_table) + " WHERE rowid=?", m_rows[m_pos].rowid, true,
+                  error))
+        return false;
+    m_rows.erase(m_rows.begin() + m_pos);
+    m_pos = kBof;
+    return true;
+}

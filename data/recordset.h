@@ -1,0 +1,152 @@
+// The module side of _RecordsetPtr: the result of one query on one connection with a
+// current row, fetched from SQLite only as far as the cursor has gone.
+//
+// Rows already fetched are kept packed, one buffer per row in large shared blocks, with
+// their rowid, so the cursor can go back and any seen row can be read, changed or deleted.
+// A query of the form "SELECT columns FROM table ..." is run with the table's rowid in
+// front; other queries give read-only results.
+//
+// Before it writes, the recordset resets its statement so that it holds no read snapshot
+// of the database; when more rows are wanted afterwards the query runs again and skips the
+// rows already held.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "data/db_handles.h"
+
+// One cell of the current row: a view into the recordset's storage.
+struct CellView {
+    int type = SQLITE_NULL;  // SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT, SQLITE_BLOB, SQLITE_NULL
+    int64_t i = 0;
+    double d = 0;
+    const char* text = nullptr;  // SQLITE_TEXT and SQLITE_BLOB, not terminated
+    size_t size = 0;
+};
+
+// A value set through the edit buffer.
+struct CellValue {
+    int type = SQLITE_NULL;
+    int64_t i = 0;
+    double d = 0;
+    std::string text;
+};
+
+struct OrviRecordset {
+    OrviRecordset() = default;
+    ~OrviRecordset();
+    OrviRecordset(const OrviRecordset&) = delete;
+    OrviRecordset& operator=(const OrviRecordset&) = delete;
+
+    // Runs sql (one statement) with its first row current: false with the database's
+    // description when the query is rejected.
+    bool Open(const _ConnectionPtr& connection, const std::string& sql, std::string* error);
+    // The whole table.
+    bool OpenTable(const _ConnectionPtr& connection, const std::string& table, std::string* error);
+    void Close();
+    bool IsOpen() const { return m_open; }
+
+    // Cursor. Move* return whether a row is current afterwards.
+    bool HasCurrent() const { return m_pos >= 0 || m_editMode == kAddRow; }
+    bool IsEmpty();  // no rows at all
+    bool MoveFirst();
+    bool MoveNext();
+    bool MovePrevious();
+    bool MoveForward(long n);  // from the current row; may end at the end of the result
+    long CountAll();           // fetches every row; the cursor stays
+
+    int ColumnCount() const { return static_cast<int>(m_names.size()); }
+    const std::string& ColumnName(int column) const { return m_names[column]; }
+    // The column's index, -1 when the result has no such column (names ignore case).
+    int ColumnIndex(const char* name) const;
+    // The current row's cell, seen through the edit buffer: false without a current row.
+    bool ReadCell(int column, CellView* cell) const;
+
+    // Edit buffer of the current row.
+    bool Editing() const { return m_editMode != kNoEdit; }
+    // An empty new row becomes current until Update or CancelUpdate; once written it
+    // stands after the rows fetched so far.
+    bool AddNew();
+    bool SetValue(int column, CellValue value, std::string* error);
+    // Writes the pending changes of the current row (nothing pending: nothing to do).
+    bool Update(std::string* error);
+    void CancelUpdate();
+    // Deletes the current row from the table and the result; no row is current afterwards.
+    bool Delete(std::string* error);
+
+    // Rows taken from SQLite so far (including those skipped on a rerun).
+    size_t RowsFetched() const { return m_fetched; }
+    bool Updatable() const { return !m_table.empty(); }
+
+private:
+    enum EditMode { kNoEdit, kEditRow, kAddRow };
+    static constexpr long kBof = -1;
+    static constexpr long kEof = -2;
+    static constexpr size_t kBlockSize = 1 << 20;
+
+    struct Row {
+        const unsigned char* data;
+        int64_t rowid;
+    };
+
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+    };
+
+    bool Prepare(const std::string& sql, int firstColumn, std::string* error);
+    bool Start(std::string* error);  // fetches the first row
+    bool Fetch(size_t index);        // whether row index exists, fetching rows up to it
+    int StepOne();  // fetches one more row into m_rows: 1, 0 at the end, -1 on an error
+    void FinishStatement();
+    void PauseStatement();  // before a write: give up the read snapshot
+    bool RunWrite(const std::string& sql, int64_t rowid, bool bindRowid, std::string* error);
+    unsigned char* Allocate(size_t size);  // room for a packed row
+    template <typename CellAt>
+    const unsigned char* PackRow(CellAt cellAt);
+    const unsigned char* PackStatementRow();
+    const unsigned char* PackMerged(const unsigned char* row);  // row + pending changes
+    static void ReadPacked(const unsigned char* row, int column, CellView* cell);
+    const CellValue* Pending(int column) const;
+
+    _ConnectionPtr m_connection;
+    sqlite3_stmt* m_stmt = nullptr;
+    bool m_open = false;
+    bool m_done = true;     // the statement has delivered every row
+    bool m_paused = false;  // reset before a write; rerun and skip rows held
+    bool m_rerun = false;   // a rerun: skip rows whose rowid is in m_held
+    std::unordered_set<int64_t> m_held;
+    int m_firstColumn = 0;  // 1 when column 0 of the statement is the rowid
+    std::string m_table;    // the table written to; empty for a read-only result
+    std::vector<std::string> m_names;
+    std::unordered_map<std::string, int, NameHash, std::equal_to<>> m_index;
+    mutable int m_lastColumn = -1;
+
+    std::vector<Row> m_rows;
+    std::vector<std::unique_ptr<unsigned char[]>> m_blocks;
+    unsigned char* m_block = nullptr;  // the block new rows go to
+    size_t m_blockUsed = kBlockSize;
+    size_t m_fetched = 0;
+    long m_pos = kBof;
+    std::vector<CellView> m_cells;  // the row being packed
+    std::vector<size_t> m_sizes;
+    std::string m_stepError;
+
+    EditMode m_editMode = kNoEdit;
+    long m_posBeforeAdd = kBof;
+    std::vector<std::pair<int, CellValue>> m_pending;
+};
+
+// "SELECT rowid, ..." for a simple single-table query, with its table; empty when the
+// query is not of that form.
+std::string RowidQuery(const std::string& sql, std::string* table);

@@ -1,0 +1,411 @@
+#include "orvicrm/CRstValues.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "data/ado_connection.h"
+#include "data/recordset.h"
+#include "support/message_capture.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+const char kFieldAccess[] = "字段访问发生错误，请确认数据库结构没有改动。";
+
+class RstValuesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_path = m_temp.CreateDatabase();
+        ASSERT_EQ(m_connection.ConnectDatabase(m_path), 1);
+    }
+
+    void Exec(const std::string& sql) {
+        char* error = nullptr;
+        ASSERT_EQ(
+            sqlite3_exec(m_connection.GetConnection()->db, sql.c_str(), nullptr, nullptr, &error),
+            SQLITE_OK)
+            << (error ? error : "");
+    }
+
+    // ObjectPar rows ("v0", kind 0), ("v1", kind 1), ...
+    void AddParams(int count) {
+        Exec("BEGIN");
+        for (int i = 0; i < count; ++i)
+            Exec("INSERT INTO ObjectPar VALUES ('v" + std::to_string(i) + "', " +
+                 std::to_string(i) + ")");
+        Exec("COMMIT");
+    }
+
+    std::string Name(CRstValues& rst) {
+        std::string name;
+        EXPECT_EQ(rst.GetValue("ObjectParName", name), 1);
+        return name;
+    }
+
+    long long QueryInt(const std::string& sql) {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(m_connection.GetConnection()->db, sql.c_str(), -1, &stmt, nullptr);
+        long long v = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -999;
+        sqlite3_finalize(stmt);
+        return v;
+    }
+
+    TempModuleFolder m_temp;
+    std::string m_path;
+    CAdoConnection m_connection;
+    MessageCapture m_capture;
+};
+
+TEST_F(RstValuesTest, FailuresAreReportedAndTheObjectStaysUsable) {
+    CRstValues empty;
+    int i = 7;
+    EXPECT_EQ(empty.GetValueI("SaleDate", i), 0);
+    EXPECT_EQ(empty.OnMoveNext(), 0);
+    EXPECT_EQ(empty.OpenRecord(""), 0);  // no message for an empty text
+    EXPECT_EQ(empty.OpenRecord("SELECT * FROM ObjectPar"), 0);
+    EXPECT_EQ(m_capture.Texts(),
+              (std::vector<std::string>{"记录未打开", "记录未打开", "记录句宾未打开"}));
+    EXPECT_EQ(i, 7);
+
+    AddParams(2);
+    m_capture.Clear();
+    CRstValues rst(m_connection.GetConnection(), "ObjectPar");
+    EXPECT_EQ(rst.OpenRecord("SELECT * FROM NoSuchTable"), 0);
+    ASSERT_EQ(m_capture.Count(), 1u);
+    EXPECT_EQ(m_capture.Messages()[0].text, kFieldAccess);
+    EXPECT_EQ(m_capture.Messages()[0].caption, "字段访问");
+    std::string text;
+    EXPECT_EQ(rst.GetValue("ObjectParName", text), 0);
+    EXPECT_EQ(m_capture.Texts().back(), "记录未打开");
+
+    // Two statements in one text are refused rather than half run.
+    EXPECT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar; DELETE FROM ObjectPar"), 0);
+    EXPECT_EQ(QueryInt("SELECT count(*) FROM ObjectPar"), 2);
+
+    m_capture.Clear();
+    ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar WHERE ObjectParType=1"), 1);
+    EXPECT_EQ(rst.GetValue("NoSuchColumn", text), 0);
+    EXPECT_EQ(m_capture.Texts(), std::vector<std::string>{kFieldAccess});
+    EXPECT_EQ(Name(rst), "v1");
+    EXPECT_EQ(rst.GetValue("objectparname", text), 1);  // names ignore case, as in SQL
+
+    m_capture.Clear();
+    EXPECT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar WHERE ObjectParType=99"), 0);
+    EXPECT_EQ(rst.OnMoveNext(), 0);
+    EXPECT_EQ(rst.MoveRecID(0), 0);  // an empty result has no first row
+    EXPECT_EQ(m_capture.Texts(), std::vector<std::string>{kFieldAccess});
+}
+
+TEST_F(RstValuesTest, ReadingAndWritingRules) {
+    Exec(
+        "INSERT INTO ConsumeTable (ConsumeName, ConsumeTime, ConsumeMoney, ConsumeExplain, "
+        "ObjectDateTime) VALUES (NULL, 2.9, -4.5, '  x\t ', -12)");
+    CRstValues rst(m_connection.GetConnection(), "ConsumeTable");
+    int i = -1;
+    long l = -1;
+    float f = -1;
+    std::string s = "old";
+    EXPECT_EQ(rst.GetValueI("ConsumeName", i), 1);
+    EXPECT_EQ(rst.GetValue("ConsumeName", s), 1);
+    EXPECT_EQ(i, 0);
+    EXPECT_EQ(s, "");
+    EXPECT_EQ(rst.GetValueI("ConsumeTime", i), 1);
+    EXPECT_EQ(i, 2);
+    EXPECT_EQ(rst.GetValue("ConsumeTime", s), 1);
+    EXPECT_EQ(s, "2.9");
+    EXPECT_EQ(rst.GetValueF("ConsumeMoney", f), 1);
+    EXPECT_EQ(f, 0.0f);
+    EXPECT_EQ(rst.GetValueL("ObjectDateTime", l), 1);
+    EXPECT_EQ(l, 0);
+    EXPECT_EQ(rst.GetValue("ConsumeExplain", s), 1);
+    EXPECT_EQ(s, "  x\t ");
+
+    EXPECT_EQ(rst.AddRecord("ConsumeMoney", -5.0f), 1);
+    EXPECT_EQ(rst.AddRecord("ConsumeDate", -3L), 1);
+    EXPECT_EQ(rst.AddRecord("ObjectDateTime", 0xFFFFFFFFul), 1);
+    EXPECT_EQ(rst.AddRecord("ConsumeTime", 42), 1);
+    EXPECT_EQ(rst.AddRecord("ConsumeName", " 午餐 "), 1);
+    EXPECT_EQ(rst.AddRecord("ConsumeType", static_cast<const char*>(nullptr)), 0);
+    EXPECT_EQ(m_capture.Texts(), std::vector<std::string>{"增加记录失败"});
+    EXPECT_EQ(rst.UpdateRecord(), 1);
+    EXPECT_EQ(QueryInt("SELECT ConsumeMoney = 0.0 FROM ConsumeTable"), 1);
+    EXPECT_EQ(QueryInt("SELECT ConsumeDate FROM ConsumeTable"), 0);
+    EXPECT_EQ(QueryInt("SELECT ObjectDateTime FROM ConsumeTable"), -1);  // the bits kept
+    EXPECT_EQ(QueryInt("SELECT ConsumeTime FROM ConsumeTable"), 42);
+    EXPECT_EQ(QueryInt("SELECT ConsumeName = ' 午餐 ' FROM ConsumeTable"), 1);
+    // The row held reads what was written.
+    EXPECT_EQ(rst.GetValueI("ConsumeTime", i), 1);
+    EXPECT_EQ(i, 42);
+    EXPECT_EQ(rst.GetValue("ConsumeName", s), 1);
+    EXPECT_EQ(s, " 午餐 ");
+}
+
+TEST_F(RstValuesTest, LargeValuesSurviveTheRowStore) {
+    std::string big(100000, 'x');
+    big += "尾";
+    Exec(
+        "INSERT INTO ConsumeTable (ConsumeName, ConsumeExplain, ConsumeDate, ConsumeMoney) "
+        "VALUES ('a', '" +
+        big + "', 5000000000, 0.1)");
+    Exec("INSERT INTO ConsumeTable (ConsumeName) VALUES ('b')");
+    CRstValues rst(m_connection.GetConnection(), "ConsumeTable");
+    std::string text;
+    long date = 0;
+    float money = 0;
+    EXPECT_EQ(rst.GetValue("ConsumeExplain", text), 1);
+    EXPECT_EQ(text, big);
+    EXPECT_EQ(rst.GetValueL("ConsumeDate", date), 1);
+    EXPECT_EQ(date, INT32_MAX);
+    EXPECT_EQ(rst.GetValue("ConsumeDate", text), 1);
+    EXPECT_EQ(text, "5000000000");
+    EXPECT_EQ(rst.GetValueF("ConsumeMoney", money), 1);
+    EXPECT_EQ(money, 0.1f);
+    EXPECT_EQ(rst.GetValue("ConsumeMoney", text), 1);
+    EXPECT_EQ(text, "0.1");
+    EXPECT_EQ(rst.OnMoveNext(), 1);
+    EXPECT_EQ(rst.GetValue("ConsumeName", text), 1);
+    EXPECT_EQ(text, "b");
+    EXPECT_EQ(rst.OnMovePre(), 1);
+    EXPECT_EQ(rst.AddRecord("ConsumeName", "c"), 1);
+    EXPECT_EQ(rst.UpdateRecord(), 1);
+    EXPECT_EQ(rst.GetValue("ConsumeExplain", text), 1);
+    EXPECT_EQ(text, big);
+}
+
+TEST_F(RstValuesTest, RefusedSaveDropsThePendingChanges) {
+    Exec("CREATE TABLE Checked (a INTEGER CHECK (a < 100), b TEXT)");
+    Exec("INSERT INTO Checked VALUES (1, 'one')");
+    CRstValues rst(m_connection.GetConnection(), "Checked");
+    EXPECT_EQ(rst.AddRecord("b", "changed"), 1);
+    EXPECT_EQ(rst.AddRecord("a", 500), 1);
+    EXPECT_EQ(rst.UpdateRecord(), 0);
+    EXPECT_EQ(m_capture.Texts(), std::vector<std::string>{kFieldAccess});
+    std::string b;
+    EXPECT_EQ(rst.GetValue("b", b), 1);
+    EXPECT_EQ(b, "one");
+    EXPECT_EQ(QueryInt("SELECT count(*) FROM Checked WHERE a = 1 AND b = 'one'"), 1);
+
+    // A refused new row leaves nothing behind and the cursor where it was.
+    EXPECT_EQ(rst.AddRecord(), 1);
+    EXPECT_EQ(rst.AddRecord("a", 200), 1);
+    EXPECT_EQ(rst.UpdateRecord(), 0);
+    EXPECT_EQ(QueryInt("SELECT count(*) FROM Checked"), 1);
+    EXPECT_EQ(rst.GetValue("b", b), 1);
+    EXPECT_EQ(b, "one");
+
+    // A save the database accepts goes through afterwards.
+    EXPECT_EQ(rst.AddRecord(), 1);
+    EXPECT_EQ(rst.AddRecord("a", 2), 1);
+    EXPECT_EQ(rst.AddRecord("b", "two"), 1);
+    EXPECT_EQ(rst.UpdateRecord(), 1);
+    EXPECT_EQ(QueryInt("SELECT a FROM Checked WHERE b = 'two'"), 2);
+    EXPECT_EQ(rst.GetValue("b", b), 1);
+    EXPECT_EQ(b, "two");
+}
+
+TEST_F(RstValuesTest, CursorMovesAndDeletes) {
+    AddParams(5);
+    CRstValues rst(m_connection.GetConnection(), "ObjectPar");
+    ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 1);
+    EXPECT_EQ(Name(rst), "v0");
+    EXPECT_EQ(rst.OnMovePre(), 0);
+    EXPECT_EQ(rst.OnMoveNext(), 1);
+    EXPECT_EQ(Name(rst), "v0");
+    EXPECT_EQ(rst.MoveRecID(3), 1);
+    EXPECT_EQ(Name(rst), "v3");
+    EXPECT_EQ(rst.OnMoveNext(), 1);
+    EXPECT_EQ(rst.OnMoveNext(), 0);
+    EXPECT_EQ(rst.OnMovePre(), 1);
+    EXPECT_EQ(Name(rst), "v4");
+    EXPECT_EQ(rst.GetTotalRecordCount(), 5);
+    EXPECT_EQ(Name(rst), "v0");
+
+    // Deleting the last row leaves the first current; later rows move up.
+    EXPECT_EQ(rst.MoveRecID(4), 1);
+    EXPECT_EQ(rst.DeleteRecord(), 1);
+    EXPECT_EQ(Name(rst), "v0");
+    EXPECT_EQ(rst.MoveRecID(1), 1);
+    EXPECT_EQ(rst.DeleteRecord(), 1);
+    EXPECT_EQ(rst.MoveRecID(1), 1);
+    EXPECT_EQ(Name(rst), "v2");
+    EXPECT_EQ(rst.GetTotalRecordCount(), 3);
+    EXPECT_EQ(QueryInt("SELECT count(*) FROM ObjectPar"), 3);
+
+    // Deleting the only row runs the last query again: a row added meanwhile shows up.
+    ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar WHERE ObjectParName LIKE 'v0%'"), 1);
+    EXPECT_EQ(rst.OnMoveNext(), 0);  // the whole result has been read
+    Exec("INSERT INTO ObjectPar VALUES ('v0b', 7)");
+    EXPECT_EQ(rst.OnMovePre(), 1);
+    EXPECT_EQ(rst.DeleteRecord(), 1);
+    EXPECT_EQ(Name(rst), "v0b");
+    EXPECT_EQ(rst.DeleteRecord(), 1);  // nothing left: the rerun finds no rows
+    EXPECT_EQ(rst.OnMoveNext(), 0);
+    EXPECT_TRUE(m_capture.Texts().empty());
+}
+
+TEST_F(RstValuesTest, PendingChangesAreSavedByAMoveAndDroppedByRelease) {
+    AddParams(3);
+    CRstValues rst(m_connection.GetConnection(), "ObjectPar");
+    ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 1);
+    EXPECT_EQ(rst.AddRecord("ObjectParName", "moved"), 1);
+    EXPECT_EQ(Name(rst), "moved");  // reads see the edit buffer
+    EXPECT_EQ(rst.OnMoveNext(), 1);
+    EXPECT_EQ(QueryInt("SELECT ObjectParType FROM ObjectPar WHERE ObjectParName='moved'"), 0);
+
+    EXPECT_EQ(rst.AddRecord("ObjectParName", "dropped"), 1);
+    EXPECT_EQ(rst.Release(), 1);
+    EXPECT_EQ(Name(rst), "v1");
+    EXPECT_EQ(rst.UpdateRecord(), 1);  // nothing pending
+    EXPECT_EQ(QueryInt("SELECT count(*) FROM ObjectPar WHERE ObjectParName='dropped'"), 0);
+
+    // A new row goes after the rows fetched (here all of them) and stays current.
+    EXPECT_EQ(rst.GetTotalRecordCount(), 3);
+    EXPECT_EQ(rst.AddRecord(), 1);
+    EXPECT_EQ(rst.AddRecord("ObjectParName", "new"), 1);
+    EXPECT_EQ(rst.AddRecord("ObjectParType", 9), 1);
+    EXPECT_EQ(rst.UpdateRecord(), 1);
+    EXPECT_EQ(Name(rst), "new");
+    EXPECT_EQ(rst.GetTotalRecordCount(), 4);
+    EXPECT_EQ(rst.MoveRecID(3), 1);
+    EXPECT_EQ(Name(rst), "new");
+    EXPECT_TRUE(m_capture.Texts().empty());
+}
+
+TEST_F(RstValuesTest, ResultsAreFetchedOnlyAsFarAsTheCursorGoes) {
+    AddParams(3000);
+    CRstValues rst(m_connection.GetConnection(), "ObjectPar");
+    EXPECT_EQ(rst.GetRecordset()->RowsFetched(), 1u);
+    ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 1);
+    EXPECT_EQ(rst.GetRecordset()->RowsFetched(), 1u);
+    EXPECT_EQ(rst.MoveRecID(10), 1);
+    EXPECT_EQ(rst.GetRecordset()->RowsFetched(), 11u);
+    EXPECT_EQ(Name(rst), "v10");
+    EXPECT_EQ(rst.MoveRecID(2), 1);
+    EXPECT_EQ(Name(rst), "v2");
+    EXPECT_EQ(rst.GetRecordset()->RowsFetched(), 11u);
+}
+
+TEST_F(RstValuesTest, AnotherConnectionWritesWhileAResultIsOpen) {
+    AddParams(2000);
+    CRstValues rst(m_connection.GetConnection(), "ObjectPar");
+    ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 1);
+    ASSERT_EQ(rst.MoveRecID(5), 1);
+
+    CAdoConnection other;
+    ASSERT_EQ(other.ConnectDatabase(m_path), 1);
+    EXPECT_EQ(other.ExecuteSql("UPDATE ObjectPar SET ObjectParName='changed' WHERE "
+                               "ObjectParType IN (5, 1500)"),
+              1);
+
+    // This result writes too: its own change and the other's both stay.
+    EXPECT_EQ(rst.AddRecord("ObjectParType", 55), 1);
+    EXPECT_EQ(rst.UpdateRecord(), 1);
+    EXPECT_EQ(QueryInt("SELECT ObjectParType FROM ObjectPar WHERE ObjectParName='changed' "
+                       "AND ObjectParType=55"),
+              55);
+
+    // Reading on shows every row once, with the other connection's later change.
+    long count = 6;
+    std::string at1500;
+    while (rst.OnMoveNext()) {
+        int type = 0;
+        rst.GetValueI("ObjectParType", type);
+        if (type == 1500) at1500 = Name(rst);
+        ++count;
+    }
+    EXPECT_EQ(count, 2000);
+    EXPECT_EQ(at1500, "changed");
+    EXPECT_TRUE(m_capture.Texts().empty());
+}
+
+TEST_F(RstValuesTest, ReadOnlyResultsRefuseChanges) {
+    AddParams(2);
+    CRstValues rst(m_connection.GetConnection(), "ObjectPar");
+    ASSERT_EQ(rst.OpenRecord("SELECT count(*) AS n FROM ObjectPar"), 1);
+    int n = 0;
+    EXPECT_EQ(rst.GetValueI("n", n), 1);
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(rst.AddRecord("n", 5), 0);
+    EXPECT_EQ(rst.DeleteRecord(), 0);
+    EXPECT_EQ(m_capture.Texts(), (std::vector<std::string>{kFieldAccess, kFieldAccess}));
+}
+
+TEST_F(RstValuesTest, AttachedFamily) {
+    Exec("INSERT INTO SaleTable (SaleName, SaleNumber, SaleMoney) VALUES ('笔记本  ', 12, 3.5)");
+    _ConnectionPtr connection = CRstValues::OpenConnection(m_path.c_str());
+    _RecordsetPtr recordset = CRstValues::OpenRecordset(connection, "SELECT * FROM SaleTable");
+    ASSERT_TRUE(recordset);
+    CRstValues rst(&connection, &recordset);
+
+    char buffer[16];
+    EXPECT_EQ(rst.GetValueStr(buffer, "SaleName", 4), 1);
+    EXPECT_STREQ(buffer, "笔");                   // cut at 4 bytes
+    EXPECT_EQ(rst.GetValueStr(buffer, 7, 0), 1);  // SaleNumber by position
+    EXPECT_STREQ(buffer, "12");
+    EXPECT_EQ(rst.GetValueStr(buffer, "SaleMoney", 0), 1);
+    EXPECT_STREQ(buffer, "");
+    std::string text;
+    EXPECT_EQ(rst.GetValueStr(text, "SaleName", 0), 1);
+    EXPECT_EQ(text, "笔记本");
+    long l = 0;
+    float f = 0;
+    EXPECT_EQ(rst.GetValueLong(l, _variant_t("SaleMoney")), 1);
+    EXPECT_EQ(l, 4);  // 3.5 to even
+    EXPECT_EQ(rst.GetValueFloat(f, "SaleMoney"), 1);
+    EXPECT_EQ(f, 3.5f);
+    EXPECT_EQ(rst.GetValText(text, "SaleName"), 1);
+    EXPECT_EQ(text, "笔记本  ");
+    EXPECT_EQ(rst.GetValText(text, "AgreeMent"), 0);  // NULL
+    EXPECT_TRUE(m_capture.Texts().empty());
+
+    EXPECT_EQ(CRstValues::MoveRecordsetNext(recordset), 0);
+    EXPECT_EQ(rst.GetValueLong(l, "SaleNumber"), 0);  // at the end: no message
+    EXPECT_TRUE(m_capture.Texts().empty());
+
+    _RecordsetPtr none;
+    CRstValues detached(&connection, &none);
+    EXPECT_EQ(detached.GetValueStr(text, "SaleName", 0), 0);
+    ASSERT_EQ(m_capture.Count(), 1u);
+    EXPECT_EQ(m_capture.Messages()[0].caption, "连接问题");
+
+    EXPECT_EQ(CRstValues::VerifyVTData(_variant_t::Null()), 0);
+    EXPECT_EQ(CRstValues::VerifyVTData(_variant_t()), 1);
+    EXPECT_EQ(CRstValues::VerifyVTData(static_cast<const char*>(nullptr)), 0);
+    EXPECT_EQ(CRstValues::ClearBeginAndEndSpace("  a b\t "), "a b\t");
+    EXPECT_EQ(CRstValues::ClearBeginAndEndSpace("   "), "");
+}
+
+TEST_F(RstValuesTest, CopiesShareTheResult) {
+    AddParams(3);
+    CRstValues rst(m_connection.GetConnection(), "ObjectPar");
+    ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 1);
+    {
+        CRstValues copy(rst);
+        EXPECT_EQ(copy.OnMoveNext(), 1);
+        CRstValues assigned;
+        assigned = copy;
+        EXPECT_EQ(Name(assigned), "v1");
+    }
+    EXPECT_EQ(Name(rst), "v1");  // still open after the copies are gone
+    EXPECT_EQ(rst.ReOpenRecord(), 1);
+    EXPECT_EQ(Name(rst), "v0");
+}
+
+TEST(RowidQuery, OnlySimpleSingleTableQueriesBecomeWritable) {
+    std::string table;
+    EXPECT_EQ(RowidQuery("SELECT * FROM SaleTable WHERE SaleDate >=1 AND SaleDate<=2", &table),
+              "SELECT rowid, * FROM SaleTable WHERE SaleDate >=1 AND SaleDate<=2");
+    EXPECT_EQ(table, "SaleTable");
+    EXPECT_EQ(RowidQuery("select a, b from [Odd Name] where x='join'", &table),
+              "select rowid, a, b from [Odd Name] where x='join'");
+    EXPECT_EQ(table, "Odd Name");
+    for (const char* sql :
+         {"SELECT count(*) FROM T", "SELECT DISTINCT a FROM T", "SELECT a AS b FROM T",
+          "SELECT * FROM T, U", "SELECT * FROM T JOIN U ON 1", "SELECT a FROM T GROUP BY a",
+          "SELECT * FROM T UNION SELECT * FROM U", "DELETE FROM T"})
+        EXPECT_EQ(RowidQuery(sql, &table), "") << sql;
+}
+
+}  // namespace
