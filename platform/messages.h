@@ -30,6 +30,7 @@ constexpr UINT WM_PAGE_ISCHECKED = WM_USER + 218;  // 0x04DA, export writer -> p
 constexpr UINT WM_PAGE_COUNT = WM_USER + 250;      // 0x04FA, page -> itself
 constexpr UINT WM_PAGE_CALL = WM_USER + 513;       // 0x0601
 constexpr UINT WM_PAGE_VIEW_ALT = 0x0465;          // handled like WM_PAGE_VIEW
+constexpr UINT WM_PAGE_LOADED = WM_USER + 251;     // 0x04FB, load thread -> page: rows ready
 
 // Statistics page <-> result table <-> chart.
 constexpr UINT WM_STAT_DATA = WM_USER + 206;  // 0x04CE

@@ -1,8 +1,21 @@
 #include "records/pages/page_factory.h"
 
-#include "ui/main/page_window.h"
+#include "records/pages/record_page.h"
 
-// Until the record pages exist every tab holds an empty page window.
-CPageWindow* CreateRecordPage(RecordKind, QWidget* parent) {
-    return new CPageWindow(parent);
+CPageWindow* CreateRecordPage(RecordKind kind, QWidget* parent) {
+    switch (kind) {
+        case RecordKind::Sale:
+            return new CSalePage(parent);
+        case RecordKind::Chance:
+            return new CChancePage(parent);
+        case RecordKind::Consume:
+            return new CConsumePage(parent);
+        case RecordKind::History:
+            return new CHistoryPage(parent);
+        case RecordKind::Active:
+            return new CActivePage(parent);
+        case RecordKind::FeedBack:
+            return new CFeedBackPage(parent);
+    }
+    return nullptr;
 }

@@ -1,0 +1,393 @@
+#include "records/pages/record_page.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <chrono>
+#include <memory>
+
+#include "host/call_context.h"
+#include "platform/messages.h"
+#include "platform/qt/qt_platform.h"
+#include "records/pages/page_factory.h"
+#include "support/message_capture.h"
+#include "support/temp_dir.h"
+#include "ui/controls/check_list_ctrl.h"
+
+namespace {
+
+// 2007-03-01 14:05:09 in Shanghai.
+constexpr long kStamp = 1172729109;
+
+// A stand-in for the main window: count label, 全选 box and a tab holding the page.
+class RecordPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(sqlite3_open(m_temp.CreateDatabase().c_str(), &m_db), SQLITE_OK);
+        g_clientNames = {"张三", "李四"};
+        g_clientKeys = {5, 6};
+        g_pickedNames.clear();
+        g_pickedKeys.clear();
+        m_main.resize(1100, 600);
+        m_count = new QLabel(&m_main);
+        SetControlId(m_count, 1364);
+        m_selectAll = new QCheckBox(&m_main);
+        SetControlId(m_selectAll, 1044);
+        m_tab = new QWidget(&m_main);
+        m_tab->setGeometry(0, 0, 1100, 600);
+        m_main.show();
+    }
+    void TearDown() override {
+        m_page.reset();
+        sqlite3_close(m_db);
+        g_clientNames.clear();
+        g_clientKeys.clear();
+    }
+
+    void Exec(const std::string& sql) {
+        char* error = nullptr;
+        ASSERT_EQ(sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+            << (error ? error : "");
+        sqlite3_free(error);
+    }
+    long Count(const std::string& sql) {
+        sqlite3_stmt* st = nullptr;
+        long n = -1;
+        if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW)
+            n = sqlite3_column_int64(st, 0);
+        sqlite3_finalize(st);
+        return n;
+    }
+    void AddSale(const char* name, long client, long date = kStamp, int number = 1,
+                 int discount = 100, double price = 1.5) {
+        char sql[512];
+        std::snprintf(sql, sizeof sql,
+                      "INSERT INTO SaleTable (SaleDate, SaleName, ClientName, ProductPrice, "
+                      "SaleNumber, DisCount, ObjectDateTime) VALUES (%ld, '%s', 'c', %f, %d, "
+                      "%d, %ld)",
+                      date, name, price, number, discount, client);
+        Exec(sql);
+    }
+
+    void Open(RecordKind kind, int clientKey) {
+        m_page.reset(static_cast<CRecordPage*>(CreateRecordPage(kind, m_tab)));
+        m_page->SetHosted(1);
+        m_page->SetClientKey(clientKey);
+        m_page->LayoutControls();
+        m_page->show();
+        WaitLoaded();
+    }
+    void WaitLoaded() {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (m_page->IsLoading() && std::chrono::steady_clock::now() < end) QTest::qWait(2);
+        ASSERT_FALSE(m_page->IsLoading());
+    }
+    template <typename T>
+    T* Control(int id) {
+        return m_page->findChild<T*>(QStringLiteral("id%1").arg(id));
+    }
+    // Chooses the field with this heading as the user would and types the content.
+    void Query(const char* heading, const std::string& content) {
+        auto* condition = Control<QComboBox>(IDC_CONDITION);
+        const int index = condition->findText(QString::fromUtf8(heading));
+        ASSERT_GE(index, 0) << heading;
+        condition->setCurrentIndex(index);
+        Q_EMIT condition->activated(index);
+        auto* edit = Control<QLineEdit>(IDC_CONTENT_EDIT);
+        if (!edit->isHidden())
+            edit->setText(QString::fromStdString(content));
+        else
+            Control<QComboBox>(IDC_CONTENT_COMBO)->setEditText(QString::fromStdString(content));
+        QTest::mouseClick(Control<QPushButton>(IDC_QUERY), Qt::LeftButton);
+        WaitLoaded();
+    }
+    void SetContact(const char* text) {
+        Control<QComboBox>(IDC_CONTACT)->setEditText(QString::fromUtf8(text));
+    }
+    std::vector<std::string> Column(int column) {
+        std::vector<std::string> out;
+        CCheckListCtrl* list = m_page->List();
+        for (int r = 0; r < list->GetRowCount(); ++r)
+            out.push_back(std::string(list->GetCellText(r, column)));
+        return out;
+    }
+    std::string CountLabel() const { return m_count->text().toStdString(); }
+
+    TempModuleFolder m_temp;
+    sqlite3* m_db = nullptr;
+    MessageCapture m_capture;
+    QWidget m_main;
+    QLabel* m_count = nullptr;
+    QCheckBox* m_selectAll = nullptr;
+    QWidget* m_tab = nullptr;
+    std::unique_ptr<CRecordPage> m_page;
+};
+
+using Rows = std::vector<std::string>;
+
+}  // namespace
+
+TEST_F(RecordPageTest, FirstShowLoadsTheClientsRecords) {
+    AddSale("a", 5, kStamp, 2, 85, 12.5);
+    AddSale("b", 6);
+    AddSale("c", 5);
+    Open(RecordKind::Sale, 5);
+    EXPECT_EQ(m_page->objectName(), "CSalePage");
+    EXPECT_EQ(m_page->GetSql(), "SELECT * FROM SaleTable WHERE ObjectDateTime=5");
+    EXPECT_EQ(Column(1), (Rows{"a", "c"}));
+    EXPECT_EQ(Column(0)[0], "2007_03_01");
+    EXPECT_EQ(Column(6)[0], "12.50");
+    EXPECT_EQ(Column(7)[0], "2");
+    EXPECT_EQ(Column(8)[0], "85%");
+    EXPECT_EQ(CountLabel(), "2");
+    EXPECT_TRUE(Control<QPushButton>(IDC_QUERY)->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(IDC_STOP)->isEnabled());
+    EXPECT_TRUE(Control<QComboBox>(IDC_CONTENT_COMBO)->isHidden());
+    EXPECT_FALSE(Control<QLineEdit>(IDC_CONTENT_EDIT)->isHidden());
+    auto* contact = Control<QComboBox>(IDC_CONTACT);
+    ASSERT_EQ(contact->count(), 3);
+    EXPECT_EQ(contact->currentText().toStdString(), "张三");
+    EXPECT_EQ(contact->itemText(2).toStdString(), "全部");
+    EXPECT_EQ(Control<QComboBox>(IDC_CONDITION)->currentText().toStdString(), "主题");
+    EXPECT_EQ(m_capture.Count(), 0u);
+
+    Open(RecordKind::Active, -3);
+    EXPECT_EQ(m_page->GetSql(), "SELECT * FROM ActiveTable WHERE ObjectDateTime=0");
+    EXPECT_EQ(Control<QComboBox>(IDC_CONDITION)->count(), 8);
+}
+
+TEST_F(RecordPageTest, QueriesByFieldAndContact) {
+    AddSale("O''Brien deal", 5, kStamp, 3);
+    AddSale("other", 5, kStamp + 40 * 86400, 1, 50);
+    AddSale("third", 6, kStamp, 3);
+    Open(RecordKind::Sale, 5);
+
+    SetContact("全部");
+    Query("主题", " O'Brien ");
+    EXPECT_EQ(Column(1), (Rows{"O'Brien deal"}));
+    Query("主题", "x'; DROP TABLE SaleTable; --");
+    EXPECT_EQ(CountLabel(), "0");
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM SaleTable"), 3);
+
+    Query("销售日期", "2007-3");
+    EXPECT_EQ(Column(1), (Rows{"O'Brien deal", "third"}));
+    Query("数量", "3");
+    EXPECT_EQ(Column(1), (Rows{"O'Brien deal", "third"}));
+    SetContact("李四");
+    Query("数量", "3");
+    EXPECT_EQ(Column(1), (Rows{"third"}));
+    EXPECT_EQ(m_page->GetSql(), "SELECT * FROM SaleTable WHERE SaleNumber=3 AND  ObjectDateTime=6");
+
+    // Rejected contents start nothing and leave the list as it was.
+    for (auto [heading, content] : {std::pair{"数量", "0"},
+                                    {"数量", "-3"},
+                                    {"折扣", "101"},
+                                    {"销售日期", "1970"},
+                                    {"销售日期", "07-5-3"}}) {
+        Query(heading, content);
+        EXPECT_EQ(Column(1), (Rows{"third"})) << heading << content;
+    }
+    EXPECT_EQ(m_capture.Count(), 0u);
+
+    // The contact field matches by the content; the contact combo plays no part.
+    Query("相关联系人", "c");
+    EXPECT_FALSE(Control<QComboBox>(IDC_CONTACT)->isEnabled());
+    EXPECT_EQ(CountLabel(), "3");
+}
+
+TEST_F(RecordPageTest, ChanceAndFeedBackConditions) {
+    Exec(
+        "INSERT INTO ChanceTable (ChanceName, ChanceNumber, ChanceRate, ObjectDateTime) "
+        "VALUES ('r95', 0, 1, 5), ('r50', 4, 10, 5)");
+    Open(RecordKind::Chance, 5);
+    EXPECT_EQ(Column(11), (Rows{"95%", "50%"}));
+    Query("成功概率", "95");
+    EXPECT_EQ(Column(0), (Rows{"r95"}));
+    Query("需求数量", "0");
+    EXPECT_EQ(Column(0), (Rows{"r95"}));
+    Query("需求数量", "-1");  // a rejected number empties the list
+    EXPECT_EQ(m_page->List()->GetRowCount(), 0);
+    EXPECT_EQ(CountLabel(), "0");
+
+    Exec(
+        "INSERT INTO FeedBackTable (FeedBackName, FeedBackEnd, FeedBackEndDate, FeedBackRet, "
+        "ObjectDateTime) VALUES ('done', 1, 1172729109, 'ok', 5), ('open', 0, 1172729109, "
+        "'stale', 5), ('unset', NULL, 0, '', 5)");
+    Exec("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('投诉', 13), ('咨询', 13)");
+    Open(RecordKind::FeedBack, 5);
+    EXPECT_EQ(Column(7), (Rows{"是", "否", "否"}));
+    EXPECT_EQ(Column(8), (Rows{"2007_03_01 14:05:09", "", ""}));
+    EXPECT_EQ(Column(9), (Rows{"ok", "", ""}));
+    Query("是否处理结束", "是");
+    EXPECT_EQ(Column(0), (Rows{"done"}));
+    Query("是否处理结束", "否");
+    EXPECT_EQ(Column(0), (Rows{"open", "unset"}));
+    Query("反馈类型", "");
+    auto* content = Control<QComboBox>(IDC_CONTENT_COMBO);
+    EXPECT_FALSE(content->isHidden());
+    ASSERT_EQ(content->count(), 2);
+    EXPECT_EQ(content->itemText(0).toStdString(), "投诉");
+}
+
+TEST_F(RecordPageTest, DeletesExactlyTheTickedRowsAfterASort) {
+    for (const char* name : {"d", "b", "e", "a", "c"}) AddSale(name, 5);
+    Open(RecordKind::Sale, 5);
+    CCheckListCtrl* list = m_page->List();
+
+    m_capture.QueueAnswers({IDOK});
+    m_page->DeleteChecked();
+    EXPECT_EQ(m_capture.Texts(), (Rows{"请选定所要删除的记录"}));
+
+    list->SortByColumn(1, true);
+    ASSERT_EQ(Column(1), (Rows{"a", "b", "c", "d", "e"}));
+    list->SetCheck(1, true);  // b
+    list->SetCheck(3, true);  // d
+    m_capture.Clear();
+    m_capture.QueueAnswers({IDNO});
+    m_page->DeleteChecked();
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM SaleTable"), 5);
+
+    m_capture.QueueAnswers({IDYES});
+    m_page->DeleteChecked();
+    EXPECT_EQ(Column(1), (Rows{"a", "c", "e"}));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM SaleTable WHERE SaleName IN ('b', 'd')"), 0);
+    EXPECT_EQ(CountLabel(), "3");
+
+    // The rows kept their records: deleting again hits the right ones.
+    list->SetCheck(2, true);  // e
+    m_capture.QueueAnswers({IDYES});
+    m_page->DeleteChecked();
+    EXPECT_EQ(Column(1), (Rows{"a", "c"}));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM SaleTable WHERE SaleName IN ('a', 'c')"), 2);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM SaleTable"), 2);
+}
+
+TEST_F(RecordPageTest, LockedDatabaseKeepsTheRowsTicked) {
+    AddSale("a", 5);
+    AddSale("b", 5);
+    Open(RecordKind::Sale, 5);
+    CCheckListCtrl* list = m_page->List();
+    list->CheckAll();
+    Exec("BEGIN EXCLUSIVE");
+    m_capture.QueueAnswers({IDYES});
+    m_page->DeleteChecked();
+    Exec("COMMIT");
+    const Rows texts = m_capture.Texts();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts.back(), "删除记录失败");
+    EXPECT_EQ(Column(1), (Rows{"a", "b"}));
+    EXPECT_TRUE(list->GetCheck(0) && list->GetCheck(1));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM SaleTable"), 2);
+}
+
+TEST_F(RecordPageTest, BrokenTableLeavesAnEmptyUsablePage) {
+    AddSale("a", 5);
+    Open(RecordKind::Sale, 5);
+    Exec("ALTER TABLE SaleTable RENAME TO Moved");
+    Query("主题", "a");
+    EXPECT_GE(m_capture.Count(), 1u);
+    EXPECT_EQ(m_page->List()->GetRowCount(), 0);
+    EXPECT_EQ(CountLabel(), "0");
+    Exec("ALTER TABLE Moved RENAME TO SaleTable");
+    m_capture.Clear();
+    Query("主题", "a");
+    EXPECT_EQ(Column(1), (Rows{"a"}));
+}
+
+TEST_F(RecordPageTest, StopAndRequeryDuringALoad) {
+    Exec(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+        "INSERT INTO SaleTable (SaleName, ObjectDateTime) SELECT 'r' || i, 5 FROM n");
+    Open(RecordKind::Sale, 5);
+    ASSERT_EQ(m_page->List()->GetRowCount(), 100000);
+
+    SetContact("张三");
+    auto* edit = Control<QLineEdit>(IDC_CONTENT_EDIT);
+    edit->setText("r");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_TRUE(m_page->IsLoading());
+    EXPECT_FALSE(Control<QPushButton>(IDC_QUERY)->isEnabled());
+    QTest::keyClick(edit, Qt::Key_Return);  // a second query replaces the first
+    WaitLoaded();
+    EXPECT_EQ(m_page->List()->GetRowCount(), 100000);
+    EXPECT_EQ(CountLabel(), "100000");
+
+    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::qWait(20);
+    QTest::mouseClick(Control<QPushButton>(IDC_STOP), Qt::LeftButton);
+    EXPECT_FALSE(m_page->IsLoading());
+    const int shown = m_page->List()->GetRowCount();
+    EXPECT_LT(shown, 100000);
+    EXPECT_EQ(CountLabel(), std::to_string(shown));
+    EXPECT_TRUE(Control<QPushButton>(IDC_QUERY)->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(IDC_STOP)->isEnabled());
+
+    // Destroying the page during a load ends the load.
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_TRUE(m_page->IsLoading());
+    m_page.reset();
+}
+
+TEST_F(RecordPageTest, HiddenPageKeepsTheVisibleCount) {
+    AddSale("a", 5);
+    Exec("INSERT INTO ChanceTable (ChanceName, ObjectDateTime) VALUES ('x', 5), ('y', 5)");
+    Open(RecordKind::Sale, 5);
+    EXPECT_EQ(CountLabel(), "1");
+    std::unique_ptr<CRecordPage> hidden(
+        static_cast<CRecordPage*>(CreateRecordPage(RecordKind::Chance, m_tab)));
+    hidden->SetHosted(1);
+    hidden->SetClientKey(5);
+    hidden->show();
+    hidden->hide();
+    while (hidden->IsLoading()) QTest::qWait(2);
+    m_page->hide();
+    m_page->show();
+    EXPECT_EQ(CountLabel(), "1");
+    hidden->RunQuery();
+    while (hidden->IsLoading()) QTest::qWait(2);
+    EXPECT_EQ(CountLabel(), "1");
+    EXPECT_EQ(hidden->List()->GetRowCount(), 2);
+}
+
+TEST_F(RecordPageTest, KeysAndCommandChecks) {
+    Open(RecordKind::Consume, 5);
+    auto* edit = Control<QLineEdit>(IDC_CONTENT_EDIT);
+    edit->setFocus();
+    QTest::keyClicks(edit, "a b");
+    EXPECT_EQ(edit->text().toStdString(), "a b");
+
+    m_page->OpenSelected();
+    m_page->ExportChecked();
+    AddSale("unused", 5);
+    Exec(
+        "INSERT INTO ConsumeTable (ConsumeName, ConsumeTime, ObjectDateTime) VALUES ('t', "
+        "1172729109, 5)");
+    edit->clear();
+    QTest::keyClick(edit, Qt::Key_Return);
+    WaitLoaded();
+    EXPECT_EQ(Column(4), (Rows{"14：05：09"}));
+    m_page->ExportChecked();
+    EXPECT_EQ(m_capture.Texts(),
+              (Rows{"请选择记录", "您要导出的数据为空", "请在您想要导出的记录前打钩！"}));
+
+    // 全选 ticks every row; Delete in the list deletes them.
+    SendMessage(m_page->GetSafeHwnd(), WM_PAGE_SELECTALL, 1, 0);
+    EXPECT_TRUE(m_page->List()->GetCheck(0));
+    EXPECT_EQ(SendMessage(m_page->GetSafeHwnd(), WM_PAGE_ISCHECKED, 0, 0), 1);
+    m_capture.Clear();
+    m_capture.QueueAnswers({IDYES});
+    m_page->List()->setFocus();
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    QTest::keyClick(focus, Qt::Key_Delete);
+    EXPECT_EQ(m_capture.Texts(), (Rows{"确实要删除所选记录吗？"}));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM ConsumeTable"), 0);
+}
