@@ -145,18 +145,14 @@ TEST_F(RecordPageTest, FirstShowLoadsTheClientsRecords) {
     EXPECT_EQ(Column(1), (Rows{"a", "c"}));
     EXPECT_EQ(Column(0)[0], "2007_03_01");
     EXPECT_EQ(Column(6)[0], "12.50");
-    EXPECT_EQ(Column(7)[0], "2");
     EXPECT_EQ(Column(8)[0], "85%");
     EXPECT_EQ(CountLabel(), "2");
-    EXPECT_TRUE(Control<QPushButton>(IDC_QUERY)->isEnabled());
-    EXPECT_FALSE(Control<QPushButton>(IDC_STOP)->isEnabled());
     EXPECT_TRUE(Control<QComboBox>(IDC_CONTENT_COMBO)->isHidden());
     EXPECT_FALSE(Control<QLineEdit>(IDC_CONTENT_EDIT)->isHidden());
     auto* contact = Control<QComboBox>(IDC_CONTACT);
     ASSERT_EQ(contact->count(), 3);
     EXPECT_EQ(contact->currentText().toStdString(), "张三");
     EXPECT_EQ(contact->itemText(2).toStdString(), "全部");
-    EXPECT_EQ(Control<QComboBox>(IDC_CONDITION)->currentText().toStdString(), "主题");
     EXPECT_EQ(m_capture.Count(), 0u);
 
     Open(RecordKind::Active, -3);
@@ -175,7 +171,11 @@ TEST_F(RecordPageTest, QueriesByFieldAndContact) {
     EXPECT_EQ(Column(1), (Rows{"O'Brien deal"}));
     Query("主题", "x'; DROP TABLE SaleTable; --");
     EXPECT_EQ(CountLabel(), "0");
+    SetContact("x' OR '1'='1");
+    Query("主题", "");
+    EXPECT_EQ(CountLabel(), "0");
     EXPECT_EQ(Count("SELECT COUNT(*) FROM SaleTable"), 3);
+    SetContact("全部");
 
     Query("销售日期", "2007-3");
     EXPECT_EQ(Column(1), (Rows{"O'Brien deal", "third"}));
@@ -250,7 +250,6 @@ TEST_F(RecordPageTest, DeletesExactlyTheTickedRowsAfterASort) {
     ASSERT_EQ(Column(1), (Rows{"a", "b", "c", "d", "e"}));
     list->SetCheck(1, true);  // b
     list->SetCheck(3, true);  // d
-    m_capture.Clear();
     m_capture.QueueAnswers({IDNO});
     m_page->DeleteChecked();
     EXPECT_EQ(Count("SELECT COUNT(*) FROM SaleTable"), 5);
