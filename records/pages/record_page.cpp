@@ -370,12 +370,13 @@ void CRecordPage::StartLoad(const std::string& sql) {
 void CRecordPage::LoadThreadProc(const std::string& sql) {
     std::vector<LoadedRow> batch;
     std::vector<FieldValue> values;
+    CRowFormatter formatter(m_kind);
     auto lastHandOver = Clock::now();
     uint32_t record = 0;
     if (!sql.empty() && m_rst.OpenRecord(sql)) {
         while (!m_worker.StopRequested()) {
             if (!ReadRecordValues(m_rst, m_kind, values)) break;
-            batch.push_back({record++, RowCells(m_kind, values)});
+            batch.push_back({record++, formatter.Cells(values)});
             if (record == 1 || Clock::now() - lastHandOver >= kHandOverInterval) {
                 HandOver(batch, false);
                 lastHandOver = Clock::now();

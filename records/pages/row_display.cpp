@@ -2,8 +2,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "data/value_format.h"
+#include "records/pages/date_text_parser.h"
 #include "records/pages/kind_description.h"
 
 namespace {
@@ -78,6 +80,44 @@ std::vector<std::string> RowCells(const KindDescription& kind,
     for (int c = 0; c < columns && c < static_cast<int>(values.size()); ++c) {
         cells[c] = DisplayText(kind, c, values[c]);
         if (kind.Rule(c).show == ShowForm::YesNoEnd && values[c].number < 1) break;
+    }
+    return cells;
+}
+
+CRowFormatter::CRowFormatter(const KindDescription& kind)
+    : m_kind(kind), m_last(kind.ColumnCount()) {}
+
+std::vector<std::string> CRowFormatter::Cells(const std::vector<FieldValue>& values) {
+    const int columns = m_kind.ColumnCount();
+    std::vector<std::string> cells(columns);
+    for (int c = 0; c < columns && c < static_cast<int>(values.size()); ++c) {
+        const FieldValue& v = values[c];
+        const ShowForm show = m_kind.Rule(c).show;
+        const int type = m_kind.FieldType(c);
+        Last& last = m_last[c];
+        if (show == ShowForm::Day && v.number >= 1) {
+            if (!last.valid || v.number < last.dayFrom || v.number > last.dayTo) {
+                last.text = DisplayText(m_kind, c, v);
+                std::tm tm{};
+                const std::time_t t = v.number;
+                localtime_r(&t, &tm);
+                last.dayFrom = LocalTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, 0, 0, 0);
+                last.dayTo = LocalTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, 23, 59, 59);
+                last.valid = true;
+            }
+            cells[c] = last.text;
+        } else if (type != kFieldText && show != ShowForm::Day) {
+            if (!last.valid || last.number != v.number || last.real != v.real) {
+                last.text = DisplayText(m_kind, c, v);
+                last.number = v.number;
+                last.real = v.real;
+                last.valid = true;
+            }
+            cells[c] = last.text;
+        } else {
+            cells[c] = DisplayText(m_kind, c, v);
+        }
+        if (show == ShowForm::YesNoEnd && v.number < 1) break;
     }
     return cells;
 }

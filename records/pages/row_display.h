@@ -24,3 +24,22 @@ FieldValue ValueFromRaw(const KindDescription& kind, int field, const std::strin
 // after it empty: they describe an ending that has not happened.
 std::vector<std::string> RowCells(const KindDescription& kind,
                                   const std::vector<FieldValue>& values);
+
+// RowCells for a stream of records: a numeric cell whose value equals the previous record's
+// and a day cell within the previous record's local day reuse the previous text.
+class CRowFormatter {
+public:
+    explicit CRowFormatter(const KindDescription& kind);
+    std::vector<std::string> Cells(const std::vector<FieldValue>& values);
+
+private:
+    struct Last {
+        bool valid = false;
+        long number = 0;
+        double real = 0;
+        long dayFrom = 0, dayTo = -1;  // the local day a Day cell's text stands for
+        std::string text;
+    };
+    const KindDescription& m_kind;
+    std::vector<Last> m_last;
+};

@@ -37,3 +37,23 @@ TEST(RowDisplay, DisplayAndRawForms) {
     EXPECT_EQ(RowCells(active, a).size(), 8u);
     EXPECT_EQ(DisplayText(active, 9, Num(1500)), "1天1小时0分");
 }
+
+// The streaming formatter gives every record the same cells as formatting it alone.
+TEST(RowDisplay, FormatterReusesOnlyEqualTexts) {
+    for (RecordKind k : {RecordKind::Sale, RecordKind::FeedBack, RecordKind::Consume}) {
+        const KindDescription& kind = DescribeKind(k);
+        CRowFormatter formatter(kind);
+        std::vector<FieldValue> v(kind.FieldCount());
+        unsigned seed = 7;
+        for (int i = 0; i < 3000; ++i) {
+            seed = seed * 1103515245 + 12345;
+            for (int f = 0; f < kind.FieldCount(); ++f) {
+                const long r = (seed >> (f % 16)) % 4;
+                v[f].number = r == 0 ? v[f].number : kStamp + i * 3000L * static_cast<long>(r);
+                v[f].real = r == 1 ? v[f].real : r * 0.125;
+                if (kind.Rule(f).show == ShowForm::YesNoEnd) v[f].number = r & 1;
+            }
+            ASSERT_EQ(formatter.Cells(v), RowCells(kind, v)) << kind.pageClass << i;
+        }
+    }
+}
