@@ -508,30 +508,37 @@ void OrviRecordset::ReadPacked(const unsigned char* row, int column, CellView* c
 const unsigned char* OrviRecordset::PackStatementRow() {
     sqlite3_stmt* stmt = m_stmt;
     int first = m_firstColumn;
+    // One column_value call per cell; the value is read while the connection's mutex is
+    // held for the whole row, which keeps it protected and saves a lock per accessor.
     auto cellAt = [stmt, first](int c) {
         CellView cell;
-        int column = c + first;
-        cell.type = sqlite3_column_type(stmt, column);
+        sqlite3_value* value = sqlite3_column_value(stmt, c + first);
+        cell.type = sqlite3_value_type(value);
         switch (cell.type) {
             case SQLITE_INTEGER:
-                cell.i = sqlite3_column_int64(stmt, column);
+                cell.i = sqlite3_value_int64(value);
                 break;
             case SQLITE_FLOAT:
-                cell.d = sqlite3_column_double(stmt, column);
+                cell.d = sqlite3_value_double(value);
                 break;
             case SQLITE_TEXT:
-                cell.text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-                cell.size = static_cast<size_t>(sqlite3_column_bytes(stmt, column));
+                cell.text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+                cell.size = static_cast<size_t>(sqlite3_value_bytes(value));
                 break;
             case SQLITE_BLOB:
-                cell.text = static_cast<const char*>(sqlite3_column_blob(stmt, column));
-                cell.size = static_cast<size_t>(sqlite3_column_bytes(stmt, column));
+                cell.text = static_cast<const char*>(sqlite3_value_blob(value));
+                cell.size = static_cast<size_t>(sqlite3_value_bytes(value));
                 break;
             default:
                 break;
         }
         return cell;
     };
+    struct DbLock {
+        sqlite3_mutex* mutex;
+        explicit DbLock(sqlite3* db) : mutex(sqlite3_db_mutex(db)) { sqlite3_mutex_enter(mutex); }
+        ~DbLock() { sqlite3_mutex_leave(mutex); }
+    } lock(m_connection->db);
     return PackRow(cellAt);
 }
 

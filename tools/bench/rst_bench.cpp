@@ -113,7 +113,7 @@ void RstBench(BenchContext& ctx) {
     double bareRate = bareRows / (bareSeconds > 0 ? bareSeconds : 1e-9);
     ctx.Print("rst.walk.rows_per_s", walkRate, "rows/s");
     ctx.Print("rst.bare.rows_per_s", bareRate, "rows/s");
-    ctx.Print("rst.walk.ratio", walkRate / bareRate, "");
+    ctx.Print("rst.walk.ratio", walkRate / bareRate, "x");
     ctx.Print("rst.first_row_ms", firstRowMs, "ms");
 }
 
