@@ -45,7 +45,7 @@ BuiltQuery BuildQuery(const KindDescription& kind, const QueryInput& input,
                       const ContactChoice& contacts);
 
 // Appends the contact restriction: for "全部" the keys of the picked group (while the combo
-// holds no more entries than the pick has keys), for any other text that client by key or,
+// holds no more names than the pick has keys), for any other text that client by key or,
 // unknown, by name.
 void AddContactCondition(const ContactChoice& contacts, std::string& sql, bool hasWhere,
                          const std::string& contact);

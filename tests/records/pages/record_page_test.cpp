@@ -390,3 +390,27 @@ TEST_F(RecordPageTest, KeysAndCommandChecks) {
     EXPECT_EQ(m_capture.Texts(), (Rows{"确实要删除所选记录吗？"}));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ConsumeTable"), 0);
 }
+
+// "..." asks the host; a picked group and "全部" restrict the query to the group's clients.
+TEST_F(RecordPageTest, HostPickedGroupRestrictsTheQuery) {
+    AddSale("a", 11);
+    AddSale("b", 12);
+    AddSale("c", 13);
+    Open(RecordKind::Sale, 5);
+    static OrviHostWnd host{[](OrviHostWnd*, uint32_t, uintptr_t, intptr_t request) -> intptr_t {
+        auto* pick = reinterpret_cast<ClientPickRequest*>(request);
+        *pick->pickedNames = {"甲", "乙"};
+        *pick->pickedKeys = {11, 12};
+        *pick->groupNames = {"甲", "乙"};
+        *pick->groupText = "组";
+        return 0;
+    }};
+    g_hostWnd = reinterpret_cast<uintptr_t>(&host);
+    QTest::mouseClick(Control<QPushButton>(IDC_PICK), Qt::LeftButton);
+    EXPECT_EQ(Control<QComboBox>(IDC_CONTACT)->currentText().toStdString(), "全部");
+    Query("主题", "");
+    EXPECT_EQ(Column(1), (Rows{"a", "b"}));
+    g_hostWnd = 0;
+    g_pickedNames.clear();
+    g_pickedKeys.clear();
+}

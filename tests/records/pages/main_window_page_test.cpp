@@ -1,0 +1,82 @@
+// The pages inside the real main window: count label, 全选, tab switches, keys and buttons.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "host/call_context.h"
+#include "records/pages/record_page.h"
+#include "support/message_capture.h"
+#include "support/temp_dir.h"
+#include "ui/controls/check_list_ctrl.h"
+#include "ui/main/crm_manage_dlg.h"
+#include "ui/main/crm_tab_ctrl.h"
+
+namespace {
+
+void WaitIdle(CRecordPage* page) {
+    for (int i = 0; i < 5000 && page->IsLoading(); ++i) QTest::qWait(2);
+    ASSERT_FALSE(page->IsLoading());
+}
+
+}  // namespace
+
+TEST(MainWindowPages, CountSelectAllAndKeysFollowTheVisiblePage) {
+    TempModuleFolder temp;
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(temp.CreateDatabase().c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db,
+                 "INSERT INTO SaleTable (SaleName, ObjectDateTime) VALUES ('s1', 5), ('s2', 5),"
+                 " ('s3', 5); INSERT INTO ChanceTable (ChanceName, ObjectDateTime) VALUES "
+                 "('c1', 5)",
+                 nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    g_clientNames = {"张三"};
+    g_clientKeys = {5};
+    MessageCapture capture;
+
+    CCrmManageDlg dlg;
+    dlg.SetClientKey(5);
+    ASSERT_EQ(dlg.OnInitDialog(), 1);
+    dlg.show();
+    auto* sale = static_cast<CRecordPage*>(dlg.GetPage(RecordKind::Sale));
+    auto* chance = static_cast<CRecordPage*>(dlg.GetPage(RecordKind::Chance));
+    WaitIdle(sale);
+    auto* count = dlg.findChild<QLabel*>("id1364");
+    auto* selectAll = dlg.findChild<QCheckBox*>("id1044");
+    EXPECT_EQ(count->text(), "3");
+    EXPECT_FALSE(chance->IsLoading());  // never shown, never loaded
+    EXPECT_EQ(sale->List()->width(), dlg.GetTabCtrl()->width() - 8);
+
+    QTest::mouseClick(selectAll, Qt::LeftButton);
+    EXPECT_TRUE(sale->List()->GetCheck(0) && sale->List()->GetCheck(2));
+
+    dlg.GetTabCtrl()->SetCurSel(1);
+    WaitIdle(chance);
+    EXPECT_EQ(count->text(), "1");
+    EXPECT_FALSE(selectAll->isChecked());
+    dlg.GetTabCtrl()->SetCurSel(0);
+    EXPECT_EQ(count->text(), "3");
+    EXPECT_TRUE(selectAll->isChecked());
+
+    // Enter in the content edit runs the query through the main window's key handling.
+    auto* edit = sale->findChild<QLineEdit*>("id1000");
+    edit->setText("s2");
+    QTest::keyClick(edit, Qt::Key_Return);
+    WaitIdle(sale);
+    EXPECT_EQ(count->text(), "1");
+    EXPECT_FALSE(selectAll->isChecked());
+
+    // 删除 with the one row ticked, confirmed.
+    sale->List()->SetCheck(0, 1);
+    capture.QueueAnswers({IDYES});
+    QTest::mouseClick(dlg.findChild<QPushButton*>("id1027"), Qt::LeftButton);
+    EXPECT_EQ(capture.Texts(), std::vector<std::string>{"确实要删除所选记录吗？"});
+    EXPECT_EQ(count->text(), "0");
+    g_clientNames.clear();
+    g_clientKeys.clear();
+}
