@@ -99,6 +99,7 @@ CRecordPage::CRecordPage(RecordKind kind, QWidget* parent)
 
 CRecordPage::~CRecordPage() {
     m_inCommand = true;  // nothing new starts while the load is being ended
+    m_closing = true;    // and rows still arriving are dropped
     m_worker.Stop();
     if (m_list) m_list->DeleteAllRows();
 }
@@ -412,7 +413,7 @@ void CRecordPage::HandOver(std::vector<LoadedRow>& batch, bool done) {
 }
 
 void CRecordPage::OnRowsReady(bool unbounded) {
-    if (!m_loading) return;
+    if (!m_loading || m_closing) return;
     bool done = false;
     {
         std::lock_guard lock(m_queueMutex);

@@ -124,6 +124,7 @@ private:
     long m_rowCount = 0;
     bool m_loading = false;
     bool m_inCommand = false;  // a command is waiting for the load; nested ones are dropped
+    bool m_closing = false;
     std::string m_sql;
 
     CAdoConnection m_connection;
