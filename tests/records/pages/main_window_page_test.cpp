@@ -59,7 +59,9 @@ TEST(MainWindowPages, CountSelectAllAndKeysFollowTheVisiblePage) {
     WaitIdle(chance);
     EXPECT_EQ(count->text(), "1");
     EXPECT_FALSE(selectAll->isChecked());
+    chance->RunQuery();  // a page loading behind another never shows its count
     dlg.GetTabCtrl()->SetCurSel(0);
+    WaitIdle(chance);
     EXPECT_EQ(count->text(), "3");
     EXPECT_TRUE(selectAll->isChecked());
 
