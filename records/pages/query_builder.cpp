@@ -124,11 +124,11 @@ void AddContactCondition(const ContactChoice& contacts, std::string& sql, bool h
         AddSingleContactCondition(contacts, sql, hasWhere, contact);
         return;
     }
-    // A group stands in the combo when the host's last pick has a key for each of its names
-    // ("全部" itself is no client and is not counted).
-    size_t n = 0;
-    for (const std::string& entry : contacts.entries) n += entry != kAllContacts;
-    if (n < 1 || n > contacts.pickedKeyCount) return;
+    // A group restricts the query only while the host's last pick holds at least as many
+    // keys as the combo holds entries ("全部" included); a host that wants its group applied
+    // writes a key for "全部" too.
+    const size_t n = contacts.entries.size();
+    if (n <= 1 || n > contacts.pickedKeyCount) return;
     bool first = true;
     for (const std::string& entry : contacts.entries) {
         if (entry == kAllContacts) continue;

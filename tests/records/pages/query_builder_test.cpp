@@ -73,8 +73,8 @@ TEST(QueryBuilder, FieldConditions) {
 }
 
 TEST(QueryBuilder, ContactConditions) {
-    // A pick of two clients: their names and "全部" in the combo, two picked keys.
-    ContactChoice c = Contacts({"张三", "李四", "全部"}, 2, {{"张三", 3}, {"李四", 4}});
+    // A pick of two clients: their names and "全部" in the combo, and a key for each entry.
+    ContactChoice c = Contacts({"张三", "李四", "全部"}, 3, {{"张三", 3}, {"李四", 4}});
     EXPECT_EQ(Sql(Sale(), "主题", "", "张三", c),
               "SELECT * FROM SaleTable WHERE  ObjectDateTime=3");
     EXPECT_EQ(Sql(Sale(), "主题", "abc", "全部", c),
@@ -84,15 +84,15 @@ TEST(QueryBuilder, ContactConditions) {
               "SELECT * FROM SaleTable WHERE  ObjectDateTime=3  OR  ObjectDateTime=4 ");
     EXPECT_EQ(Sql(Sale(), "主题", "a'b", "O'Brien", c),
               "SELECT * FROM SaleTable WHERE SaleName LIKE '%a''b%' AND  ClientName='O''Brien'");
-    // More names than picked keys, or only "全部": every client.
-    EXPECT_EQ(Sql(Sale(), "主题", "", "全部", Contacts({"张三", "李四", "全部"}, 1, {})),
+    // More combo entries than picked keys, or only "全部": every client.
+    EXPECT_EQ(Sql(Sale(), "主题", "", "全部", Contacts({"张三", "李四", "全部"}, 2, {})),
               "SELECT * FROM SaleTable");
     EXPECT_EQ(Sql(Sale(), "主题", "", "全部", Contacts({"全部"}, 5, {})),
               "SELECT * FROM SaleTable");
     // Entries without a key are skipped; with none left not even the bracket is added.
-    EXPECT_EQ(Sql(Sale(), "主题", "x", "全部", Contacts({"甲", "乙", "全部"}, 2, {{"乙", 9}})),
+    EXPECT_EQ(Sql(Sale(), "主题", "x", "全部", Contacts({"甲", "乙", "全部"}, 3, {{"乙", 9}})),
               "SELECT * FROM SaleTable WHERE SaleName LIKE '%x%' AND ( ObjectDateTime=9 )");
-    EXPECT_EQ(Sql(Sale(), "主题", "x", "全部", Contacts({"甲", "乙", "全部"}, 2, {})),
+    EXPECT_EQ(Sql(Sale(), "主题", "x", "全部", Contacts({"甲", "乙", "全部"}, 3, {})),
               "SELECT * FROM SaleTable WHERE SaleName LIKE '%x%'");
     // The other kinds have no group: "全部" is every client.
     const KindDescription& active = DescribeKind(RecordKind::Active);

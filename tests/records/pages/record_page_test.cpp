@@ -370,7 +370,8 @@ TEST_F(RecordPageTest, KeysAndCommandChecks) {
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ConsumeTable"), 0);
 }
 
-// "..." asks the host; a picked group and "全部" restrict the query to the group's clients.
+// "..." asks the host; a picked group and "全部" restrict the query to the group's clients
+// when the host wrote a key for every combo entry, "全部" included.
 TEST_F(RecordPageTest, HostPickedGroupRestrictsTheQuery) {
     AddSale("a", 11);
     AddSale("b", 12);
@@ -378,8 +379,8 @@ TEST_F(RecordPageTest, HostPickedGroupRestrictsTheQuery) {
     Open(RecordKind::Sale, 5);
     static OrviHostWnd host{[](OrviHostWnd*, uint32_t, uintptr_t, intptr_t request) -> intptr_t {
         auto* pick = reinterpret_cast<ClientPickRequest*>(request);
-        *pick->pickedNames = {"甲", "乙"};
-        *pick->pickedKeys = {11, 12};
+        *pick->pickedNames = {"甲", "乙", "全部"};
+        *pick->pickedKeys = {11, 12, 0};
         *pick->groupNames = {"甲", "乙"};
         *pick->groupText = "组";
         return 0;
