@@ -7,10 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <algorithm>
-#include <chrono>
 #include <ctime>
-#include <thread>
 
 #include "host/call_context.h"
 #include "platform/files.h"
@@ -23,15 +20,6 @@
 #include "ui/main/main_window_link.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// The loader hands rows over at least this often, and the window's thread appends for at
-// most this long before it returns to its event loop.
-constexpr auto kHandOverInterval = std::chrono::milliseconds(15);
-constexpr auto kAppendBudget = std::chrono::milliseconds(15);
-// Rows the loader may be ahead of the window before it waits.
-constexpr size_t kMaxQueuedRows = 20000;
 
 QString Q(const char* text) {
     return QString::fromUtf8(text);
@@ -56,38 +44,6 @@ bool IsTextInput(QObject* object) {
 }
 
 }  // namespace
-
-bool ReadRecordValues(CRstValues& rst, const KindDescription& kind,
-                      std::vector<FieldValue>& values) {
-    values.resize(kind.FieldCount());
-    for (int i = 0; i < kind.FieldCount(); ++i) {
-        const char* field = kind.FieldName(i);
-        FieldValue& v = values[i];
-        int ok = 0;
-        switch (kind.FieldType(i)) {
-            case kFieldInt: {
-                int n = 0;
-                ok = rst.GetValueI(field, n);
-                v.number = n;
-                break;
-            }
-            case kFieldFloat: {
-                float f = 0;
-                ok = rst.GetValueF(field, f);
-                v.real = f;
-                break;
-            }
-            case kFieldLong:
-                ok = rst.GetValueL(field, v.number);
-                break;
-            default:
-                ok = rst.GetValue(field, v.text);
-                break;
-        }
-        if (!ok) return false;
-    }
-    return true;
-}
 
 CRecordPage::CRecordPage(RecordKind kind, QWidget* parent)
     : CPageWindow(parent), m_kind(DescribeKind(kind)) {
@@ -342,139 +298,6 @@ void CRecordPage::RunQuery() {
     }
 }
 
-void CRecordPage::EmptyList() {
-    m_list->DeleteAllRows();
-    m_rowOfRecord.clear();
-    m_rowCount = 0;
-    m_selectAll = 0;
-}
-
-void CRecordPage::StartLoad(const std::string& sql) {
-    StopLoad(0);
-    m_sql = sql;
-    EmptyList();
-    {
-        std::lock_guard lock(m_queueMutex);
-        m_queue.clear();
-        m_queueDone = false;
-        m_queueNotified = false;
-    }
-    m_pending.clear();
-    m_pendingNext = 0;
-    m_loading = true;
-    m_queryButton->setEnabled(false);
-    m_stopButton->setEnabled(true);
-    ReportCount(0, 0);
-    m_worker.Start([this, sql] { LoadThreadProc(sql); });
-}
-
-void CRecordPage::LoadThreadProc(const std::string& sql) {
-    std::vector<LoadedRow> batch;
-    std::vector<FieldValue> values;
-    CRowFormatter formatter(m_kind);
-    auto lastHandOver = Clock::now();
-    uint32_t record = 0;
-    if (!sql.empty() && m_rst.OpenRecord(sql)) {
-        while (!m_worker.StopRequested()) {
-            if (!ReadRecordValues(m_rst, m_kind, values)) break;
-            batch.push_back({record++, formatter.Cells(values)});
-            if (record == 1 || Clock::now() - lastHandOver >= kHandOverInterval) {
-                HandOver(batch, false);
-                lastHandOver = Clock::now();
-            }
-            if (!m_rst.OnMoveNext()) break;
-        }
-    }
-    HandOver(batch, true);
-}
-
-void CRecordPage::HandOver(std::vector<LoadedRow>& batch, bool done) {
-    // Keep the loader from running far ahead of the window (bounded memory, prompt stop).
-    for (;;) {
-        {
-            std::lock_guard lock(m_queueMutex);
-            if (done || m_queue.size() < kMaxQueuedRows || m_worker.StopRequested()) break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    bool notify = false;
-    {
-        std::lock_guard lock(m_queueMutex);
-        if (m_queue.empty())
-            m_queue.swap(batch);
-        else
-            std::move(batch.begin(), batch.end(), std::back_inserter(m_queue));
-        batch.clear();
-        if (done) m_queueDone = true;
-        notify = !m_queueNotified;
-        m_queueNotified = true;
-    }
-    if (notify) PostMessage(GetSafeHwnd(), WM_PAGE_LOADED, 0, 0);
-}
-
-void CRecordPage::OnRowsReady(bool unbounded) {
-    if (!m_loading || m_closing) return;
-    bool done = false;
-    {
-        std::lock_guard lock(m_queueMutex);
-        if (!m_queue.empty()) {
-            if (m_pendingNext >= m_pending.size()) {
-                m_pending.clear();
-                m_pendingNext = 0;
-            }
-            if (m_pending.empty())
-                m_pending.swap(m_queue);
-            else
-                std::move(m_queue.begin(), m_queue.end(), std::back_inserter(m_pending));
-            m_queue.clear();
-        }
-        done = m_queueDone;
-        m_queueNotified = false;
-    }
-    const auto start = Clock::now();
-    int appended = 0;
-    const int columns = m_kind.ColumnCount();
-    while (m_pendingNext < m_pending.size()) {
-        LoadedRow& row = m_pending[m_pendingNext++];
-        const int r = m_list->InsertRow(m_list->GetRowCount(), row.cells[0]);
-        for (int c = 1; c < columns; ++c)
-            if (!row.cells[c].empty()) m_list->SetCellText(r, c, row.cells[c]);
-        m_list->SetRowData(r, row.record);
-        row.cells.clear();
-        if (!unbounded && (++appended & 63) == 0 && Clock::now() - start >= kAppendBudget) break;
-    }
-    m_rowOfRecord.clear();
-    m_rowCount = m_list->GetRowCount();
-    if (m_pendingNext < m_pending.size()) {
-        PostMessage(GetSafeHwnd(), WM_PAGE_LOADED, 0, 0);
-    } else if (done) {
-        m_pending.clear();
-        m_pendingNext = 0;
-        FinishLoad();
-        return;
-    }
-    ReportCount(m_rowCount, 0);
-}
-
-void CRecordPage::FinishLoad() {
-    m_loading = false;
-    m_queryButton->setEnabled(true);
-    m_stopButton->setEnabled(false);
-    m_rowCount = m_list->GetRowCount();
-    ReportCount(m_rowCount, 0);
-}
-
-void CRecordPage::StopLoad(int /*force*/) {
-    if (!m_loading) return;
-    CWaitCursor wait;
-    const bool nested = m_inCommand;
-    m_inCommand = true;
-    m_worker.Stop();
-    // Everything the loader handed over is listed before the page goes on.
-    OnRowsReady(true);
-    m_inCommand = nested;
-}
-
 void CRecordPage::ReportCount(long count, int force) {
     if (!isVisible() && !force) return;
     if (m_rowCount < 1) {
@@ -482,145 +305,6 @@ void CRecordPage::ReportCount(long count, int force) {
         m_selectAll = 0;
     }
     ShowPageCount(this, count, m_selectAll);
-}
-
-int CRecordPage::FindRow(long record) {
-    if (m_rowOfRecord.empty()) {
-        const int rows = m_list->GetRowCount();
-        m_rowOfRecord.assign(rows, -1);
-        for (int r = 0; r < rows; ++r) {
-            const uint32_t rec = m_list->GetRowData(r);
-            if (rec >= m_rowOfRecord.size()) m_rowOfRecord.resize(rec + 1, -1);
-            m_rowOfRecord[rec] = r;
-        }
-    }
-    return record >= 0 && record < static_cast<long>(m_rowOfRecord.size()) ? m_rowOfRecord[record]
-                                                                           : -1;
-}
-
-int CRecordPage::IsRecordChecked(long record) {
-    const int row = FindRow(record);
-    return row >= 0 && m_list->GetCheck(row) ? 1 : 0;
-}
-
-void CRecordPage::SelectAll(int check) {
-    if (m_inCommand) return;
-    StopLoad(0);
-    if (check)
-        m_list->CheckAll();
-    else
-        m_list->UncheckAll();
-    m_selectAll = check ? 1 : 0;
-}
-
-void CRecordPage::DeleteChecked() {
-    if (m_inCommand) return;
-    StopLoad(0);
-    const HWND owner = GetSafeHwnd();
-    const int n = m_list->GetRowCount();
-    struct Ticked {
-        int row;
-        uint32_t record;
-    };
-    std::vector<Ticked> ticked;
-    for (int r = 0; r < n; ++r)
-        if (m_list->GetCheck(r)) ticked.push_back({r, m_list->GetRowData(r)});
-    if (ticked.empty()) {
-        ShowMessage(owner, "请选定所要删除的记录", "错误", MsgIcon::Exclamation);
-        return;
-    }
-    if (ShowMessage(owner, "确实要删除所选记录吗？", "警告", MsgIcon::Exclamation,
-                    MsgButtons::YesNo) != IDYES)
-        return;
-
-    // Highest record first, so every position still names the record it named at loading.
-    std::sort(ticked.begin(), ticked.end(),
-              [](const Ticked& a, const Ticked& b) { return a.record > b.record; });
-    std::vector<int> deletedRows;
-    std::vector<uint32_t> deletedRecords;
-    for (const Ticked& t : ticked) {
-        if (!m_rst.MoveRecID(static_cast<long>(t.record))) {
-            ShowMessage(owner, "移动到指定记录失败", "错误", MsgIcon::Error);
-            break;
-        }
-        if (!m_rst.DeleteRecord()) {
-            ShowMessage(owner, "删除记录失败", "错误", MsgIcon::Error);
-            break;
-        }
-        deletedRows.push_back(t.row);
-        deletedRecords.push_back(t.record);
-    }
-    std::sort(deletedRows.rbegin(), deletedRows.rend());
-    for (int row : deletedRows) m_list->DeleteRow(row, false);
-    // The records after a deleted one moved up in the result.
-    std::sort(deletedRecords.begin(), deletedRecords.end());
-    if (!deletedRecords.empty()) {
-        for (int r = 0, rows = m_list->GetRowCount(); r < rows; ++r) {
-            const uint32_t rec = m_list->GetRowData(r);
-            const auto before =
-                std::lower_bound(deletedRecords.begin(), deletedRecords.end(), rec) -
-                deletedRecords.begin();
-            if (before) m_list->SetRowData(r, rec - static_cast<uint32_t>(before));
-        }
-    }
-    m_rowOfRecord.clear();
-    m_rowCount = m_list->GetRowCount();
-    ReportCount(m_rowCount, 0);
-}
-
-bool CRecordPage::ReadRecord(bool display) {
-    std::vector<FieldValue> values;
-    const bool ok = ReadRecordValues(m_rst, m_kind, values);
-    for (size_t i = 0; i < values.size(); ++i)
-        m_values[i] = display ? DisplayText(m_kind, static_cast<int>(i), values[i])
-                              : RawText(m_kind, static_cast<int>(i), values[i]);
-    return ok;
-}
-
-void CRecordPage::OpenSelected() {
-    if (m_inCommand) return;
-    StopLoad(0);
-    const int row = m_list->GetFirstSelectedRow();
-    if (row < 0) {
-        ShowMessage(GetSafeHwnd(), "请选择记录", "错误", MsgIcon::Error);
-        return;
-    }
-    if (!m_rst.MoveRecID(static_cast<long>(m_list->GetRowData(row)))) {
-        char text[128];
-        std::snprintf(text, sizeof text, m_kind.moveFailText, row);
-        ShowMessage(GetSafeHwnd(), text, "错误", MsgIcon::Error);
-        return;
-    }
-    ReadRecord(false);
-    OpenEditor(1, row);
-}
-
-int CRecordPage::NewRecord() {
-    if (m_inCommand) return m_list->GetRowCount();
-    StopLoad(0);
-    long key = static_cast<int32_t>(GetComboClientKey(m_contactCombo));
-    if (key < 1)
-        key = static_cast<int32_t>(::GetClientKey(m_contactCombo->currentText().toStdString()));
-    if (key < 1) key = GetClientKey();
-    OpenEditor(0, key);
-    return m_list->GetRowCount();
-}
-
-void CRecordPage::OpenEditor(int, long) {}
-
-void CRecordPage::ExportChecked() {
-    if (m_inCommand) return;
-    StopLoad(0);
-    if (m_rst.GetTotalRecordCount() < 1) {
-        ShowMessage(GetSafeHwnd(), "您要导出的数据为空", "警告", MsgIcon::Exclamation);
-        return;
-    }
-    bool any = false;
-    for (int r = 0, n = m_list->GetRowCount(); r < n && !any; ++r) any = m_list->GetCheck(r);
-    if (!any) {
-        ShowMessage(GetSafeHwnd(), "请在您想要导出的记录前打钩！", "警告", MsgIcon::Exclamation);
-        return;
-    }
 }
 
 LRESULT CRecordPage::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {

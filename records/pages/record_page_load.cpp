@@ -1,0 +1,190 @@
+// Loading: the worker reads and formats records and hands them over in batches; the
+// window's thread appends them in slices that keep its event loop responsive.
+#include <QPushButton>
+#include <chrono>
+#include <iterator>
+#include <thread>
+
+#include "platform/messages.h"
+#include "platform/qt/qt_platform.h"
+#include "records/pages/record_page.h"
+#include "records/pages/row_display.h"
+#include "ui/controls/check_list_ctrl.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The loader hands rows over at least this often, and the window's thread appends for at
+// most this long before it returns to its event loop.
+constexpr auto kHandOverInterval = std::chrono::milliseconds(15);
+constexpr auto kAppendBudget = std::chrono::milliseconds(15);
+// Rows the loader may be ahead of the window before it waits.
+constexpr size_t kMaxQueuedRows = 20000;
+
+}  // namespace
+
+bool ReadRecordValues(CRstValues& rst, const KindDescription& kind,
+                      std::vector<FieldValue>& values) {
+    values.resize(kind.FieldCount());
+    for (int i = 0; i < kind.FieldCount(); ++i) {
+        const char* field = kind.FieldName(i);
+        FieldValue& v = values[i];
+        int ok = 0;
+        switch (kind.FieldType(i)) {
+            case kFieldInt: {
+                int n = 0;
+                ok = rst.GetValueI(field, n);
+                v.number = n;
+                break;
+            }
+            case kFieldFloat: {
+                float f = 0;
+                ok = rst.GetValueF(field, f);
+                v.real = f;
+                break;
+            }
+            case kFieldLong:
+                ok = rst.GetValueL(field, v.number);
+                break;
+            default:
+                ok = rst.GetValue(field, v.text);
+                break;
+        }
+        if (!ok) return false;
+    }
+    return true;
+}
+
+void CRecordPage::EmptyList() {
+    m_list->DeleteAllRows();
+    m_rowOfRecord.clear();
+    m_rowCount = 0;
+    m_selectAll = 0;
+}
+
+void CRecordPage::StartLoad(const std::string& sql) {
+    StopLoad(0);
+    m_sql = sql;
+    EmptyList();
+    {
+        std::lock_guard lock(m_queueMutex);
+        m_queue.clear();
+        m_queueDone = false;
+        m_queueNotified = false;
+    }
+    m_pending.clear();
+    m_pendingNext = 0;
+    m_loading = true;
+    m_queryButton->setEnabled(false);
+    m_stopButton->setEnabled(true);
+    ReportCount(0, 0);
+    m_worker.Start([this, sql] { LoadThreadProc(sql); });
+}
+
+void CRecordPage::LoadThreadProc(const std::string& sql) {
+    std::vector<LoadedRow> batch;
+    std::vector<FieldValue> values;
+    CRowFormatter formatter(m_kind);
+    auto lastHandOver = Clock::now();
+    uint32_t record = 0;
+    if (!sql.empty() && m_rst.OpenRecord(sql)) {
+        while (!m_worker.StopRequested()) {
+            if (!ReadRecordValues(m_rst, m_kind, values)) break;
+            batch.push_back({record++, formatter.Cells(values)});
+            if (record == 1 || Clock::now() - lastHandOver >= kHandOverInterval) {
+                HandOver(batch, false);
+                lastHandOver = Clock::now();
+            }
+            if (!m_rst.OnMoveNext()) break;
+        }
+    }
+    HandOver(batch, true);
+}
+
+void CRecordPage::HandOver(std::vector<LoadedRow>& batch, bool done) {
+    // Keep the loader from running far ahead of the window (bounded memory, prompt stop).
+    for (;;) {
+        {
+            std::lock_guard lock(m_queueMutex);
+            if (done || m_queue.size() < kMaxQueuedRows || m_worker.StopRequested()) break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    bool notify = false;
+    {
+        std::lock_guard lock(m_queueMutex);
+        if (m_queue.empty())
+            m_queue.swap(batch);
+        else
+            std::move(batch.begin(), batch.end(), std::back_inserter(m_queue));
+        batch.clear();
+        if (done) m_queueDone = true;
+        notify = !m_queueNotified;
+        m_queueNotified = true;
+    }
+    if (notify) PostMessage(GetSafeHwnd(), WM_PAGE_LOADED, 0, 0);
+}
+
+void CRecordPage::OnRowsReady(bool unbounded) {
+    if (!m_loading || m_closing) return;
+    bool done = false;
+    {
+        std::lock_guard lock(m_queueMutex);
+        if (!m_queue.empty()) {
+            if (m_pendingNext >= m_pending.size()) {
+                m_pending.clear();
+                m_pendingNext = 0;
+            }
+            if (m_pending.empty())
+                m_pending.swap(m_queue);
+            else
+                std::move(m_queue.begin(), m_queue.end(), std::back_inserter(m_pending));
+            m_queue.clear();
+        }
+        done = m_queueDone;
+        m_queueNotified = false;
+    }
+    const auto start = Clock::now();
+    int appended = 0;
+    const int columns = m_kind.ColumnCount();
+    while (m_pendingNext < m_pending.size()) {
+        LoadedRow& row = m_pending[m_pendingNext++];
+        const int r = m_list->InsertRow(m_list->GetRowCount(), row.cells[0]);
+        for (int c = 1; c < columns; ++c)
+            if (!row.cells[c].empty()) m_list->SetCellText(r, c, row.cells[c]);
+        m_list->SetRowData(r, row.record);
+        row.cells.clear();
+        if (!unbounded && (++appended & 63) == 0 && Clock::now() - start >= kAppendBudget) break;
+    }
+    m_rowOfRecord.clear();
+    m_rowCount = m_list->GetRowCount();
+    if (m_pendingNext < m_pending.size()) {
+        PostMessage(GetSafeHwnd(), WM_PAGE_LOADED, 0, 0);
+    } else if (done) {
+        m_pending.clear();
+        m_pendingNext = 0;
+        FinishLoad();
+        return;
+    }
+    ReportCount(m_rowCount, 0);
+}
+
+void CRecordPage::FinishLoad() {
+    m_loading = false;
+    m_queryButton->setEnabled(true);
+    m_stopButton->setEnabled(false);
+    m_rowCount = m_list->GetRowCount();
+    ReportCount(m_rowCount, 0);
+}
+
+void CRecordPage::StopLoad(int /*force*/) {
+    if (!m_loading) return;
+    CWaitCursor wait;
+    const bool nested = m_inCommand;
+    m_inCommand = true;
+    m_worker.Stop();
+    // Everything the loader handed over is listed before the page goes on.
+    OnRowsReady(true);
+    m_inCommand = nested;
+}
