@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -113,6 +114,18 @@ private:
         else
             std::fprintf(stderr, "cannot write %s\n", path.toUtf8().constData());
     }
+    // Lets the shown page finish loading (its 停止 button goes grey), for at most 5 s.
+    static void WaitForLoads(QWidget* window) {
+        QElapsedTimer clock;
+        clock.start();
+        auto loading = [window] {
+            for (auto* stop : window->findChildren<QPushButton*>(QStringLiteral("id1068")))
+                if (stop->isVisible() && stop->isEnabled()) return true;
+            return false;
+        };
+        while (loading() && clock.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
     void Poll() {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || m_done.count(modal)) return;
@@ -124,10 +137,12 @@ private:
             box->accept();
             return;
         }
+        WaitForLoads(modal);
         Save(modal, name);
         if (auto* tabs = modal->findChild<QTabBar*>()) {
             for (int i = 0; i < tabs->count(); ++i) {
                 tabs->setCurrentIndex(i);
+                WaitForLoads(modal);
                 Save(modal, QStringLiteral("%1_tab%2").arg(name).arg(i));
             }
             tabs->setCurrentIndex(0);
