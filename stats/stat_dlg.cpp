@@ -1,11 +1,10 @@
 #include "stats/stat_dlg.h"
 
-#include <QCloseEvent>
 #include <QPushButton>
 
 #include "platform/qt/qt_platform.h"
 
-CStatDlg::CStatDlg(QWidget* parent) : QDialog(parent) {
+CStatDlg::CStatDlg(QWidget* parent) : CEntryDialog(parent) {
     setObjectName(QStringLiteral("CStatDlg"));
     setWindowTitle(QStringLiteral("业务统计"));
     resize(640, 420);
@@ -18,19 +17,4 @@ CStatDlg::CStatDlg(QWidget* parent) : QDialog(parent) {
 
 int CStatDlg::DoModal() {
     return exec();
-}
-
-void CStatDlg::accept() {
-    if (m_runByEntry) QDialog::accept();
-}
-
-void CStatDlg::reject() {
-    if (m_runByEntry) QDialog::reject();
-}
-
-void CStatDlg::closeEvent(QCloseEvent* event) {
-    if (m_runByEntry)
-        QDialog::closeEvent(event);
-    else
-        event->ignore();
 }

@@ -51,7 +51,7 @@ void CCrmManageDlg::SetPageFactory(PageFactory factory) {
     Factory() = std::move(factory);
 }
 
-CCrmManageDlg::CCrmManageDlg(QWidget* parent) : QDialog(parent) {
+CCrmManageDlg::CCrmManageDlg(QWidget* parent) : CEntryDialog(parent) {
     setObjectName(QStringLiteral("CCrmManageDlg"));
     setWindowTitle(QStringLiteral("管理"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -226,26 +226,11 @@ void CCrmManageDlg::OnTabClicked() {
 }
 
 void CCrmManageDlg::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
+    CEntryDialog::resizeEvent(event);
     // Showing the window delivers the size it already has: no second layout for that.
     if (!m_started || size() == m_laidOut) return;
     LayoutControls(width(), height());
     SendLayoutToPages();
-}
-
-void CCrmManageDlg::accept() {
-    if (m_runByEntry) QDialog::accept();
-}
-
-void CCrmManageDlg::reject() {
-    if (m_runByEntry) QDialog::reject();
-}
-
-void CCrmManageDlg::closeEvent(QCloseEvent* event) {
-    if (m_runByEntry)
-        QDialog::closeEvent(event);
-    else
-        event->ignore();
 }
 
 bool CCrmManageDlg::eventFilter(QObject* watched, QEvent* event) {

@@ -3,12 +3,12 @@
 // file.
 #pragma once
 
-#include <QDialog>
 #include <array>
 #include <functional>
 
 #include "data/schema.h"
 #include "platform/win_types.h"
+#include "ui/main/entry_dialog.h"
 #include "ui/main/ini_file.h"
 
 class CCrmTabCtrl;
@@ -17,15 +17,12 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 
-class CCrmManageDlg : public QDialog {
+class CCrmManageDlg : public CEntryDialog {
     Q_OBJECT
 public:
     explicit CCrmManageDlg(QWidget* parent = nullptr);
     ~CCrmManageDlg() override;
 
-    // 1 when an entry point runs the window: only then do 关闭 and the close box end it.
-    void SetRunByEntry(int runByEntry) { m_runByEntry = runByEntry; }
-    int GetRunByEntry() const { return m_runByEntry; }
     // The client every page starts with; copied into the pages at start.
     void SetClientKey(int key) { m_clientKey = key; }
     int GetClientKey() const { return m_clientKey; }
@@ -53,12 +50,8 @@ public:
     static constexpr int kMaxWidth = 1280;
     static constexpr int kMaxHeight = 1024;
 
-    void accept() override;
-    void reject() override;
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -69,7 +62,6 @@ private:
     // Stores the rectangle and deletes the pages in tab order; once.
     void OnDestroy();
 
-    int m_runByEntry = 0;
     int m_clientKey = 0;
     int m_started = 0;
     std::array<CPageWindow*, kRecordKindCount> m_pages{};
