@@ -129,7 +129,7 @@ void PageBench(BenchContext& ctx) {
     ctx.Print("page.full_s", fullS, "s");
     ctx.Print("page.rows_per_s", rate, "rows/s");
     ctx.Print("page.bare_rows_per_s", bareRate, "rows/s");
-    ctx.Print("page.ratio", rate / std::max(bareRate, 1e-9), "");
+    ctx.Print("page.ratio", rate / std::max(bareRate, 1e-9), "x");
     ctx.Print("page.ui_max_busy_ms", maxBusyMs, "ms");
     page.reset();
     g_clientNames.clear();
