@@ -251,7 +251,13 @@ bool CCrmManageDlg::eventFilter(QObject* watched, QEvent* event) {
 void CCrmManageDlg::OnDestroy() {
     if (!m_started) return;
     m_started = 0;
-    SaveWindowRect(x(), y(), width(), height());
+    // A maximised window covers its screen: that is the rectangle to come back to.
+    if (isMaximized()) {
+        QRect area = screen()->geometry();
+        SaveWindowRect(area.x(), area.y(), area.width(), area.height());
+    } else {
+        SaveWindowRect(x(), y(), width(), height());
+    }
     for (CPageWindow*& page : m_pages) {
         delete page;
         page = nullptr;

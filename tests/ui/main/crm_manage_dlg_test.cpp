@@ -235,11 +235,16 @@ TEST_F(MainWindow, StoredRectangleIsRestoredUnlessTooSmallOrMissing) {
 TEST_F(MainWindow, SizeAsLargeAsTheScreenMaximises) {
     QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     WriteSettings(5, 5, 2000, 900);
-    CCrmManageDlg dlg;
-    ASSERT_EQ(dlg.OnInitDialog(), 1);
-    EXPECT_TRUE(dlg.windowState() & Qt::WindowMaximized);
-    EXPECT_EQ(StoredRect(), (std::vector<int>{0, 0, std::clamp(screen.width(), 595, 1280),
-                                              std::clamp(screen.height(), 300, 1024)}));
+    const std::vector<int> screenRect{0, 0, std::clamp(screen.width(), 595, 1280),
+                                      std::clamp(screen.height(), 300, 1024)};
+    {
+        CCrmManageDlg dlg;
+        ASSERT_EQ(dlg.OnInitDialog(), 1);
+        dlg.show();
+        EXPECT_TRUE(dlg.windowState() & Qt::WindowMaximized);
+        EXPECT_EQ(StoredRect(), screenRect);
+    }
+    EXPECT_EQ(StoredRect(), screenRect);  // and still after closing the maximised window
 }
 
 TEST_F(MainWindow, BadSettingsFilesGiveDefaultsWithoutMessages) {
