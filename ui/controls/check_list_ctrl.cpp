@@ -41,16 +41,21 @@ public:
     }
 
 protected:
+    // Input reaches rows appended since the last event-loop turn, too: the view learns of
+    // them before it looks for the row under the pointer or the key's target.
     void mousePressEvent(QMouseEvent* event) override {
+        m_owner->m_model->FlushPendingRows();
         if (!m_owner->OnViewMousePress(event, false)) QTableView::mousePressEvent(event);
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override {
+        m_owner->m_model->FlushPendingRows();
         if (!m_owner->OnViewMousePress(event, true)) QTableView::mouseDoubleClickEvent(event);
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
         if (!m_owner->OnViewMouseRelease(event)) QTableView::mouseReleaseEvent(event);
     }
     void keyPressEvent(QKeyEvent* event) override {
+        m_owner->m_model->FlushPendingRows();
         if (event->key() == Qt::Key_Space) {
             event->accept();
             return;

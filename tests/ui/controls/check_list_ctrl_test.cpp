@@ -256,6 +256,13 @@ TEST_F(CheckListTest, ClickOnTickBoxTogglesSelectsOnlyThatRowAndReports) {
     EXPECT_EQ(list->GetCheck(2), 0);
     EXPECT_EQ(list->GetFirstSelectedRow(), 2);
     EXPECT_TRUE(parent->got.empty());
+
+    // A row appended just now (no event-loop turn since) takes a click too.
+    AddRows({{"d", "4"}});
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      box + QPoint(0, 2 * view->rowHeight(0)));
+    EXPECT_EQ(list->GetCheck(3), 1);
+    EXPECT_EQ(parent->got, (std::vector<Msg>{{WM_CHECKLIST_CHECKCHANGED, 3, WM_LBUTTONDOWN}}));
 }
 
 TEST_F(CheckListTest, SpaceNeverTicksAndRightButtonIsForwarded) {
