@@ -508,8 +508,8 @@ void OrviRecordset::ReadPacked(const unsigned char* row, int column, CellView* c
 const unsigned char* OrviRecordset::PackStatementRow() {
     sqlite3_stmt* stmt = m_stmt;
     int first = m_firstColumn;
-    // One column_value call per cell; the value is read while the connection's mutex is
-    // held for the whole row, which keeps it protected and saves a lock per accessor.
+    // One column_value call per cell. StepOne holds the connection's lock for the step and
+    // these reads, which keeps the values protected and saves a lock per accessor.
     auto cellAt = [stmt, first](int c) {
         CellView cell;
         sqlite3_value* value = sqlite3_column_value(stmt, c + first);
@@ -534,11 +534,6 @@ const unsigned char* OrviRecordset::PackStatementRow() {
         }
         return cell;
     };
-    struct DbLock {
-        sqlite3_mutex* mutex;
-        explicit DbLock(sqlite3* db) : mutex(sqlite3_db_mutex(db)) { sqlite3_mutex_enter(mutex); }
-        ~DbLock() { sqlite3_mutex_leave(mutex); }
-    } lock(m_connection->db);
     return PackRow(cellAt);
 }
 
