@@ -98,7 +98,7 @@ KindList::KindList()
           {RecordKind::Active, KindTable(RecordKind::Active), "CActivePage", "活动", "活动资料",
            kActiveRules, 0, kDayFormat, kMoveFail, "", false, true},
           {RecordKind::FeedBack, KindTable(RecordKind::FeedBack), "CFeedBackPage", "反馈",
-           "反馈资料", kFeedBackRules, 0, kDayFormat, kMoveFailShort, "", false, true},
+           "反馈资料", kFeedBackRules, 0, kDayFormat, kMoveFailShort, "", false, true, true},
       } {
     for (KindDescription& kind : kinds)
         for (const FieldDef& field : kind.table.fields)

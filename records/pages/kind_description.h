@@ -61,6 +61,7 @@ struct KindDescription {
     const char* newFailText;     // shown when a new record cannot be appended; empty: none
     bool contactGroup;           // "全部" over a picked group restricts to the group's keys
     bool emptyOnRejectedNumber;  // a rejected number still empties the list
+    bool hideSelectionUnfocused = false;  // the list shows its selection only with the focus
     std::vector<const FieldRule*> fieldRules = {};  // per field, resolved from rules
 
     int ColumnCount() const { return table.columnCount; }

@@ -100,6 +100,14 @@ void CRecordPage::CreateControls() {
     m_list = new CCheckListCtrl(this);
     SetControlId(m_list, IDC_RECORD_LIST);
     m_list->SetMessageParent(GetSafeHwnd());
+    if (m_kind.hideSelectionUnfocused) {
+        QPalette palette = m_list->GetView()->palette();
+        palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                         palette.color(QPalette::Inactive, QPalette::Base));
+        palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                         palette.color(QPalette::Inactive, QPalette::Text));
+        m_list->GetView()->setPalette(palette);
+    }
 
     connect(m_queryButton, &QPushButton::clicked, this, [this] { RunQuery(); });
     connect(m_stopButton, &QPushButton::clicked, this, [this] { StopLoad(0); });
