@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableView>
 #include <algorithm>
 #include <ctime>
@@ -113,8 +114,10 @@ void CRecordPage::CreateControls() {
     connect(m_stopButton, &QPushButton::clicked, this, [this] { StopLoad(0); });
     connect(m_exportButton, &QPushButton::clicked, this, [this] { ExportChecked(); });
     connect(m_pickButton, &QPushButton::clicked, this, [this] { PickContacts(); });
-    // activated: a choice of the user; a selection made by the program changes nothing.
-    connect(m_conditionCombo, &QComboBox::activated, this, [this] { OnConditionChanged(); });
+    // Any change of the chosen field switches the content control; the page's own
+    // selection at the first show is made with signals blocked and changes nothing.
+    connect(m_conditionCombo, &QComboBox::currentIndexChanged, this,
+            [this] { OnConditionChanged(); });
 
     // The keys of the controls (not of the widgets they are made of, which pass key events
     // on to them, so that no key is seen twice).
@@ -179,6 +182,7 @@ void CRecordPage::FirstShow() {
 
     FillClientCombo(m_contactCombo, static_cast<uint32_t>(GetClientKey()), 1);
     m_contactCombo->addItem(Q(kAllContacts));
+    const QSignalBlocker quiet(m_conditionCombo);
     for (int c = 0; c < m_kind.ColumnCount(); ++c)
         m_conditionCombo->addItem(Q(m_kind.table.fields[c].heading));
     m_conditionCombo->setCurrentIndex(m_kind.firstCondition);

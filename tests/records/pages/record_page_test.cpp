@@ -94,13 +94,12 @@ protected:
     T* Control(int id) {
         return m_page->findChild<T*>(QStringLiteral("id%1").arg(id));
     }
-    // Chooses the field with this heading as the user would and types the content.
+    // Chooses the field with this heading and types the content into the shown control.
     void Query(const char* heading, const std::string& content) {
         auto* condition = Control<QComboBox>(IDC_CONDITION);
         const int index = condition->findText(QString::fromUtf8(heading));
         ASSERT_GE(index, 0) << heading;
         condition->setCurrentIndex(index);
-        Q_EMIT condition->activated(index);
         auto* edit = Control<QLineEdit>(IDC_CONTENT_EDIT);
         if (!edit->isHidden())
             edit->setText(QString::fromStdString(content));
