@@ -78,6 +78,14 @@ Qt::ItemFlags CListModel::flags(const QModelIndex& index) const {
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 
+bool CListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || !m_checkBoxes || !index.isValid() || index.column() != 0 ||
+        index.row() >= m_announced)
+        return false;
+    SetChecked(index.row(), value.toInt() == Qt::Checked);
+    return true;
+}
+
 void CListModel::SetCheckBoxes(bool on) {
     if (m_checkBoxes == on) return;
     m_checkBoxes = on;

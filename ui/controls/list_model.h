@@ -38,6 +38,8 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // A tick set through the model (Qt::CheckStateRole of column 0) as SetChecked sets it.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
     int RowCount() const { return static_cast<int>(m_rows.size()); }
     int ColumnCount() const { return static_cast<int>(m_headings.size()); }

@@ -114,6 +114,12 @@ TEST_F(CheckListTest, TicksAndDeletion) {
     QAbstractItemModel* model = list->GetView()->model();
     list->SetCheck(2, 1);
     EXPECT_EQ(model->data(model->index(2, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
+    // A tick set through the model is the list's tick; other columns take none.
+    EXPECT_TRUE(model->setData(model->index(0, 0), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_EQ(list->GetCheck(0), 1);
+    EXPECT_FALSE(model->setData(model->index(0, 1), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_TRUE(model->setData(model->index(0, 0), Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_EQ(list->GetCheck(0), 0);
 
     list->SelectRow(0);
     EXPECT_EQ(list->DeleteRow(0, 1), 1);  // the next row is selected first
