@@ -12,6 +12,7 @@
 #include <ctime>
 
 #include "host/call_context.h"
+#include "params/param_kinds.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
@@ -256,10 +257,7 @@ void CRecordPage::FillParamCombo(int paramKind) {
     {
         CRstValues rst;
         if (rst.InitConnAndRec(connection.GetConnection(), "ObjectPar")) {
-            char sql[128];
-            std::snprintf(sql, sizeof sql, "SELECT * FROM %s WHERE %s=%d", "ObjectPar",
-                          "ObjectParType", paramKind);
-            if (rst.OpenRecord(sql)) {
+            if (rst.OpenRecord(ParamKindQuery(paramKind))) {
                 std::string name;
                 do {
                     if (!rst.GetValue("ObjectParName", name)) break;
