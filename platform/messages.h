@@ -32,6 +32,11 @@ constexpr UINT WM_PAGE_CALL = WM_USER + 513;       // 0x0601
 constexpr UINT WM_PAGE_VIEW_ALT = 0x0465;          // handled like WM_PAGE_VIEW
 constexpr UINT WM_PAGE_LOADED = WM_USER + 251;     // 0x04FB, load thread -> page: rows ready
 
+// Export writer -> its progress dialog.
+constexpr UINT WM_EXPORT_TICKS = WM_USER + 260;     // sent: which records of a block are ticked
+constexpr UINT WM_EXPORT_PROGRESS = WM_USER + 261;  // posted: percent written
+constexpr UINT WM_EXPORT_DONE = WM_USER + 262;      // posted: the writer's outcome
+
 // Statistics page <-> result table <-> chart.
 constexpr UINT WM_STAT_DATA = WM_USER + 206;  // 0x04CE
 constexpr UINT WM_STAT_STOP = WM_USER + 215;  // 0x04D7

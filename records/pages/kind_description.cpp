@@ -87,7 +87,7 @@ struct KindList {
 
 KindList::KindList()
     : kinds{
-          {RecordKind::Sale, KindTable(RecordKind::Sale), "CSalePage", "销售", "机会资料",
+          {RecordKind::Sale, KindTable(RecordKind::Sale), "CSalePage", "销售", "销售资料",
            kSaleRules, 1, kDayFormat, kMoveFail, "创建记录失败！", true, false},
           {RecordKind::Chance, KindTable(RecordKind::Chance), "CChancePage", "机会", "机会资料",
            kChanceRules, 0, kDayFormat, kMoveFail, "", false, true},

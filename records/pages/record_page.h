@@ -172,3 +172,5 @@ public:
 // field that cannot be read.
 bool ReadRecordValues(CRstValues& rst, const KindDescription& kind,
                       std::vector<FieldValue>& values);
+// Reads one field of the current record by its type code into value.
+bool ReadFieldValue(CRstValues& rst, const char* field, int type, FieldValue& value);

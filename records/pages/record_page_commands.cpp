@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "export/export_dlg.h"
+#include "export/export_progress_dlg.h"
+#include "export/viewer_launch.h"
 #include "host/call_context.h"
 #include "platform/message_box.h"
 #include "records/pages/record_page.h"
@@ -138,7 +141,8 @@ void CRecordPage::OpenEditor(int, long) {}
 void CRecordPage::ExportChecked() {
     if (m_inCommand) return;
     StopLoad(0);
-    if (m_rst.GetTotalRecordCount() < 1) {
+    const long total = m_rst.GetTotalRecordCount();
+    if (total < 1) {
         ShowMessage(GetSafeHwnd(), "您要导出的数据为空", "警告", MsgIcon::Exclamation);
         return;
     }
@@ -148,4 +152,35 @@ void CRecordPage::ExportChecked() {
         ShowMessage(GetSafeHwnd(), "请在您想要导出的记录前打钩！", "警告", MsgIcon::Exclamation);
         return;
     }
+    // The dialogs are modal; commands reaching the page meanwhile are dropped, and the
+    // writer reads m_rst alone.
+    m_inCommand = true;
+    struct CommandEnd {
+        bool& flag;
+        ~CommandEnd() { flag = false; }
+    } end{m_inCommand};
+
+    const int columns = m_kind.ColumnCount();
+    CExportDlg choice(this);
+    for (int c = 0; c < columns; ++c) choice.m_fields.push_back(m_kind.table.fields[c].heading);
+    if (choice.exec() != IDOK) return;
+
+    CExportProgressDlg progress(this);
+    progress.m_owner = GetSafeHwnd();
+    progress.m_title = m_kind.exportTitle;
+    progress.m_path = choice.m_path;
+    for (int c = 0; c < columns; ++c) {
+        const FieldDef& field = m_kind.table.fields[c];
+        if (std::find(choice.m_fields.begin(), choice.m_fields.end(), field.heading) ==
+            choice.m_fields.end())
+            continue;
+        progress.m_headings.push_back(field.heading);
+        progress.m_fieldNames.push_back(field.name);
+        progress.m_types.push_back(field.type);
+    }
+    progress.SetRecords(&m_rst, total);
+    if (progress.exec() != IDOK) return;
+    if (ShowMessage(GetSafeHwnd(), "数据导出完毕！\r\n是否现在查看导出的数据？", "查看",
+                    MsgIcon::Question, MsgButtons::YesNo) == IDYES)
+        OpenExportedFile(choice.m_path);
 }

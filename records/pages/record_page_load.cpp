@@ -24,35 +24,32 @@ constexpr size_t kMaxQueuedRows = 20000;
 
 }  // namespace
 
+bool ReadFieldValue(CRstValues& rst, const char* field, int type, FieldValue& v) {
+    switch (type) {
+        case kFieldInt: {
+            int n = 0;
+            const int ok = rst.GetValueI(field, n);
+            v.number = n;
+            return ok;
+        }
+        case kFieldFloat: {
+            float f = 0;
+            const int ok = rst.GetValueF(field, f);
+            v.real = f;
+            return ok;
+        }
+        case kFieldLong:
+            return rst.GetValueL(field, v.number);
+        default:
+            return rst.GetValue(field, v.text);
+    }
+}
+
 bool ReadRecordValues(CRstValues& rst, const KindDescription& kind,
                       std::vector<FieldValue>& values) {
     values.resize(kind.FieldCount());
-    for (int i = 0; i < kind.FieldCount(); ++i) {
-        const char* field = kind.FieldName(i);
-        FieldValue& v = values[i];
-        int ok = 0;
-        switch (kind.FieldType(i)) {
-            case kFieldInt: {
-                int n = 0;
-                ok = rst.GetValueI(field, n);
-                v.number = n;
-                break;
-            }
-            case kFieldFloat: {
-                float f = 0;
-                ok = rst.GetValueF(field, f);
-                v.real = f;
-                break;
-            }
-            case kFieldLong:
-                ok = rst.GetValueL(field, v.number);
-                break;
-            default:
-                ok = rst.GetValue(field, v.text);
-                break;
-        }
-        if (!ok) return false;
-    }
+    for (int i = 0; i < kind.FieldCount(); ++i)
+        if (!ReadFieldValue(rst, kind.FieldName(i), kind.FieldType(i), values[i])) return false;
     return true;
 }
 

@@ -1,0 +1,217 @@
+// The export dialog and the progress window on their own.
+#include "export/export_dlg.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "data/ado_connection.h"
+#include "data/db_handles.h"
+#include "export/export_progress_dlg.h"
+#include "orvicrm/CRstValues.h"
+#include "platform/files.h"
+#include "platform/messages.h"
+#include "support/message_capture.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+template <typename T>
+T* Control(QWidget* dlg, int id) {
+    return dlg->findChild<T*>(QStringLiteral("id%1").arg(id));
+}
+
+Texts Entries(QListWidget* list) {
+    Texts out;
+    for (int i = 0; i < list->count(); ++i) out.push_back(list->item(i)->text().toStdString());
+    return out;
+}
+
+// Runs the dialog modally while `work` acts on it; a dialog still open afterwards is
+// cancelled.
+template <typename Dialog>
+int RunWith(Dialog& dlg, const std::function<void()>& work) {
+    QTimer::singleShot(0, &dlg, [&] {
+        work();
+        if (dlg.isVisible())
+            QTest::mouseClick(Control<QPushButton>(&dlg, IDCANCEL), Qt::LeftButton);
+    });
+    return dlg.exec();
+}
+
+class ExportDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dlg.m_fields = {"主题", "活动类型", "相关联系人", "计划持续时间"};
+        m_all = Control<QListWidget>(&m_dlg, IDC_EXPORT_ALL_FIELDS);
+        m_chosen = Control<QListWidget>(&m_dlg, IDC_EXPORT_CHOSEN_FIELDS);
+        m_path = Control<QLineEdit>(&m_dlg, IDC_EXPORT_PATH);
+    }
+    void Click(int id) { QTest::mouseClick(Control<QPushButton>(&m_dlg, id), Qt::LeftButton); }
+    bool Enabled(int id) { return Control<QPushButton>(&m_dlg, id)->isEnabled(); }
+
+    TempModuleFolder m_temp;
+    MessageCapture m_capture;
+    CExportDlg m_dlg{nullptr};
+    QListWidget* m_all;
+    QListWidget* m_chosen;
+    QLineEdit* m_path;
+};
+
+TEST_F(ExportDlgTest, MovesColumnsBetweenTheListsAndKeepsTheButtonsInStep) {
+    RunWith(m_dlg, [&] {
+        EXPECT_EQ(m_dlg.windowTitle().toStdString(), "数据导出");
+        EXPECT_EQ(m_path->text().toStdString(), GetModuleFolder() + "Export.htm");
+        EXPECT_EQ(Entries(m_all), m_dlg.m_fields);
+        EXPECT_TRUE(Enabled(IDC_EXPORT_ADD) && Enabled(IDC_EXPORT_ADD_ALL));
+        EXPECT_FALSE(Enabled(IDC_EXPORT_REMOVE) || Enabled(IDC_EXPORT_REMOVE_ALL));
+        EXPECT_EQ(Control<QPushButton>(&m_dlg, IDC_EXPORT_ADD_ALL)->toolTip().toStdString(),
+                  "添加全部字段");
+
+        Click(IDC_EXPORT_ADD);  // nothing selected
+        m_all->setCurrentRow(3);
+        Click(IDC_EXPORT_ADD);  // the last one: the new last is selected
+        EXPECT_EQ(m_all->currentRow(), 2);
+        m_all->setCurrentRow(0);
+        Click(IDC_EXPORT_ADD);  // the entry now at the same place is selected
+        EXPECT_EQ(m_all->currentItem()->text().toStdString(), "活动类型");
+        EXPECT_EQ(Entries(m_chosen), (Texts{"计划持续时间", "主题"}));
+        EXPECT_TRUE(Enabled(IDC_EXPORT_REMOVE) && Enabled(IDC_EXPORT_REMOVE_ALL));
+
+        m_chosen->clearSelection();
+        m_chosen->setCurrentRow(-1);
+        Click(IDC_EXPORT_REMOVE);  // nothing selected
+        m_chosen->setCurrentRow(0);
+        Click(IDC_EXPORT_REMOVE);  // goes to the end of the left list
+        EXPECT_EQ(Entries(m_all), (Texts{"活动类型", "相关联系人", "计划持续时间"}));
+
+        Click(IDC_EXPORT_ADD_ALL);
+        EXPECT_EQ(Entries(m_chosen), (Texts{"主题", "活动类型", "相关联系人", "计划持续时间"}));
+        EXPECT_FALSE(Enabled(IDC_EXPORT_ADD) || Enabled(IDC_EXPORT_ADD_ALL));
+        Click(IDC_EXPORT_REMOVE_ALL);
+        EXPECT_EQ(m_chosen->count(), 0);
+        EXPECT_FALSE(Enabled(IDC_EXPORT_REMOVE) || Enabled(IDC_EXPORT_REMOVE_ALL));
+        EXPECT_TRUE(Enabled(IDC_EXPORT_ADD));
+    });
+    EXPECT_EQ(m_capture.Texts(), (Texts{"请选择要添加的字段", "请选择要删除的字段"}));
+    EXPECT_EQ(m_capture.Messages()[0].caption, "失败");
+}
+
+TEST_F(ExportDlgTest, OkChecksPathFileAndColumnsInTurn) {
+    std::ofstream(m_temp.Path() + "plain") << "x";
+    const int result = RunWith(m_dlg, [&] {
+        const auto tryPath = [&](const std::string& path) {
+            m_path->setText(QString::fromStdString(path));
+            Click(IDOK);
+        };
+        tryPath("");
+        tryPath("out.htm");
+        tryPath(m_temp.Path() + "plain/out.htm");
+        tryPath(m_temp.Path() + "new/dir/list");  // made, but no column chosen yet
+        EXPECT_TRUE(std::filesystem::exists(m_temp.Path() + "new/dir/list.htm"));
+        m_all->setCurrentRow(3);
+        Click(IDC_EXPORT_ADD);
+        m_all->setCurrentRow(0);
+        Click(IDC_EXPORT_ADD);
+        tryPath(m_temp.Path() + "new/dir/list.HTML");
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(m_capture.Texts(), (Texts{"请选择要导出的文件名", "请输入完整的要导出文件路径！",
+                                        "创建文件失败", "请选择一个以上的导出字段"}));
+    const auto messages = m_capture.Messages();
+    EXPECT_EQ(messages[0].caption, "警告");
+    EXPECT_EQ(messages[1].caption, "警告");
+    EXPECT_EQ(messages[2].caption, "错误");
+    EXPECT_EQ(messages[3].caption, "失败");
+    for (const MessageInfo& m : messages) EXPECT_EQ(m.icon, MsgIcon::Exclamation);
+    EXPECT_EQ(m_dlg.m_fields, (Texts{"计划持续时间", "主题"}));  // in the chosen order
+    EXPECT_EQ(m_dlg.m_path, m_temp.Path() + "new/dir/list.HTML");
+}
+
+TEST_F(ExportDlgTest, CancelReturnsTwoAndBrowseTakesThePickedFile) {
+    const std::string picked = m_temp.Path() + "picked.htm";
+    EXPECT_EQ(
+        RunWith(m_dlg,
+                [&] {
+                    QTimer::singleShot(0, [&] {
+                        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                        ASSERT_NE(files, nullptr);
+                        EXPECT_TRUE(
+                            files->nameFilters().contains(QString::fromUtf8("csv文件(*.csv)")));
+                        files->selectFile(QString::fromStdString(picked));
+                        static_cast<QDialog*>(files)->accept();
+                    });
+                    Click(IDC_EXPORT_BROWSE);
+                    EXPECT_EQ(m_path->text().toStdString(), picked);
+                }),
+        IDCANCEL);
+}
+
+// A page stand-in that ticks every record and counts the questions.
+class AllTicked : public MessageTarget {
+public:
+    LRESULT WindowProc(UINT msg, WPARAM, LPARAM) override {
+        if (msg != WM_PAGE_ISCHECKED) return 0;
+        ++asked;
+        return 1;
+    }
+    long asked = 0;
+};
+
+TEST(ExportProgressDlg, CancelStopsTheWriterAndClosesTheFile) {
+    TempModuleFolder temp;
+    MessageCapture capture;
+    CAdoConnection connection;
+    ASSERT_EQ(connection.ConnectDatabase(temp.CreateDatabase()), 1);
+    sqlite3* db = connection.GetConnection()->db;
+    ASSERT_EQ(sqlite3_exec(db,
+                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                           "WHERE i < 200000) INSERT INTO ActiveTable (ActiveName, "
+                           "ObjectDateTime) SELECT 'r' || i, 5 FROM n",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    CRstValues rst;
+    rst.InitConnAndRec(connection.GetConnection(), "ActiveTable");
+    rst.OpenRecord("SELECT * FROM ActiveTable");
+    const long total = rst.GetTotalRecordCount();
+    ASSERT_EQ(total, 200000);
+
+    AllTicked page;
+    CExportProgressDlg dlg(nullptr);
+    dlg.m_owner = page.GetSafeHwnd();
+    dlg.m_title = "活动资料";
+    dlg.m_path = temp.Path() + "cancel.htm";
+    dlg.m_headings = {"主题"};
+    dlg.m_fieldNames = {"ActiveName"};
+    dlg.m_types = {3};
+    dlg.SetRecords(&rst, total);
+    const int result = RunWith(
+        dlg, [&] { EXPECT_EQ(Control<QProgressBar>(&dlg, IDC_EXPORT_PROGRESS)->value(), 0); });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(dlg.Outcome(), ExportOutcome::Cancelled);
+    EXPECT_LT(page.asked, total);
+    std::ostringstream text;
+    text << std::ifstream(dlg.m_path, std::ios::binary).rdbuf();
+    EXPECT_EQ(text.str().find("</TABLE>"), std::string::npos);
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        EXPECT_NE(std::filesystem::read_symlink(fd.path(), ec), dlg.m_path);
+    }
+    EXPECT_EQ(capture.Count(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,254 @@
+// 导出 on the record pages, end to end: tick rows in the list, choose columns and the file,
+// let the writer run, answer the question.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+
+#include "export/export_dlg.h"
+#include "export/viewer_launch.h"
+#include "host/call_context.h"
+#include "platform/qt/qt_platform.h"
+#include "records/pages/page_factory.h"
+#include "records/pages/record_page.h"
+#include "support/message_capture.h"
+#include "support/temp_dir.h"
+#include "ui/controls/check_list_ctrl.h"
+
+namespace {
+
+// 2007-05-01 09:05:07 in Shanghai.
+constexpr long kBegin = 1177981507;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+class PageExportTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(sqlite3_open(m_temp.CreateDatabase().c_str(), &m_db), SQLITE_OK);
+        g_clientNames = {"张三"};
+        g_clientKeys = {5};
+        m_main.resize(1100, 600);
+        SetControlId(new QLabel(&m_main), 1364);
+        m_tab = new QWidget(&m_main);
+        m_tab->setGeometry(0, 0, 1100, 600);
+        m_main.show();
+        SetViewerLauncher([this](const std::string& path) { m_opened.push_back(path); });
+    }
+    void TearDown() override {
+        m_page.reset();
+        SetViewerLauncher({});
+        sqlite3_close(m_db);
+        g_clientNames.clear();
+        g_clientKeys.clear();
+    }
+
+    void Exec(const std::string& sql) {
+        ASSERT_EQ(sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+    }
+    void AddActive(const std::string& name, long begin, long minutes, const char* rowid = "NULL") {
+        Exec(std::string("INSERT INTO ActiveTable (rowid, ActiveName, ActiveType, ClientName, "
+                         "ActiveBeginDate, ActiveUseDate, ObjectDateTime) VALUES (") +
+             rowid + ", '" + name + "', '拜访', '张三', " + std::to_string(begin) + ", " +
+             std::to_string(minutes) + ", 5)");
+    }
+
+    void Open(RecordKind kind) {
+        m_page.reset(static_cast<CRecordPage*>(CreateRecordPage(kind, m_tab)));
+        m_page->SetHosted(1);
+        m_page->SetClientKey(5);
+        m_page->LayoutControls();
+        m_page->show();
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (m_page->IsLoading() && std::chrono::steady_clock::now() < end) QTest::qWait(2);
+        ASSERT_FALSE(m_page->IsLoading());
+    }
+
+    // Presses 导出; when the export dialog opens, `fill` works it. A dialog that is still
+    // open afterwards is cancelled, so a refused 确定 cannot hang the test.
+    void Export(const std::function<void(CExportDlg*)>& fill) {
+        QTimer poll;
+        poll.setInterval(5);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dlg = qobject_cast<CExportDlg*>(QApplication::activeModalWidget());
+            if (!dlg) return;
+            poll.stop();
+            m_dialogs++;
+            fill(dlg);
+            if (dlg->isVisible()) QTest::mouseClick(Button(dlg, IDCANCEL), Qt::LeftButton);
+        });
+        poll.start();
+        QTest::mouseClick(m_page->findChild<QPushButton*>(QStringLiteral("id%1").arg(IDC_EXPORT)),
+                          Qt::LeftButton);
+    }
+    static QPushButton* Button(QWidget* dlg, int id) {
+        return dlg->findChild<QPushButton*>(QStringLiteral("id%1").arg(id));
+    }
+    // Moves the headings to the chosen list in this order, types the path, presses 确定.
+    static void Choose(CExportDlg* dlg, const std::vector<const char*>& headings,
+                       const std::string& path) {
+        auto* all = dlg->findChild<QListWidget*>(QStringLiteral("id%1").arg(IDC_EXPORT_ALL_FIELDS));
+        for (const char* heading : headings) {
+            const auto found = all->findItems(QString::fromUtf8(heading), Qt::MatchExactly);
+            ASSERT_EQ(found.size(), 1) << heading;
+            all->setCurrentItem(found.first());
+            QTest::mouseClick(Button(dlg, IDC_EXPORT_ADD), Qt::LeftButton);
+        }
+        dlg->findChild<QLineEdit*>(QStringLiteral("id%1").arg(IDC_EXPORT_PATH))
+            ->setText(QString::fromStdString(path));
+        QTest::mouseClick(Button(dlg, IDOK), Qt::LeftButton);
+    }
+
+    TempModuleFolder m_temp;
+    sqlite3* m_db = nullptr;
+    MessageCapture m_capture;
+    QWidget m_main;
+    QWidget* m_tab = nullptr;
+    std::unique_ptr<CRecordPage> m_page;
+    std::vector<std::string> m_opened;
+    int m_dialogs = 0;
+};
+
+const char kActiveHead[] =
+    "<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; "
+    "charset=utf-8\"><TITLE>活动资料</TITLE></HEAD>\n<BODY>\n"
+    "<TABLE border=1 width=100% cellPadding=0 cellSpacing=0>\n";
+
+// The ticked rows b and d of the list sorted by 主题 (descending), with the columns
+// 主题, 开始时间 and 计划持续时间 in the page's order, records in the order of the query.
+const std::string kTickedBAndD = std::string(kActiveHead) +
+                                 "<TR>\n<TD>主题</TD>\n<TD>开始时间</TD>\n<TD>计划持续时间</TD>\n"
+                                 "</TR>\n"
+                                 "<TR>\n<TD>b &amp; co</TD>\n<TD>2007_05_01 09：05：07</TD>\n"
+                                 "<TD>1天2小时30分</TD>\n</TR>\n"
+                                 "<TR>\n<TD>d</TD>\n<TD>2007_05_02 09：05：07</TD>\n"
+                                 "<TD>0天0小时45分</TD>\n</TR>\n"
+                                 "</TABLE>\n</BODY>\n</HTML>\n";
+
+class ActiveExportTest : public PageExportTest {
+protected:
+    void SetUp() override {
+        PageExportTest::SetUp();
+        AddActive("b & co", kBegin, 1590);
+        AddActive("d", kBegin + 86400, 45);
+        AddActive("a", kBegin + 2 * 86400, 10);
+        AddActive("c", kBegin + 3 * 86400, 20);
+        Open(RecordKind::Active);
+        CCheckListCtrl* list = m_page->List();
+        list->SortByColumn(0, false);  // d, c, b & co, a
+        list->SetCheck(0, true);
+        list->SetCheck(2, true);
+    }
+};
+
+TEST_F(ActiveExportTest, WritesTheTickedRowsOfASortedListWithTheChosenColumns) {
+    const std::string typed = m_temp.Path() + "out/list";
+    Export([&](CExportDlg* dlg) { Choose(dlg, {"计划持续时间", "主题", "开始时间"}, typed); });
+    const std::string path = typed + ".htm";
+    EXPECT_EQ(ReadFile(path), kTickedBAndD);
+    ASSERT_EQ(m_capture.Messages().size(), 1u);
+    EXPECT_EQ(m_capture.Messages()[0].text, "数据导出完毕！\r\n是否现在查看导出的数据？");
+    EXPECT_EQ(m_capture.Messages()[0].caption, "查看");
+    EXPECT_EQ(m_capture.Messages()[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(m_opened, std::vector<std::string>{path});  // answered Yes
+
+    // Answered No: the file is written again and not opened.
+    m_capture.QueueAnswers({IDNO});
+    Export([&](CExportDlg* dlg) { Choose(dlg, {"主题", "开始时间", "计划持续时间"}, path); });
+    EXPECT_EQ(ReadFile(path), kTickedBAndD);
+    EXPECT_EQ(m_opened.size(), 1u);
+}
+
+TEST_F(ActiveExportTest, ARecordAddedByAnotherSeatAfterListingChangesNothing) {
+    AddActive("x", kBegin, 1, "-1");  // comes first when the query runs again
+    AddActive("y", kBegin, 1);
+    const std::string path = m_temp.Path() + "list.htm";
+    Export([&](CExportDlg* dlg) { Choose(dlg, {"主题", "开始时间", "计划持续时间"}, path); });
+    EXPECT_EQ(ReadFile(path), kTickedBAndD);
+}
+
+TEST_F(ActiveExportTest, AFileThatCannotBeWrittenIsReportedAndNotOffered) {
+    const std::string path = m_temp.Path() + "full.htm";
+    ASSERT_EQ(symlink("/dev/full", path.c_str()), 0);
+    Export([&](CExportDlg* dlg) { Choose(dlg, {"主题"}, path); });
+    ASSERT_EQ(m_capture.Messages().size(), 1u);
+    EXPECT_EQ(m_capture.Messages()[0].text, "创建文件失败");
+    EXPECT_EQ(m_capture.Messages()[0].caption, "错误");
+    EXPECT_TRUE(m_opened.empty());
+}
+
+TEST_F(ActiveExportTest, CancelledColumnChoiceWritesNothing) {
+    Export([&](CExportDlg*) {});
+    EXPECT_EQ(m_dialogs, 1);
+    EXPECT_FALSE(std::filesystem::exists(m_temp.Path() + "Export.htm"));
+    EXPECT_EQ(m_capture.Count(), 0u);
+}
+
+TEST_F(PageExportTest, NothingToExportIsRefusedBeforeTheDialog) {
+    Open(RecordKind::Active);
+    Export([](CExportDlg*) {});
+    AddActive("a", kBegin, 1);
+    Open(RecordKind::Active);
+    Export([](CExportDlg*) {});
+    EXPECT_EQ(m_dialogs, 0);
+    EXPECT_EQ(m_capture.Texts(),
+              (std::vector<std::string>{"您要导出的数据为空", "请在您想要导出的记录前打钩！"}));
+}
+
+TEST_F(PageExportTest, SaleRecordsAreTitledAsSalesWithEveryColumnShown) {
+    Exec(
+        "INSERT INTO SaleTable VALUES (1172729109, '合同', '张三', '产品', '型号', '特征', 12.5, "
+        "3, 85, 31.88, 'HT-1', 37.5, '增值税', '人民币', 10, 27.5, 0, 37.5, 5, 0)");
+    Open(RecordKind::Sale);
+    m_page->List()->CheckAll();
+    const std::string path = m_temp.Path() + "sale.htm";
+    Export([&](CExportDlg* dlg) {
+        QTest::mouseClick(Button(dlg, IDC_EXPORT_ADD_ALL), Qt::LeftButton);
+        Choose(dlg, {}, path);
+    });
+    EXPECT_EQ(ReadFile(path),
+              "<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; "
+              "charset=utf-8\"><TITLE>销售资料</TITLE></HEAD>\n<BODY>\n"
+              "<TABLE border=1 width=100% cellPadding=0 cellSpacing=0>\n"
+              "<TR>\n<TD>销售日期</TD>\n<TD>主题</TD>\n<TD>相关联系人</TD>\n<TD>产品名</TD>\n"
+              "<TD>产品型号</TD>\n<TD>产品特征</TD>\n<TD>单价</TD>\n<TD>数量</TD>\n<TD>折扣</TD>\n"
+              "<TD>实际金额</TD>\n<TD>定单合同号</TD>\n<TD>总计金额</TD>\n<TD>发票类型</TD>\n"
+              "<TD>货币类型</TD>\n<TD>已付款</TD>\n<TD>未付款</TD>\n<TD>已开票</TD>\n"
+              "<TD>未开票</TD>\n</TR>\n"
+              "<TR>\n<TD>2007_03_01</TD>\n<TD>合同</TD>\n<TD>张三</TD>\n<TD>产品</TD>\n"
+              "<TD>型号</TD>\n<TD>特征</TD>\n<TD>12.50</TD>\n<TD>3</TD>\n<TD>85%</TD>\n"
+              "<TD>31.88</TD>\n<TD>HT-1</TD>\n<TD>37.50</TD>\n<TD>增值税</TD>\n<TD>人民币</TD>\n"
+              "<TD>10.00</TD>\n<TD>27.50</TD>\n<TD>0.00</TD>\n<TD>37.50</TD>\n</TR>\n"
+              "</TABLE>\n</BODY>\n</HTML>\n");
+}
+
+TEST_F(PageExportTest, CsvPathKeepsItsNameAndGetsCsv) {
+    AddActive("含,逗号", kBegin, 1);
+    AddActive("说\"好\"", kBegin, 1);
+    Open(RecordKind::Active);
+    m_page->List()->CheckAll();
+    const std::string path = m_temp.Path() + "out.CSV";
+    Export([&](CExportDlg* dlg) { Choose(dlg, {"主题", "活动类型"}, path); });
+    EXPECT_EQ(ReadFile(path),
+              "\xEF\xBB\xBF主题,活动类型\r\n\"含,逗号\",拜访\r\n\"说\"\"好\"\"\",拜访\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+#include "export/table_writer.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+using Row = std::vector<std::string>;
+
+// The head and tail of a file titled "t".
+const std::string kHeadT =
+    "<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; "
+    "charset=utf-8\"><TITLE>t</TITLE></HEAD>\n<BODY>\n"
+    "<TABLE border=1 width=100% cellPadding=0 cellSpacing=0>\n";
+const std::string kTail = "</TABLE>\n</BODY>\n</HTML>\n";
+
+TEST(HtmlTableWriter, WritesHeadRowsAndTailLineByLineWithEscapes) {
+    TempModuleFolder temp;
+    const std::string path = temp.Path() + "out.htm";
+    {
+        CHtmlTableWriter writer;
+        ASSERT_EQ(writer.Open("活动资料 <1>", path), 1);
+        writer.WriteRow(Row{"主题", "活动类型"});
+        writer.WriteRow(Row{"a < b & c \"q\" <script>", ""});
+        writer.WriteRow(Row{"第一行\n第二行", "&nbsp;"});
+        EXPECT_EQ(writer.Close(), 1);
+    }
+    EXPECT_EQ(ReadFile(path),
+              "<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; "
+              "charset=utf-8\"><TITLE>活动资料 &lt;1&gt;</TITLE></HEAD>\n"
+              "<BODY>\n"
+              "<TABLE border=1 width=100% cellPadding=0 cellSpacing=0>\n"
+              "<TR>\n<TD>主题</TD>\n<TD>活动类型</TD>\n</TR>\n"
+              "<TR>\n<TD>a &lt; b &amp; c &quot;q&quot; &lt;script&gt;</TD>\n<TD>&nbsp</TD>\n"
+              "</TR>\n"
+              "<TR>\n<TD>第一行\n第二行</TD>\n<TD>&amp;nbsp;</TD>\n</TR>\n"
+              "</TABLE>\n</BODY>\n</HTML>\n");
+}
+
+TEST(HtmlTableWriter, ReplacesAnExistingFileAndClosesOnDestruction) {
+    TempModuleFolder temp;
+    const std::string path = temp.Path() + "sub/dir/out.htm";
+    {
+        CHtmlTableWriter writer;
+        ASSERT_EQ(writer.Open("t", path), 1);  // folders made on the way
+        writer.WriteRow(Row(50, std::string(100, 'x')));
+    }  // destroyed open: tail written
+    const std::string first = ReadFile(path);
+    EXPECT_EQ(first.substr(first.size() - kTail.size()), kTail);
+    {
+        CHtmlTableWriter writer;
+        ASSERT_EQ(writer.Open("t", path), 1);
+    }
+    EXPECT_EQ(ReadFile(path), kHeadT + kTail);
+}
+
+TEST(HtmlTableWriter, ReportsFilesThatCannotBeCreatedOrWritten) {
+    TempModuleFolder temp;
+    std::ofstream(temp.Path() + "plain") << "x";
+    CHtmlTableWriter blocked;
+    EXPECT_EQ(blocked.Open("t", temp.Path() + "plain/out.htm"), 0);  // a file where a folder goes
+    EXPECT_FALSE(blocked.IsOpen());
+    blocked.WriteRow(Row{"a"});  // ignored
+    EXPECT_EQ(blocked.Close(), 0);
+
+    // A full disk: everything is accepted into the buffer, the flush fails.
+    const std::string full = temp.Path() + "full.htm";
+    ASSERT_EQ(symlink("/dev/full", full.c_str()), 0);
+    CHtmlTableWriter writer;
+    ASSERT_EQ(writer.Open("t", full), 1);
+    writer.WriteRow(Row{"a"});
+    EXPECT_EQ(writer.Close(), 0);
+}
+
+TEST(HtmlTableWriter, KeepsLongTextsWholeAcrossBufferFlushes) {
+    TempModuleFolder temp;
+    const std::string path = temp.Path() + "long.htm";
+    const std::string longText(300000, 'a');
+    {
+        CHtmlTableWriter writer;
+        ASSERT_EQ(writer.Open("t", path), 1);
+        for (int i = 0; i < 8; ++i) writer.WriteRow(Row{longText, std::to_string(i)});
+        ASSERT_EQ(writer.Close(), 1);
+    }
+    std::string rows;
+    for (int i = 0; i < 8; ++i)
+        rows += "<TR>\n<TD>" + longText + "</TD>\n<TD>" + std::to_string(i) + "</TD>\n</TR>\n";
+    EXPECT_EQ(ReadFile(path), kHeadT + rows + kTail);
+}
+
+TEST(CsvTableWriter, QuotesCommasQuotesAndLineBreaksAfterAByteOrderMark) {
+    TempModuleFolder temp;
+    const std::string path = temp.Path() + "out.CSV";
+    {
+        auto writer = MakeTableWriter(path);
+        ASSERT_EQ(writer->Open("销售资料", path), 1);
+        writer->WriteRow(Row{"主题", "金额"});
+        writer->WriteRow(Row{"a,b", "说\"好\""});
+        writer->WriteRow(Row{"line1\nline2", ""});
+        writer->WriteRow(Row{"cr\rx", "<plain> & ok"});
+        ASSERT_EQ(writer->Close(), 1);
+    }
+    EXPECT_EQ(ReadFile(path),
+              "\xEF\xBB\xBF"
+              "主题,金额\r\n"
+              "\"a,b\",\"说\"\"好\"\"\"\r\n"
+              "\"line1\nline2\",\r\n"
+              "\"cr\rx\",<plain> & ok\r\n");
+}
+
+TEST(CsvTableWriter, ChosenOnlyForPathsEndingInCsv) {
+    EXPECT_TRUE(IsCsvPath("/a/b.csv"));
+    EXPECT_TRUE(IsCsvPath("/a/b.CsV"));
+    EXPECT_FALSE(IsCsvPath("/a/b.csv.htm"));
+    EXPECT_FALSE(IsCsvPath("csv"));
+    EXPECT_FALSE(IsCsvPath("/a/b.htm"));
+}
+
+}  // namespace
