@@ -10,14 +10,6 @@
 
 namespace {
 
-TEST(ExportPath, OnlyAbsolutePathsAreFull) {
-    EXPECT_TRUE(IsFullExportPath("/out/list.htm"));
-    EXPECT_FALSE(IsFullExportPath("out.htm"));
-    EXPECT_FALSE(IsFullExportPath("./out.htm"));
-    EXPECT_FALSE(IsFullExportPath("~/out.htm"));
-    EXPECT_FALSE(IsFullExportPath(""));
-}
-
 TEST(ExportPath, AppendsHtmUnlessThePathNamesHtmlOrCsv) {
     EXPECT_EQ(WithExportExtension("/out/list"), "/out/list.htm");
     EXPECT_EQ(WithExportExtension("/out/list.htm"), "/out/list.htm");

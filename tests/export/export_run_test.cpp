@@ -153,12 +153,4 @@ TEST_F(ExportRunTest, FileFailuresAndEmptyResultsAreToldApart) {
     EXPECT_FALSE(std::filesystem::exists(m_job.path));  // nothing to write, no file
 }
 
-TEST_F(ExportRunTest, CsvGetsTheSameCellsAsRfc4180) {
-    AddActives(2);
-    m_job.path = m_temp.Path() + "out.csv";
-    m_job.columns = {{"主题", "ActiveName", 3}, {"活动类型", "ActiveType", 3}};
-    EXPECT_EQ(WriteTickedRecords(m_job, Hooks({0, 1})), ExportOutcome::Completed);
-    EXPECT_EQ(ReadFile(m_job.path), "\xEF\xBB\xBF主题,活动类型\r\n活动0,拜访\r\n活动1,\r\n");
-}
-
 }  // namespace

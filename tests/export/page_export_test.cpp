@@ -195,13 +195,6 @@ TEST_F(ActiveExportTest, AFileThatCannotBeWrittenIsReportedAndNotOffered) {
     EXPECT_TRUE(m_opened.empty());
 }
 
-TEST_F(ActiveExportTest, CancelledColumnChoiceWritesNothing) {
-    Export([&](CExportDlg*) {});
-    EXPECT_EQ(m_dialogs, 1);
-    EXPECT_FALSE(std::filesystem::exists(m_temp.Path() + "Export.htm"));
-    EXPECT_EQ(m_capture.Count(), 0u);
-}
-
 TEST_F(PageExportTest, NothingToExportIsRefusedBeforeTheDialog) {
     Open(RecordKind::Active);
     Export([](CExportDlg*) {});
@@ -238,17 +231,6 @@ TEST_F(PageExportTest, SaleRecordsAreTitledAsSalesWithEveryColumnShown) {
               "<TD>31.88</TD>\n<TD>HT-1</TD>\n<TD>37.50</TD>\n<TD>增值税</TD>\n<TD>人民币</TD>\n"
               "<TD>10.00</TD>\n<TD>27.50</TD>\n<TD>0.00</TD>\n<TD>37.50</TD>\n</TR>\n"
               "</TABLE>\n</BODY>\n</HTML>\n");
-}
-
-TEST_F(PageExportTest, CsvPathKeepsItsNameAndGetsCsv) {
-    AddActive("含,逗号", kBegin, 1);
-    AddActive("说\"好\"", kBegin, 1);
-    Open(RecordKind::Active);
-    m_page->List()->CheckAll();
-    const std::string path = m_temp.Path() + "out.CSV";
-    Export([&](CExportDlg* dlg) { Choose(dlg, {"主题", "活动类型"}, path); });
-    EXPECT_EQ(ReadFile(path),
-              "\xEF\xBB\xBF主题,活动类型\r\n\"含,逗号\",拜访\r\n\"说\"\"好\"\"\",拜访\r\n");
 }
 
 }  // namespace

@@ -28,12 +28,4 @@ TEST(ViewerLaunch, CommandIsCutAtThePlaceholderAndGetsThePathAsOneArgument) {
     EXPECT_EQ(ViewerCommand("", path), Words{});
 }
 
-TEST(ViewerLaunch, AReplacedLauncherGetsThePath) {
-    std::string opened;
-    SetViewerLauncher([&](const std::string& p) { opened = p; });
-    OpenExportedFile("/tmp/x.htm");
-    SetViewerLauncher({});
-    EXPECT_EQ(opened, "/tmp/x.htm");
-}
-
 }  // namespace
