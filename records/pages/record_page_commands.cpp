@@ -2,6 +2,7 @@
 // keeps its record's index in the recordset, so the commands reach the right records after
 // the list was sorted by a heading.
 #include <QComboBox>
+#include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
 
@@ -164,6 +165,8 @@ void CRecordPage::ExportChecked() {
     CExportDlg choice(this);
     for (int c = 0; c < columns; ++c) choice.m_fields.push_back(m_kind.table.fields[c].heading);
     if (choice.exec() != IDOK) return;
+    // Let the window under the closed dialog repaint before the progress window shows.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
     CExportProgressDlg progress(this);
     progress.m_owner = GetSafeHwnd();
