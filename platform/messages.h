@@ -32,6 +32,9 @@ constexpr UINT WM_PAGE_CALL = WM_USER + 513;       // 0x0601
 constexpr UINT WM_PAGE_VIEW_ALT = 0x0465;          // handled like WM_PAGE_VIEW
 constexpr UINT WM_PAGE_LOADED = WM_USER + 251;     // 0x04FB, load thread -> page: rows ready
 
+// Parameter dialog's loading thread -> the dialog: names ready.
+constexpr UINT WM_PARAM_LOADED = WM_USER + 261;  // 0x0505
+
 // Statistics page <-> result table <-> chart.
 constexpr UINT WM_STAT_DATA = WM_USER + 206;  // 0x04CE
 constexpr UINT WM_STAT_STOP = WM_USER + 215;  // 0x04D7
