@@ -88,11 +88,11 @@ protected:
 
     // Runs the dialog for kind with script acting on it once the names are listed; the
     // script ends with 确定 or 取消 (the test fails when the dialog is still open after it).
-    int Run(int kind, const std::function<void()>& script) {
+    int Run(int kind, const std::function<void()>& script, bool waitLoaded = true) {
         m_dlg = std::make_unique<CParamAdjustDlg>();
         m_dlg->m_kind = kind;
-        QTimer::singleShot(0, [this, script] {
-            WaitLoaded();
+        QTimer::singleShot(0, [this, script, waitLoaded] {
+            if (waitLoaded) WaitLoaded();
             script();
             if (m_dlg->isVisible()) {
                 ADD_FAILURE() << "the dialog is still open";
@@ -119,6 +119,13 @@ protected:
                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
     void ClickDlg(int id) { Click(m_dlg.get(), id); }
+    // Product names v1 ... vn.
+    void AddMany(int n) {
+        m_db.Exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                  std::to_string(n) +
+                  ") INSERT INTO ObjectPar (ObjectParName, ObjectParType) SELECT 'v' || i, 5 "
+                  "FROM n");
+    }
 
     ParamDb m_db;
     MessageCapture m_capture;
@@ -361,10 +368,37 @@ TEST_F(ParamAdjustDlgTest, CommandsWithoutASelectionSayWhatIsMissing) {
     EXPECT_EQ(m_dlg->m_chosenName, "");  // nothing selected: the name keeps its value
 }
 
+TEST_F(ParamAdjustDlgTest, CommandsGivenWhileLoadingWorkOnTheWholeList) {
+    AddMany(50000);
+    const int result = Run(
+        kParamProductName,
+        [&] {
+            OnNameDialog([&](CParamNameDlg* dlg) {
+                // The command waited for the whole list before asking.
+                EXPECT_FALSE(m_dlg->IsLoading());
+                EXPECT_EQ(m_dlg->RowCount(), 50000);
+                Type(NameEdit(dlg), "new");
+                Click(dlg, IDC_PARAM_NAME_OK);
+            });
+            ClickDlg(IDC_PARAM_ADD);
+            ASSERT_EQ(m_dlg->RowCount(), 50001);
+            EXPECT_EQ(m_dlg->RowName(50000), "new");
+            TypeName("newer");
+            ClickDlg(IDC_PARAM_MODIFY);  // the added row is selected
+            EXPECT_EQ(m_dlg->RowName(50000), "newer");
+            EXPECT_FALSE(m_dlg->IsLoading());
+            ClickDlg(IDC_PARAM_OK);
+        },
+        false);
+    EXPECT_EQ(result, 1);
+    const Names names = m_db.Params(kParamProductName);
+    ASSERT_EQ(names.size(), 50001u);
+    EXPECT_EQ(names[49999], "v50000");
+    EXPECT_EQ(names[50000], "newer");
+}
+
 TEST_F(ParamAdjustDlgTest, ClosingWhileLoadingEndsTheWalkQuietly) {
-    m_db.Exec(
-        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 50000) "
-        "INSERT INTO ObjectPar (ObjectParName, ObjectParType) SELECT 'v' || i, 5 FROM n");
+    AddMany(50000);
     auto dlg = std::make_unique<CParamAdjustDlg>();
     dlg->m_kind = kParamProductName;
     QTimer::singleShot(0, [&] { dlg->OnCancel(); });
