@@ -125,6 +125,7 @@ std::string CParamAdjustDlg::RowName(int row) const {
 void CParamAdjustDlg::SetRowName(int row, const std::string& name) {
     auto* item = new QTableWidgetItem(QString::fromStdString(name));
     item->setData(kNameRole, QByteArray::fromStdString(name));
+    item->setTextAlignment(Qt::AlignCenter);
     m_list->setItem(row, 0, item);
 }
 
