@@ -64,6 +64,19 @@ int CAdoConnection::ExecuteSql(const std::string& sql) {
     return 1;
 }
 
+int CAdoConnection::BeginTrans() {
+    return ExecuteSql("BEGIN IMMEDIATE");
+}
+
+int CAdoConnection::CommitTrans() {
+    return ExecuteSql("COMMIT");
+}
+
+int CAdoConnection::RollbackTrans() {
+    if (m_connected && m_connection && sqlite3_get_autocommit(m_connection->db)) return 1;
+    return ExecuteSql("ROLLBACK");
+}
+
 void CAdoConnection::ReportConnectionErrors(int kind) {
     if (kind < 0 || kind > 3) return;
     if (!m_connection || m_errors.empty()) {

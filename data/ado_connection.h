@@ -19,6 +19,13 @@ public:
     void CloseDatabase();
     // Runs statements that return no rows: 1 done, 0 failed (reported unless never connected).
     int ExecuteSql(const std::string& sql);
+    // A write transaction on this connection: 1 done, 0 failed (reported like ExecuteSql).
+    // BeginTrans takes the write lock at once, waiting for another writer as a write does.
+    // RollbackTrans without an open transaction (the database may have ended it on an
+    // error) does nothing and answers 1.
+    int BeginTrans();
+    int CommitTrans();
+    int RollbackTrans();
     _ConnectionPtr GetConnection() const { return m_connection; }
     // Shows the errors of the last failed call: kind 0 opening, 2 closing (caption
     // "连接失败"), 1 and 3 executing (application message box). Other kinds do nothing.

@@ -37,6 +37,9 @@ constexpr UINT WM_EXPORT_TICKS = WM_USER + 260;     // sent: which records of a 
 constexpr UINT WM_EXPORT_PROGRESS = WM_USER + 261;  // posted: percent written
 constexpr UINT WM_EXPORT_DONE = WM_USER + 262;      // posted: the writer's outcome
 
+// Parameter dialog's loading thread -> the dialog: names ready.
+constexpr UINT WM_PARAM_LOADED = WM_USER + 270;  // 0x050E
+
 // Statistics page <-> result table <-> chart.
 constexpr UINT WM_STAT_DATA = WM_USER + 206;  // 0x04CE
 constexpr UINT WM_STAT_STOP = WM_USER + 215;  // 0x04D7

@@ -1,0 +1,241 @@
+#include "params/param_adjust_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "param_db.h"
+#include "params/param_kinds.h"
+#include "params/param_name_dlg.h"
+#include "support/message_capture.h"
+
+namespace {
+
+template <typename T>
+T* Control(QWidget* parent, int id) {
+    return parent->findChild<T*>(QStringLiteral("id%1").arg(id));
+}
+
+// Key by key; characters without a key of their own arrive as input-method text does.
+void Type(QLineEdit* edit, const QString& text) {
+    for (QChar c : text) c.unicode() < 0x80 ? QTest::keyClick(edit, c.toLatin1()) : edit->insert(c);
+}
+
+// Acts on the next name dialog once a command shows it (modally).
+void OnNameDialog(std::function<void(CParamNameDlg*, QLineEdit*)> action) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        auto* dlg = qobject_cast<CParamNameDlg*>(QApplication::activeModalWidget());
+        if (!dlg) return;
+        timer->deleteLater();
+        timer->stop();
+        action(dlg, Control<QLineEdit>(dlg, IDC_PARAM_NAME));
+    });
+    timer->start(2);
+}
+
+// Types the name over the one shown and presses 确定.
+void TypeName(const QString& text) {
+    OnNameDialog([text](CParamNameDlg* dlg, QLineEdit* edit) {
+        edit->clear();
+        Type(edit, text);
+        QTest::mouseClick(Control<QPushButton>(dlg, IDC_PARAM_NAME_OK), Qt::LeftButton);
+    });
+}
+
+class ParamAdjustDlgTest : public ::testing::Test {
+protected:
+    // Runs the dialog with the script acting once the names are listed (or at once).
+    int Run(int kind, const std::function<void()>& script, bool waitLoaded = true) {
+        m_dlg = std::make_unique<CParamAdjustDlg>();
+        m_dlg->m_kind = kind;
+        QTimer::singleShot(0, [this, script, waitLoaded] {
+            while (waitLoaded && m_dlg->IsLoading()) QTest::qWait(2);
+            script();
+            EXPECT_FALSE(m_dlg->isVisible());
+        });
+        return m_dlg->DoModal();
+    }
+    Names Listed() const {
+        Names names;
+        for (int row = 0; row < m_dlg->RowCount(); ++row) names.push_back(m_dlg->RowName(row));
+        return names;
+    }
+    void Select(int row) { m_dlg->List()->selectRow(row); }
+    void Click(int id) { QTest::mouseClick(Control<QPushButton>(m_dlg.get(), id), Qt::LeftButton); }
+    void AddMany(int n) {  // product names v1 ... vn
+        m_db.Exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                  std::to_string(n) + ") INSERT INTO ObjectPar SELECT 'v' || i, 5 FROM n");
+    }
+
+    ParamDb m_db;
+    MessageCapture m_capture;
+    std::unique_ptr<CParamAdjustDlg> m_dlg;
+};
+
+}  // namespace
+
+TEST_F(ParamAdjustDlgTest, ListsTheKindAndHandsBackTheSelectedName) {
+    for (auto [kind, name] : {std::pair{5, "乙"}, {6, "型号"}, {5, "甲"}})
+        m_db.AddParam(kind, name);
+    EXPECT_EQ(Run(kParamProductName,
+                  [&] {
+                      EXPECT_EQ(Listed(), (Names{"乙", "甲"}));
+                      EXPECT_TRUE(m_dlg->List()->selectionModel()->isRowSelected(0, {}));
+                      Select(1);
+                      QTest::keyClick(m_dlg->List(), Qt::Key_Return);
+                  }),
+              2);
+    EXPECT_EQ(m_dlg->m_chosenName, "甲");
+    EXPECT_EQ(m_dlg->List()->horizontalHeaderItem(0)->text().toStdString(), "产品名称");
+}
+
+TEST_F(ParamAdjustDlgTest, AddTakesACaseVariantRefusesACopyAndCancelStillReportsIt) {
+    m_db.AddParam(kParamInvoiceType, "vat");
+    EXPECT_EQ(Run(kParamInvoiceType,
+                  [&] {
+                      TypeName("VAT");
+                      Click(IDC_PARAM_ADD);
+                      EXPECT_TRUE(m_dlg->List()->selectionModel()->isRowSelected(1, {}));
+                      TypeName("vat");
+                      Click(IDC_PARAM_ADD);
+                      EXPECT_EQ(m_capture.Texts(), Names{"要增加的参数名已经存在，增加失败"});
+                      Click(IDC_PARAM_CANCEL);
+                  }),
+              1);
+    EXPECT_EQ(m_dlg->m_chosenName, "");
+    EXPECT_EQ(m_db.Params(kParamInvoiceType), (Names{"vat", "VAT"}));
+}
+
+TEST_F(ParamAdjustDlgTest, EmptyAndOverlongNamesAreRefusedWithTheDialogOpen) {
+    const QString twenty(20, QChar(0x540D));  // 名 x 20
+    Run(kParamConsumeType, [&] {
+        OnNameDialog([&](CParamNameDlg* dlg, QLineEdit* edit) {
+            QTest::keyClick(edit, Qt::Key_Return);
+            Type(edit, twenty + "x");
+            QTest::keyClick(edit, Qt::Key_Return);
+            EXPECT_EQ(m_capture.Texts(), (Names{"参数名不能为空", "参数名不能超过 20 个字符"}));
+            EXPECT_TRUE(dlg->isVisible());
+            dlg->reject();
+        });
+        Click(IDC_PARAM_ADD);
+        EXPECT_TRUE(m_db.Params(kParamConsumeType).empty());
+        TypeName(twenty);
+        Click(IDC_PARAM_ADD);
+        Click(IDC_PARAM_OK);
+    });
+    EXPECT_EQ(m_db.Params(kParamConsumeType), Names{twenty.toStdString()});
+}
+
+TEST_F(ParamAdjustDlgTest, RenameAndMergeReachEveryRecordOfTheKind) {
+    for (const char* name : {"A", "O", "B"}) m_db.AddParam(kParamProductName, name);
+    m_db.Exec("UPDATE ObjectPar SET ObjectParName='O''Neil' WHERE ObjectParName='O'");
+    for (const char* literal : {"'O''Neil'", "'A'", "'B'"}) m_db.AddProductRecords(literal);
+    m_capture.QueueAnswers({IDNO});
+    const Names unmerged{"A", "O'Brien", "B"}, merged{"O'Brien", "B"};
+    const int result = Run(kParamProductName, [&] {
+        Select(1);
+        TypeName("O'Brien");
+        Click(IDC_PARAM_MODIFY);
+        EXPECT_TRUE(m_dlg->List()->selectionModel()->isRowSelected(1, {}));
+        // A double click on A merges it into B: No, then Yes.
+        QWidget* rows = m_dlg->List()->viewport();
+        const QPoint a = m_dlg->List()->visualRect(m_dlg->List()->model()->index(0, 0)).center();
+        for (const Names* expected : {&unmerged, &merged}) {
+            TypeName("B");
+            QTest::mouseClick(rows, Qt::LeftButton, {}, a);
+            QTest::mouseDClick(rows, Qt::LeftButton, {}, a);
+            EXPECT_EQ(Listed(), *expected);
+        }
+        Select(0);
+        Click(IDC_PARAM_OK);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(m_capture.Texts(), Names(2, "要修改的参数名已经存在，确定要合并记录吗？"));
+    EXPECT_EQ(m_dlg->m_chosenName, "O'Brien");
+    EXPECT_EQ(m_db.Params(kParamProductName), merged);
+    EXPECT_EQ(m_db.ProductNames(), "B,B,O'Brien|B,B,O'Brien|B,B,O'Brien");
+}
+
+TEST_F(ParamAdjustDlgTest, AFailedRenameOrMergeKeepsTheOldNameEverywhere) {
+    for (const char* name : {"A", "B"}) m_db.AddParam(kParamProductName, name);
+    m_db.AddProductRecords("'A'");
+    m_db.Exec(
+        "CREATE TRIGGER refuse BEFORE UPDATE ON FeedBackTable BEGIN "
+        "SELECT RAISE(ABORT, 'feedback is locked'); END");
+    Run(kParamProductName, [&] {
+        for (const char* name : {"C", "B"}) {  // a rename, then a merge
+            Select(0);
+            TypeName(name);
+            Click(IDC_PARAM_MODIFY);
+            EXPECT_EQ(Listed(), (Names{"A", "B"}));
+        }
+        // The recordset reads the table again: the second row is still B's.
+        m_db.Exec("DROP TRIGGER refuse");
+        Select(1);
+        TypeName("D");
+        Click(IDC_PARAM_MODIFY);
+        Click(IDC_PARAM_OK);
+    });
+    EXPECT_EQ(m_capture.Texts(),
+              (Names{"feedback is locked", "要修改的参数名已经存在，确定要合并记录吗？",
+                     "feedback is locked"}));
+    EXPECT_EQ(m_db.Params(kParamProductName), (Names{"A", "D"}));
+    EXPECT_EQ(m_db.ProductNames(), "A|A|A");
+}
+
+TEST_F(ParamAdjustDlgTest, DeleteBlanksEverySelectedValueAfterConfirmation) {
+    for (const char* name : {"A", "B", "C"}) m_db.AddParam(kParamProductName, name);
+    for (const char* literal : {"'A'", "'B'", "'C'"}) m_db.AddProductRecords(literal);
+    m_capture.QueueAnswers({IDOK, IDNO});
+    Run(kParamProductName, [&] {
+        m_dlg->List()->clearSelection();
+        Click(IDC_PARAM_DELETE);
+        m_dlg->List()->setSelectionMode(QAbstractItemView::MultiSelection);
+        Select(0);
+        Select(2);
+        Click(IDC_PARAM_DELETE);  // No
+        Click(IDC_PARAM_DELETE);  // Yes
+        Click(IDC_PARAM_OK);
+    });
+    EXPECT_EQ(m_capture.Texts(),
+              (Names{"请选择要删除的记录", "确实删除记录吗？", "确实删除记录吗？"}));
+    EXPECT_EQ(m_db.Params(kParamProductName), Names{"B"});
+    EXPECT_EQ(m_db.ProductNames(), ",,B|,,B|,,B");
+}
+
+TEST_F(ParamAdjustDlgTest, CommandsGivenWhileLoadingWaitForTheWholeList) {
+    AddMany(50000);
+    Run(
+        kParamProductName,
+        [&] {
+            OnNameDialog([&](CParamNameDlg*, QLineEdit* edit) {
+                EXPECT_FALSE(m_dlg->IsLoading());
+                EXPECT_EQ(m_dlg->RowCount(), 50000);
+                Type(edit, "new");
+                QTest::keyClick(edit, Qt::Key_Return);
+            });
+            Click(IDC_PARAM_ADD);
+            TypeName("newer");
+            Click(IDC_PARAM_MODIFY);  // the added row is selected
+            Click(IDC_PARAM_OK);
+        },
+        false);
+    EXPECT_EQ(m_db.Params(kParamProductName).back(), "newer");
+    EXPECT_EQ(m_dlg->RowName(50000), "newer");
+}
+
+TEST_F(ParamAdjustDlgTest, ClosingWhileLoadingEndsTheWalkQuietly) {
+    AddMany(50000);
+    Run(
+        kParamProductName, [&] { m_dlg->close(); }, false);
+    m_dlg.reset();
+    QTest::qWait(20);  // a late hand-over finds no window
+    EXPECT_EQ(m_capture.Count(), 0u);
+}

@@ -1,0 +1,41 @@
+#include "params/param_rename.h"
+
+#include <gtest/gtest.h>
+
+#include "data/ado_connection.h"
+#include "param_db.h"
+#include "params/param_kinds.h"
+#include "platform/files.h"
+#include "support/message_capture.h"
+
+TEST(ParamRename, StatementsCoverTheKindsColumnsWithApostrophesDoubled) {
+    EXPECT_EQ(ParamRenameStatements(kParamProductName, "O'Neil", "B"),
+              (Names{"UPDATE SaleTable SET ProductName='B' WHERE ProductName='O''Neil'",
+                     "UPDATE ChanceTable SET ProductName='B' WHERE ProductName='O''Neil'",
+                     "UPDATE FeedBackTable SET ProductName='B' WHERE ProductName='O''Neil'"}));
+    EXPECT_EQ(ParamRenameStatements(kParamSaleState, "x", "it's"),
+              Names{"UPDATE ChanceTable SET SaleState='it''s' WHERE SaleState='x'"});
+    for (int kind : {-1, 0, 4, 14, 15}) EXPECT_TRUE(ParamRenameStatements(kind, "x", "y").empty());
+}
+
+class ParamRenameDb : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(m_connection.ConnectDatabase(GetDatabasePath()), 1); }
+
+    ParamDb m_db;
+    MessageCapture m_capture;
+    CAdoConnection m_connection;
+};
+
+TEST_F(ParamRenameDb, RenamesExactlyTheRecordsHoldingTheOldValue) {
+    for (const char* literal : {"'O''Neil'", "'o''neil'", "'Other'", "'x'' OR ''1''=''1'"})
+        m_db.AddProductRecords(literal);
+    m_db.Exec("INSERT INTO SaleTable (ProductType) VALUES ('Other')");
+    EXPECT_EQ(RenameParamReferences(m_connection, kParamProductName, "O'Neil", "O'Brien"), 1);
+    // A crafted value matches only itself.
+    EXPECT_EQ(RenameParamReferences(m_connection, kParamProductName, "x' OR '1'='1", ""), 1);
+    const std::string names = ",O'Brien,Other,o'neil";
+    EXPECT_EQ(m_db.ProductNames(), "," + names + "|" + names + "|" + names);
+    EXPECT_EQ(m_db.Column("SELECT count(*) FROM SaleTable WHERE ProductType='Other'"), Names{"1"});
+    EXPECT_EQ(m_capture.Count(), 0u);
+}
