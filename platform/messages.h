@@ -32,6 +32,9 @@ constexpr UINT WM_PAGE_CALL = WM_USER + 513;       // 0x0601
 constexpr UINT WM_PAGE_VIEW_ALT = 0x0465;          // handled like WM_PAGE_VIEW
 constexpr UINT WM_PAGE_LOADED = WM_USER + 251;     // 0x04FB, load thread -> page: rows ready
 
+// Lookup loader -> its editor: values of one list are ready (wParam list, lParam run).
+constexpr UINT WM_EDIT_LOADED = WM_USER + 252;  // 0x04FC
+
 // Statistics page <-> result table <-> chart.
 constexpr UINT WM_STAT_DATA = WM_USER + 206;  // 0x04CE
 constexpr UINT WM_STAT_STOP = WM_USER + 215;  // 0x04D7

@@ -1,0 +1,527 @@
+#include "records/editors/record_edit_dlg.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+#include <chrono>
+
+#include "host/call_context.h"
+#include "params/param_adjust_dlg.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
+#include "platform/messages.h"
+#include "platform/qt/qt_platform.h"
+#include "records/editors/param_combo_loader.h"
+
+namespace {
+
+QString Q(const char* text) {
+    return QString::fromUtf8(text);
+}
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Longest time the window's thread appends lookup values before it returns to its loop.
+constexpr auto kAppendBudget = std::chrono::milliseconds(10);
+
+QDateTime FromCalendarTime(long t) {
+    return QDateTime::fromSecsSinceEpoch(t < 0 ? 0 : t);
+}
+
+long ToCalendarTime(const QDate& date, const QTime& time) {
+    return static_cast<long>(QDateTime(date, time).toSecsSinceEpoch());
+}
+
+QComboBox* NewCombo(QWidget* parent, bool editable) {
+    auto* combo = new QComboBox(parent);
+    combo->setEditable(editable);
+    if (editable) combo->setInsertPolicy(QComboBox::NoInsert);
+    // Long lists must not make the window measure every entry.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(8);
+    return combo;
+}
+
+QString LineText(QWidget* control) {
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) return edit->text();
+    if (auto* combo = qobject_cast<QComboBox*>(control)) return combo->currentText();
+    return {};
+}
+
+}  // namespace
+
+CRecordEditDlg::CRecordEditDlg(RecordKind kind, std::span<const EditField> fields,
+                               const EditorTitles& titles, QWidget* parent)
+    : QDialog(parent), m_kind(kind), m_table(KindTable(kind)), m_fields(fields), m_titles(titles) {
+    SetOwnerWidget(this);
+    m_values.resize(m_table.fields.size());
+    CreateControls();
+}
+
+CRecordEditDlg::~CRecordEditDlg() {
+    m_closing = true;
+    StopLoaders();
+    DetachHandle();     // late announcements of the readers find no window
+    m_loaders.clear();  // waits for readers that outlived the polls
+}
+
+void CRecordEditDlg::CreateControls() {
+    auto* frame = new QGroupBox(this);
+    auto* grid = new QGridLayout(frame);
+    m_controls.reserve(m_fields.size());
+    for (const EditField& def : m_fields) {
+        FieldControls f;
+        f.def = &def;
+        f.index = *def.field ? m_table.FieldIndex(def.field) : -1;
+        auto* label = new QLabel(Q(def.label), frame);
+        QWidget* box = CreateFieldControls(f);
+        label->setBuddy(f.controls[0]);
+        const int column = def.column == 1 ? 2 : 0;
+        grid->addWidget(label, def.row, column);
+        grid->addWidget(box, def.row, column + 1, 1, def.column == 2 ? 3 : 1);
+        m_controls.push_back(f);
+    }
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+
+    m_ok = new QPushButton(Q("确定"), this);
+    SetControlId(m_ok, IDC_EDIT_OK);
+    m_ok->setDefault(true);
+    m_cancel = new QPushButton(Q("取消"), this);
+    m_cancel->setAutoDefault(false);
+    SetControlId(m_cancel, IDC_EDIT_CANCEL);
+    connect(m_ok, &QPushButton::clicked, this, [this] { OnOK(); });
+    connect(m_cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_ok);
+    buttons->addSpacing(40);
+    buttons->addWidget(m_cancel);
+    buttons->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addLayout(buttons);
+
+    m_loadedRuns.assign(m_loaders.size(), 0);
+    // Enter anywhere acts as 确定; letters are dropped in the number fields; a lookup combo
+    // losing the focus takes its typed value.
+    for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+}
+
+QWidget* CRecordEditDlg::CreateFieldControls(FieldControls& f) {
+    const EditField& def = *f.def;
+    auto* box = new QWidget;
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto lineEdit = [&](int id) {
+        auto* edit = new QLineEdit(box);
+        SetControlId(edit, id);
+        row->addWidget(edit, 1);
+        return edit;
+    };
+    auto unit = [&](const char* text) { row->addWidget(new QLabel(Q(text), box)); };
+    auto datePicker = [&](int id) {
+        auto* picker = new QDateEdit(box);
+        SetControlId(picker, id);
+        picker->setDisplayFormat(Q("yyyy年M月d日"));
+        picker->setCalendarPopup(true);
+        picker->setDateRange(FromCalendarTime(kFirstPickerTime).date(),
+                             FromCalendarTime(kLastPickerTime).date());
+        row->addWidget(picker, 1);
+        return picker;
+    };
+
+    switch (def.control) {
+        case EditControl::Text:
+        case EditControl::Amount:
+            f.controls[0] = lineEdit(def.id);
+            break;
+        case EditControl::Integer: {
+            QLineEdit* edit = lineEdit(def.id);
+            if (def.digitsOnly)
+                edit->setValidator(new QRegularExpressionValidator(
+                    QRegularExpression(QStringLiteral("[0-9]*")), edit));
+            f.controls[0] = edit;
+            break;
+        }
+        case EditControl::Date:
+            f.controls[0] = datePicker(def.id);
+            break;
+        case EditControl::DateTime: {
+            f.controls[0] = datePicker(def.id);
+            auto* time = new QTimeEdit(box);
+            SetControlId(time, def.secondId);
+            time->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+            row->addWidget(time, 1);
+            f.controls[1] = time;
+            break;
+        }
+        case EditControl::Duration:
+            f.controls[0] = lineEdit(def.id);
+            unit("天");
+            f.controls[1] = lineEdit(def.secondId);
+            unit("小时");
+            f.controls[2] = lineEdit(def.thirdId);
+            break;
+        case EditControl::Lookup:
+        case EditControl::Contact:
+        case EditControl::Choice: {
+            QComboBox* combo = NewCombo(box, def.control != EditControl::Choice);
+            SetControlId(combo, def.id);
+            row->addWidget(combo, 1);
+            f.controls[0] = combo;
+            for (const char* item : def.items) combo->addItem(Q(item));
+            if (def.control == EditControl::Contact) m_contact = combo;
+            if (def.control == EditControl::Lookup) {
+                f.loader = new ParamComboLoader(def.paramKind, combo);
+                m_loaders.emplace_back(f.loader);
+            }
+            break;
+        }
+    }
+    if (def.unit) unit(def.unit);
+    if (def.buttonId) {
+        f.button = new QPushButton(QStringLiteral("..."), box);
+        f.button->setAutoDefault(false);
+        f.button->setFixedWidth(28);
+        SetControlId(f.button, def.buttonId);
+        if (def.tip) f.button->setToolTip(Q(def.tip));
+        row->addWidget(f.button);
+        const size_t at = m_controls.size();
+        connect(f.button, &QPushButton::clicked, this, [this, at] {
+            FieldControls& field = m_controls[at];
+            if (field.def->control == EditControl::Contact)
+                PickContact();
+            else
+                OnParamButton(field);
+        });
+    }
+    return box;
+}
+
+int CRecordEditDlg::DoModal() {
+    InitDialog();
+    return exec() == 1 ? 1 : 2;
+}
+
+void CRecordEditDlg::InitDialog() {
+    if (m_initialised) return;
+    m_initialised = true;
+    m_connection.ConnectDatabase(GetDatabasePath());
+    setWindowTitle(Q(TitleForMode(m_titles, m_mode)));
+    if (m_mode == 1)
+        ShowRecord();
+    else
+        ShowDefaults();
+    StartLoaders();
+    FillContact();
+}
+
+void CRecordEditDlg::ShowDefaults() {
+    const long today = TodayLocalStart();
+    const long now = static_cast<long>(std::time(nullptr));
+    for (const FieldControls& f : m_controls) {
+        const EditField& def = *f.def;
+        switch (def.control) {
+            case EditControl::Integer:
+                ShowField(f, ShowNumber(static_cast<long>(def.initial)));
+                break;
+            case EditControl::Amount:
+            case EditControl::Choice:
+                ShowField(f, StoreNumber(static_cast<long>(def.initial)));
+                break;
+            case EditControl::Date:
+                ShowField(f, StoreNumber(today));
+                break;
+            case EditControl::DateTime:
+                ShowField(f, StoreNumber(now));
+                break;
+            case EditControl::Duration:
+                ShowField(f, "0");
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+void CRecordEditDlg::ShowRecord() {
+    const int keyIndex = m_table.FieldIndex("ObjectDateTime");
+    if (keyIndex >= 0) m_contactKey = TextToLong(m_values[keyIndex]);
+    for (const FieldControls& f : m_controls)
+        if (f.index >= 0) ShowField(f, m_values[f.index]);
+}
+
+void CRecordEditDlg::ShowField(const FieldControls& f, const std::string& text) {
+    const EditField& def = *f.def;
+    switch (def.control) {
+        case EditControl::Text:
+            static_cast<QLineEdit*>(f.controls[0])->setText(Q(text));
+            break;
+        case EditControl::Integer:
+            static_cast<QLineEdit*>(f.controls[0])->setText(Q(ShowNumber(TextToLong(text))));
+            break;
+        case EditControl::Amount:
+            static_cast<QLineEdit*>(f.controls[0])->setText(Q(ShowAmount(TextToDouble(text))));
+            break;
+        case EditControl::Date:
+        case EditControl::DateTime: {
+            const QDateTime when = FromCalendarTime(TextToLong(text));
+            static_cast<QDateEdit*>(f.controls[0])->setDate(when.date());
+            if (f.controls[1]) static_cast<QTimeEdit*>(f.controls[1])->setTime(when.time());
+            break;
+        }
+        case EditControl::Duration: {
+            const DurationParts parts = SplitDuration(TextToLong(text));
+            const long values[] = {parts.days, parts.hours, parts.minutes};
+            for (int i = 0; i < 3; ++i)
+                static_cast<QLineEdit*>(f.controls[i])->setText(Q(ShowNumber(values[i])));
+            break;
+        }
+        case EditControl::Lookup:
+        case EditControl::Contact:
+            static_cast<QComboBox*>(f.controls[0])->setEditText(Q(text));
+            break;
+        case EditControl::Choice: {
+            auto* combo = static_cast<QComboBox*>(f.controls[0]);
+            const long index = TextToLong(text);
+            combo->setCurrentIndex(index >= 0 && index < combo->count() ? static_cast<int>(index)
+                                                                        : 0);
+            break;
+        }
+    }
+}
+
+void CRecordEditDlg::FillContact() {
+    if (!m_contact) return;
+    const QString stored = m_contact->currentText();
+    FillClientCombo(m_contact, static_cast<uint32_t>(m_contactKey), 1);
+    // A record of a contact missing from the list keeps its name.
+    if (m_contact->currentIndex() < 0) m_contact->setEditText(stored);
+}
+
+void CRecordEditDlg::StartLoaders() {
+    if (!m_connection.IsConnected()) return;
+    for (size_t i = 0; i < m_loaders.size(); ++i)
+        m_loaders[i]->Start(m_connection.GetConnection(), GetSafeHwnd(), i);
+}
+
+void CRecordEditDlg::ReloadLookup(QComboBox* combo) {
+    if (m_closing || !m_connection.IsConnected()) return;
+    for (size_t i = 0; i < m_loaders.size(); ++i)
+        if (m_loaders[i]->Combo() == combo) {
+            m_loadedRuns[i] = 0;
+            m_loaders[i]->Start(m_connection.GetConnection(), GetSafeHwnd(), i);
+        }
+}
+
+bool CRecordEditDlg::LoadersRunning() const {
+    for (const auto& loader : m_loaders)
+        if (loader->Running() || !loader->Complete()) return true;
+    return false;
+}
+
+void CRecordEditDlg::StopLoaders() {
+    for (const auto& loader : m_loaders) loader->Stop();
+}
+
+LRESULT CRecordEditDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_EDIT_LOADED) {
+        if (!m_closing && wParam < m_loadedRuns.size()) {
+            m_loadedRuns[wParam] = lParam;
+            ScheduleAppend();
+        }
+        return 0;
+    }
+    return 0;
+}
+
+void CRecordEditDlg::ScheduleAppend() {
+    if (m_appendScheduled) return;
+    m_appendScheduled = true;
+    // A queued call returns to the event loop first, so painting and input go between slices.
+    QMetaObject::invokeMethod(
+        this, [this] { AppendLoaded(); }, Qt::QueuedConnection);
+}
+
+void CRecordEditDlg::AppendLoaded() {
+    m_appendScheduled = false;
+    if (m_closing) return;
+    const auto end = std::chrono::steady_clock::now() + kAppendBudget;
+    bool more = false;
+    for (size_t i = 0; i < m_loaders.size(); ++i) {
+        if (!m_loadedRuns[i]) continue;
+        const auto left = end - std::chrono::steady_clock::now();
+        if (left > decltype(left)::zero() && m_loaders[i]->Append(m_loadedRuns[i], left))
+            more = true;
+        else if (left <= decltype(left)::zero())
+            more = true;
+        else
+            m_loadedRuns[i] = 0;
+    }
+    if (more) ScheduleAppend();
+}
+
+bool CRecordEditDlg::FindRefused(std::string& message, QWidget*& control) const {
+    for (const FieldControls& f : m_controls) {
+        const EditField& def = *f.def;
+        if (def.control == EditControl::Duration) {
+            for (int part = 0; part < 3; ++part) {
+                message = CheckDurationPart(def, part, LineText(f.controls[part]).toStdString());
+                if (!message.empty()) {
+                    control = f.controls[part];
+                    return true;
+                }
+            }
+            continue;
+        }
+        message = CheckTyped(def, LineText(f.controls[0]).toStdString());
+        if (!message.empty()) {
+            control = f.controls[0];
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string CRecordEditDlg::FieldText(const FieldControls& f) const {
+    const EditField& def = *f.def;
+    switch (def.control) {
+        case EditControl::Integer: {
+            long v = 0;
+            ParseWholeNumber(LineText(f.controls[0]).toStdString(), v);
+            return StoreNumber(v);
+        }
+        case EditControl::Amount: {
+            double v = 0;
+            ParseAmount(LineText(f.controls[0]).toStdString(), v);
+            return StoreAmount(v);
+        }
+        case EditControl::Date:
+            return StoreNumber(
+                ToCalendarTime(static_cast<QDateEdit*>(f.controls[0])->date(), QTime(0, 0)));
+        case EditControl::DateTime:
+            return StoreNumber(ToCalendarTime(static_cast<QDateEdit*>(f.controls[0])->date(),
+                                              static_cast<QTimeEdit*>(f.controls[1])->time()));
+        case EditControl::Duration: {
+            long parts[3] = {};
+            for (int i = 0; i < 3; ++i)
+                ParseWholeNumber(LineText(f.controls[i]).toStdString(), parts[i]);
+            return StoreNumber(DurationMinutes(parts[0], parts[1], parts[2]));
+        }
+        case EditControl::Choice:
+            return StoreNumber(static_cast<QComboBox*>(f.controls[0])->currentIndex());
+        default:
+            return LineText(f.controls[0]).toStdString();
+    }
+}
+
+void CRecordEditDlg::StoreValues() {
+    for (const FieldControls& f : m_controls)
+        if (f.index >= 0) m_values[f.index] = FieldText(f);
+    if (m_contact) {
+        m_contactKey = static_cast<int32_t>(GetComboClientKey(m_contact));
+        const int keyIndex = m_table.FieldIndex("ObjectDateTime");
+        if (keyIndex >= 0) m_values[keyIndex] = StoreNumber(m_contactKey);
+    }
+}
+
+void CRecordEditDlg::OnOK() {
+    if (m_closing) return;
+    std::string message;
+    QWidget* control = nullptr;
+    if (FindRefused(message, control)) {
+        ShowMessage(GetSafeHwnd(), message, AppDisplayName(), MsgIcon::Exclamation);
+        control->setFocus();
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
+        if (auto* combo = qobject_cast<QComboBox*>(control); combo && combo->lineEdit())
+            combo->lineEdit()->selectAll();
+        return;
+    }
+    if (!CheckRecord()) return;
+    StoreValues();
+    done(1);
+}
+
+void CRecordEditDlg::OnCancel() {
+    done(2);
+}
+
+void CRecordEditDlg::done(int result) {
+    if (!m_closing) {
+        m_closing = true;
+        StopLoaders();
+    }
+    QDialog::done(result);
+}
+
+void CRecordEditDlg::OnParamButton(FieldControls& f) {
+    auto* combo = static_cast<QComboBox*>(f.controls[0]);
+    CParamAdjustDlg dialog(this);
+    dialog.m_kind = f.def->paramKind;
+    const int result = dialog.DoModal();
+    if (!dialog.m_chosenName.empty()) {
+        combo->setEditText(Q(dialog.m_chosenName));
+        CommitTyped(combo);
+    }
+    if (result == 1) ReloadLookup(combo);
+}
+
+void CRecordEditDlg::PickContact() {
+    PickClientsFromHost(m_contact);
+}
+
+void CRecordEditDlg::CommitTyped(QComboBox* combo) {
+    const QString text = combo->currentText();
+    if (combo->currentIndex() >= 0 && combo->itemText(combo->currentIndex()) == text) return;
+    const int found = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    combo->setCurrentIndex(found);
+    combo->setEditText(text);
+}
+
+const CRecordEditDlg::FieldControls* CRecordEditDlg::FieldOf(QObject* control) const {
+    for (const FieldControls& f : m_controls)
+        for (QWidget* c : f.controls) {
+            if (!c) continue;
+            if (c == control) return &f;
+            if (auto* combo = qobject_cast<QComboBox*>(c); combo && combo->lineEdit() == control)
+                return &f;
+        }
+    return nullptr;
+}
+
+QWidget* CRecordEditDlg::ControlById(int id) const {
+    return findChild<QWidget*>(QStringLiteral("id%1").arg(id));
+}
+
+bool CRecordEditDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            OnOK();
+            return true;
+        }
+        const bool letter = key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z &&
+                            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (letter) {
+            const FieldControls* f = FieldOf(watched);
+            if (f && f->def->dropLetters) return true;
+        }
+    } else if (event->type() == QEvent::FocusOut) {
+        const FieldControls* f = FieldOf(watched);
+        if (f && f->def->control == EditControl::Lookup)
+            CommitTyped(static_cast<QComboBox*>(f->controls[0]));
+    }
+    return QDialog::eventFilter(watched, event);
+}
