@@ -24,9 +24,10 @@ constexpr size_t kMaxQueuedRows = 20000;
 
 }  // namespace
 
-bool ReadRecordValues(CRstValues& rst, const KindDescription& kind,
-                      std::vector<FieldValue>& values) {
+bool ReadRecordValues(CRstValues& rst, const KindDescription& kind, std::vector<FieldValue>& values,
+                      int* read) {
     values.resize(kind.FieldCount());
+    if (read) *read = 0;
     for (int i = 0; i < kind.FieldCount(); ++i) {
         const char* field = kind.FieldName(i);
         FieldValue& v = values[i];
@@ -52,8 +53,20 @@ bool ReadRecordValues(CRstValues& rst, const KindDescription& kind,
                 break;
         }
         if (!ok) return false;
+        if (read) *read = i + 1;
     }
     return true;
+}
+
+bool ReadRecordTexts(CRstValues& rst, const KindDescription& kind, std::vector<std::string>& texts,
+                     bool display) {
+    std::vector<FieldValue> values;
+    int read = 0;
+    const bool ok = ReadRecordValues(rst, kind, values, &read);
+    texts.resize(kind.FieldCount());
+    for (int i = 0; i < read; ++i)
+        texts[i] = display ? DisplayText(kind, i, values[i]) : RawText(kind, i, values[i]);
+    return ok;
 }
 
 void CRecordPage::EmptyList() {
