@@ -2,8 +2,8 @@
 
 #include <QComboBox>
 #include <QSignalBlocker>
-#include <QStringList>
-#include <thread>
+#include <QStringListModel>
+#include <chrono>
 
 #include "orvicrm/CRstValues.h"
 #include "params/param_kinds.h"
@@ -14,13 +14,19 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The reader hands values over at least this often.
-constexpr auto kHandOverInterval = std::chrono::milliseconds(15);
-// Values appended to the combo in one call of addItems.
-constexpr size_t kSlice = 256;
 // Stop protocol: poll interval and number of polls.
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
 constexpr int kPolls = 20;
+
+// Replaces the combo's entries and keeps the text shown.
+void SetEntries(QComboBox* combo, QStringList entries) {
+    const QSignalBlocker quiet(combo);
+    const QString text = combo->currentText();
+    // The combo deletes a model it owns when it gets a new one.
+    combo->setModel(new QStringListModel(std::move(entries), combo));
+    combo->setCurrentIndex(-1);
+    if (combo->isEditable()) combo->setEditText(text);
+}
 
 }  // namespace
 
@@ -31,24 +37,15 @@ ParamComboLoader::~ParamComboLoader() {
 }
 
 void ParamComboLoader::Start(_ConnectionPtr connection, HWND owner, WPARAM tag) {
-    if (!Stop()) m_worker.Wait();  // the combo may only be refilled once the old read ended
+    if (!Stop()) m_worker.Wait();  // the list may only be refilled once the old read ended
     const unsigned run = ++m_run;
     {
         std::lock_guard lock(m_mutex);
-        m_queue.clear();
-        m_queueDone = false;
-        m_notified = false;
+        m_read.clear();
     }
-    m_pending.clear();
-    m_pendingNext = 0;
+    m_handedOver = false;
     m_complete = false;
-    {
-        const QSignalBlocker quiet(m_combo);
-        const QString text = m_combo->currentText();
-        m_combo->clear();
-        if (m_combo->isEditable()) m_combo->setEditText(text);
-    }
-    m_emptyBefore = true;
+    SetEntries(m_combo, {});
     m_worker.Start([this, connection, owner, tag, run] { Read(connection, owner, tag, run); });
 }
 
@@ -56,96 +53,48 @@ bool ParamComboLoader::Stop() {
     for (int poll = 0; poll < kPolls && m_worker.Running(); ++poll) {
         m_worker.RequestStop();
         const auto end = Clock::now() + kPollInterval;
+        // Messages sent to this thread (a message box of the reader) are served meanwhile.
         while (m_worker.Running() && Clock::now() < end) {
             DispatchPendingMessages();
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now());
-            if (m_worker.Running() && left.count() > 0)
-                WaitForPendingMessages(static_cast<int>(std::min<long>(left.count(), 5)));
+            if (m_worker.Running()) WaitForPendingMessages(5);
         }
     }
     return !m_worker.Running();
 }
 
 void ParamComboLoader::Read(_ConnectionPtr connection, HWND owner, WPARAM tag, unsigned run) {
-    std::vector<std::string> batch;
+    QStringList values;
     {
         CRstValues rst;
-        auto last = Clock::now();
         if (rst.InitConnAndRec(connection, "ObjectPar") && rst.OpenRecord(ParamKindQuery(m_kind))) {
             std::string name;
             do {
                 if (m_worker.StopRequested() || !rst.GetValue("ObjectParName", name)) break;
-                batch.push_back(name);
-                if (Clock::now() - last >= kHandOverInterval) {
-                    HandOver(batch, false, owner, tag, run);
-                    last = Clock::now();
-                }
+                values.push_back(QString::fromStdString(name));
             } while (rst.OnMoveNext());
         }
     }  // the recordset is released before the end is announced
-    HandOver(batch, true, owner, tag, run);
-}
-
-void ParamComboLoader::HandOver(std::vector<std::string>& batch, bool done, HWND owner, WPARAM tag,
-                                unsigned run) {
-    bool notify = false;
+    if (m_worker.StopRequested()) return;
     {
         std::lock_guard lock(m_mutex);
-        m_queue.insert(m_queue.end(), std::make_move_iterator(batch.begin()),
-                       std::make_move_iterator(batch.end()));
-        batch.clear();
-        if (done) m_queueDone = true;
-        notify = !m_notified;
-        m_notified = true;
+        m_read = std::move(values);
     }
-    if (notify) PostMessage(owner, WM_EDIT_LOADED, tag, static_cast<LPARAM>(run));
+    m_handedOver = true;
+    PostMessage(owner, WM_EDIT_LOADED, tag, static_cast<LPARAM>(run));
 }
 
-bool ParamComboLoader::Append(LPARAM run, Clock::duration budget) {
+bool ParamComboLoader::Show(LPARAM run) {
     if (static_cast<unsigned>(run) != m_run || m_complete) return false;
-    bool done = false;
+    QStringList values;
     {
         std::lock_guard lock(m_mutex);
-        if (m_pendingNext >= m_pending.size()) {
-            m_pending.clear();
-            m_pendingNext = 0;
-        }
-        m_pending.insert(m_pending.end(), std::make_move_iterator(m_queue.begin()),
-                         std::make_move_iterator(m_queue.end()));
-        m_queue.clear();
-        done = m_queueDone;
-        m_notified = false;
+        values.swap(m_read);
     }
-    const auto start = Clock::now();
-    const QSignalBlocker quiet(m_combo);
-    while (m_pendingNext < m_pending.size()) {
-        QStringList slice;
-        const size_t end = std::min(m_pending.size(), m_pendingNext + kSlice);
-        slice.reserve(static_cast<qsizetype>(end - m_pendingNext));
-        for (; m_pendingNext < end; ++m_pendingNext)
-            slice.push_back(QString::fromStdString(m_pending[m_pendingNext]));
-        // Items put into an empty combo select its first entry: keep the text as it was.
-        const QString text = m_combo->currentText();
-        m_combo->addItems(slice);
-        if (m_emptyBefore) {
-            m_emptyBefore = false;
-            m_combo->setCurrentIndex(-1);
-            if (m_combo->isEditable()) m_combo->setEditText(text);
-        }
-        if (Clock::now() - start >= budget) break;
-    }
-    if (m_pendingNext < m_pending.size()) return true;
-    if (done) Finish();
-    return false;
-}
-
-void ParamComboLoader::Finish() {
-    m_pending.clear();
-    m_pendingNext = 0;
+    m_handedOver = false;
+    SetEntries(m_combo, std::move(values));
     m_complete = true;
-    if (m_combo->currentIndex() >= 0) return;
     const int found =
         m_combo->findText(m_combo->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (found >= 0) m_combo->setCurrentIndex(found);
+    return true;
 }

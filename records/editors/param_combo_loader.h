@@ -1,13 +1,12 @@
 // Fills one lookup combo of an editor with the values of its kind. The values are read on a
-// worker thread through the editor's connection and handed to the window's thread with
-// WM_EDIT_LOADED; only the window's thread touches the combo, a slice at a time.
+// worker thread through the editor's connection, made into the list's texts there, and
+// handed to the window's thread with WM_EDIT_LOADED; only the window's thread touches the
+// combo, which takes the whole list in one step (a model swap, however long the list).
 #pragma once
 
-#include <QString>
-#include <chrono>
+#include <QStringList>
+#include <atomic>
 #include <mutex>
-#include <string>
-#include <vector>
 
 #include "orvicrm/ado_types.h"
 #include "platform/win_types.h"
@@ -30,33 +29,26 @@ public:
     // thread's messages meanwhile. true when no read is running any more.
     bool Stop();
     bool Running() const { return m_worker.Running(); }
+    // Reading, or values read and not yet shown.
+    bool Busy() const { return m_worker.Running() || m_handedOver; }
 
-    // On the window's thread: appends the values handed over by run for at most budget,
-    // then, once every value is in, selects the first entry equal to the combo's text.
-    // true when values are left for another call.
-    bool Append(LPARAM run, std::chrono::steady_clock::duration budget);
-    // Every value of the last run is in the combo.
-    bool Complete() const { return m_complete; }
+    // On the window's thread: puts the values read by run into the combo (its text stays)
+    // and selects the first entry equal to that text. false for an earlier run's values.
+    bool Show(LPARAM run);
 
 private:
     void Read(_ConnectionPtr connection, HWND owner, WPARAM tag, unsigned run);
-    void HandOver(std::vector<std::string>& batch, bool done, HWND owner, WPARAM tag, unsigned run);
-    void Finish();
 
     const int m_kind;
     QComboBox* const m_combo;
 
-    // Shared with the worker.
+    // Shared with the worker: the values of the finished run.
     std::mutex m_mutex;
-    std::vector<std::string> m_queue;
-    bool m_queueDone = false;
-    bool m_notified = false;
+    QStringList m_read;
+    std::atomic<bool> m_handedOver{false};
 
     // Window's thread only.
     unsigned m_run = 0;
-    std::vector<std::string> m_pending;
-    size_t m_pendingNext = 0;
-    bool m_emptyBefore = true;  // the next slice goes into an empty combo
     bool m_complete = false;
 
     Worker m_worker;  // last: its thread ends before the rest goes

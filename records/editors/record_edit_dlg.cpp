@@ -1,6 +1,7 @@
 #include "records/editors/record_edit_dlg.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -12,7 +13,6 @@
 #include <QRegularExpressionValidator>
 #include <QTimeEdit>
 #include <QVBoxLayout>
-#include <chrono>
 
 #include "host/call_context.h"
 #include "params/param_adjust_dlg.h"
@@ -31,9 +31,6 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-// Longest time the window's thread appends lookup values before it returns to its loop.
-constexpr auto kAppendBudget = std::chrono::milliseconds(10);
-
 QDateTime FromCalendarTime(long t) {
     return QDateTime::fromSecsSinceEpoch(t < 0 ? 0 : t);
 }
@@ -45,7 +42,11 @@ long ToCalendarTime(const QDate& date, const QTime& time) {
 QComboBox* NewCombo(QWidget* parent, bool editable) {
     auto* combo = new QComboBox(parent);
     combo->setEditable(editable);
-    if (editable) combo->setInsertPolicy(QComboBox::NoInsert);
+    if (editable) {
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        // Values that differ in letter case are different values.
+        combo->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    }
     // Long lists must not make the window measure every entry.
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setMinimumContentsLength(8);
@@ -217,6 +218,7 @@ int CRecordEditDlg::DoModal() {
 
 void CRecordEditDlg::InitDialog() {
     if (m_initialised) return;
+
     m_initialised = true;
     m_connection.ConnectDatabase(GetDatabasePath());
     setWindowTitle(Q(TitleForMode(m_titles, m_mode)));
@@ -328,7 +330,7 @@ void CRecordEditDlg::ReloadLookup(QComboBox* combo) {
 
 bool CRecordEditDlg::LoadersRunning() const {
     for (const auto& loader : m_loaders)
-        if (loader->Running() || !loader->Complete()) return true;
+        if (loader->Busy()) return true;
     return false;
 }
 
@@ -350,7 +352,7 @@ LRESULT CRecordEditDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 void CRecordEditDlg::ScheduleAppend() {
     if (m_appendScheduled) return;
     m_appendScheduled = true;
-    // A queued call returns to the event loop first, so painting and input go between slices.
+    // A queued call returns to the event loop first, so painting and input go between lists.
     QMetaObject::invokeMethod(
         this, [this] { AppendLoaded(); }, Qt::QueuedConnection);
 }
@@ -358,19 +360,15 @@ void CRecordEditDlg::ScheduleAppend() {
 void CRecordEditDlg::AppendLoaded() {
     m_appendScheduled = false;
     if (m_closing) return;
-    const auto end = std::chrono::steady_clock::now() + kAppendBudget;
-    bool more = false;
+    // One list per turn of the event loop.
     for (size_t i = 0; i < m_loaders.size(); ++i) {
         if (!m_loadedRuns[i]) continue;
-        const auto left = end - std::chrono::steady_clock::now();
-        if (left > decltype(left)::zero() && m_loaders[i]->Append(m_loadedRuns[i], left))
-            more = true;
-        else if (left <= decltype(left)::zero())
-            more = true;
-        else
-            m_loadedRuns[i] = 0;
+        m_loaders[i]->Show(m_loadedRuns[i]);
+        m_loadedRuns[i] = 0;
+        break;
     }
-    if (more) ScheduleAppend();
+    for (LPARAM run : m_loadedRuns)
+        if (run) ScheduleAppend();
 }
 
 bool CRecordEditDlg::FindRefused(std::string& message, QWidget*& control) const {

@@ -96,8 +96,7 @@ private:
     // A lookup combo losing the focus selects the first entry equal to its text.
     static void CommitTyped(QComboBox* combo);
     const FieldControls* FieldOf(QObject* control) const;
-    // Appends the values the lookup readers handed over, for a bounded time per turn of the
-    // event loop, until every list is complete.
+    // Shows the values the lookup readers handed over, one list per turn of the event loop.
     void ScheduleAppend();
     void AppendLoaded();
 
