@@ -212,6 +212,7 @@ void CRecordPage::ShowEdited(int mode, long row, long record, const std::vector<
 }
 
 void CRecordPage::AddContactName(const std::string& name) {
+    if (name.empty()) return;
     const QString text = QString::fromStdString(name);
     for (int i = 0; i < m_contactCombo->count(); ++i)
         if (m_contactCombo->itemText(i) == text) return;

@@ -56,12 +56,13 @@ protected:
             Exec("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('" +
                  std::string(name) + "', " + std::to_string(kind) + ")");
     }
+    // Values v0, v1, ... of a kind.
     void AddManyParams(int kind, int count) {
-        Exec("BEGIN");
-        for (int i = 0; i < count; ++i)
-            Exec("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('v" +
-                 std::to_string(i) + "', " + std::to_string(kind) + ")");
-        Exec("COMMIT");
+        Exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+             std::to_string(count - 1) +
+             ") INSERT INTO ObjectPar (ObjectParName, ObjectParType) "
+             "SELECT 'v' || i, " +
+             std::to_string(kind) + " FROM n");
     }
 
     template <typename T>

@@ -1,104 +1,80 @@
-// 新建 and 查看 of the Sale page through the editor, and the write-back into table and list.
-#include <QCheckBox>
-#include <QLabel>
+// 新建 and 查看 of the Sale page inside the main window, through the editor, and the
+// write-back into table and list.
 #include <QPushButton>
 #include <memory>
 
-#include "platform/messages.h"
-#include "platform/qt/qt_platform.h"
-#include "records/pages/page_factory.h"
 #include "records/pages/record_page.h"
 #include "tests/records/editors/editor_fixture.h"
 #include "ui/controls/check_list_ctrl.h"
+#include "ui/main/crm_manage_dlg.h"
 
 namespace {
 
 class SalePageEditorTest : public EditorFixture {
 protected:
-    void SetUp() override {
-        EditorFixture::SetUp();
-        m_main.resize(1100, 600);
-        auto* count = new QLabel(&m_main);
-        SetControlId(count, 1364);
-        auto* all = new QCheckBox(&m_main);
-        SetControlId(all, 1044);
-        m_tab = new QWidget(&m_main);
-        m_tab->setGeometry(0, 0, 1100, 600);
-        m_main.show();
+    void OpenMain(int clientKey) {
+        m_main.reset();
+        m_main = std::make_unique<CCrmManageDlg>();
+        m_main->SetClientKey(clientKey);
+        ASSERT_EQ(m_main->OnInitDialog(), 1);
+        m_main->show();
+        m_page = static_cast<CRecordPage*>(m_main->GetPage(RecordKind::Sale));
+        for (int i = 0; i < 5000 && m_page->IsLoading(); ++i) QTest::qWait(2);
     }
     void TearDown() override {
-        m_page.reset();
+        m_main.reset();
         EditorFixture::TearDown();
     }
-    void OpenPage(int clientKey) {
-        m_page.reset(static_cast<CRecordPage*>(CreateRecordPage(RecordKind::Sale, m_tab)));
-        m_page->SetHosted(1);
-        m_page->SetClientKey(clientKey);
-        m_page->LayoutControls();
-        m_page->show();
-        WaitPage();
-    }
-    void WaitPage() {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (m_page->IsLoading() && std::chrono::steady_clock::now() < end) QTest::qWait(2);
-        ASSERT_FALSE(m_page->IsLoading());
-    }
-    void AddSale(const char* name, long client, double money) {
+    void AddSale(const char* name, double money) {
         Exec(
             "INSERT INTO SaleTable (SaleDate, SaleName, ClientName, SaleMoney, SaleNumber, "
             "DisCount, ObjectDateTime, ClientDateTime) VALUES (1172729109, '" +
-            std::string(name) + "', '张三', " + std::to_string(money) + ", 1, 100, " +
-            std::to_string(client) + ", 3)");
+            std::string(name) + "', '张三', " + std::to_string(money) + ", 1, 100, 5, 3)");
     }
-    std::vector<std::string> Row(int row) {
-        std::vector<std::string> cells;
-        CCheckListCtrl* list = m_page->List();
-        for (int c = 0; c < 18; ++c) cells.push_back(list->GetCellText(row, c));
-        return cells;
-    }
+    std::string Cell(int row, int column) { return m_page->List()->GetCellText(row, column); }
     int RowOf(const std::string& subject) {
-        CCheckListCtrl* list = m_page->List();
-        for (int r = 0; r < list->GetRowCount(); ++r)
-            if (list->GetCellText(r, 1) == subject) return r;
+        for (int r = 0; r < m_page->List()->GetRowCount(); ++r)
+            if (Cell(r, 1) == subject) return r;
         return -1;
     }
-    // Answers the next editor: types the texts into their controls and presses 确定.
-    void AnswerEditor(std::vector<std::pair<int, std::string>> typed, bool* seen = nullptr) {
-        WhenEditorShown([typed, seen](CRecordEditDlg* dlg) {
-            if (seen) *seen = true;
+    // Presses 新建 (1016) or 查看 (1043); the editor gets the texts typed and then the key.
+    void Command(int button, std::vector<std::pair<int, std::string>> typed,
+                 Qt::Key key = Qt::Key_Return) {
+        WhenEditorShown([typed, key](CRecordEditDlg* dlg) {
             for (const auto& [id, text] : typed) {
                 if (id == IDC_EDIT_CONTACT)
                     Pick(dlg, id, text);
                 else
                     Type(dlg, id, text);
             }
-            QTest::mouseClick(Control<QPushButton>(dlg, IDC_EDIT_OK), Qt::LeftButton);
+            QTest::keyClick(Control<QLineEdit>(dlg, 1000), key);
             if (dlg->isVisible()) dlg->OnCancel();  // refused: do not hang the test
         });
+        QTest::mouseClick(m_main->findChild<QPushButton*>(QStringLiteral("id%1").arg(button)),
+                          Qt::LeftButton);
     }
 
-    QWidget m_main;
-    QWidget* m_tab = nullptr;
-    std::unique_ptr<CRecordPage> m_page;
+    std::unique_ptr<CCrmManageDlg> m_main;
+    CRecordPage* m_page = nullptr;
 };
 
 }  // namespace
 
 TEST_F(SalePageEditorTest, AddSortReopenChangeAndReadTheTable) {
-    AddSale("甲", 5, 10);
-    AddSale("乙", 5, 50);
-    OpenPage(5);
-    ASSERT_EQ(m_page->List()->GetRowCount(), 2);
+    AddSale("甲", 10);
+    AddSale("乙", 50);
+    OpenMain(5);
+    Command(1016, {{1000, "不要"}}, Qt::Key_Escape);
+    EXPECT_EQ(Text("SELECT COUNT(*) FROM SaleTable"), "2");
 
-    AnswerEditor({{1000, "新的销售"},
-                  {1019, "12.5"},
-                  {1020, "4"},
-                  {1051, "15"},
-                  {1021, "42.5"},
-                  {1054, "RMB"},
-                  {1003, "HT-9"},
-                  {1231, "李四"}});
-    EXPECT_EQ(SendMessage(m_page->GetSafeHwnd(), WM_PAGE_NEW, 0, 0), 3);
+    Command(1016, {{1000, "新的销售"},
+                   {1019, "12.5"},
+                   {1020, "4"},
+                   {1051, "15"},
+                   {1021, "42.5"},
+                   {1054, "RMB"},
+                   {1003, "HT-9"},
+                   {IDC_EDIT_CONTACT, "李四"}});
     EXPECT_EQ(m_capture.Count(), 0u);
     const std::string where = " FROM SaleTable WHERE SaleName='新的销售'";
     EXPECT_EQ(Text("SELECT SaleNumber || '/' || DisCount || '/' || ProductPrice || '/' || "
@@ -108,113 +84,73 @@ TEST_F(SalePageEditorTest, AddSortReopenChangeAndReadTheTable) {
               "4/15/12.5/42.5/RMB/HT-9/李四/6");
     EXPECT_EQ(Text("SELECT SaleDate" + where), std::to_string(TodayLocalStart()));
     // The new row is the last, unticked, in its display forms.
-    const std::vector<std::string> added = Row(2);
-    EXPECT_EQ(added[1], "新的销售");
-    EXPECT_EQ(added[8], "15%");
-    EXPECT_EQ(added[6], "12.50");
-    char today[32];
-    const std::time_t t = TodayLocalStart();
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    std::snprintf(today, sizeof today, "%04d_%02d_%02d", tm.tm_year + 1900, tm.tm_mon + 1,
-                  tm.tm_mday);
-    EXPECT_EQ(added[0], today);
+    ASSERT_EQ(m_page->List()->GetRowCount(), 3);
+    EXPECT_EQ(Cell(2, 1) + "|" + Cell(2, 6) + "|" + Cell(2, 8), "新的销售|12.50|15%");
+    EXPECT_EQ(Cell(2, 0), QDate::currentDate().toString("yyyy_MM_dd").toStdString());
     EXPECT_FALSE(m_page->List()->GetCheck(2));
 
     // Sorted by 实际金额 descending, the new record is the middle row.
     m_page->List()->SortByColumn(9, 0);
-    const int row = RowOf("新的销售");
-    ASSERT_EQ(row, 1);
-    m_page->List()->SelectRow(row);
-    AnswerEditor({{1000, "改过的销售"}, {1021, "99"}, {1051, "20"}});
-    SendMessage(m_page->GetSafeHwnd(), WM_PAGE_VIEW, 0, 0);
+    ASSERT_EQ(RowOf("新的销售"), 1);
+    m_page->List()->SelectRow(1);
+    Command(1043, {{1000, "改过的销售"}, {1021, "99"}, {1051, "20"}});
     EXPECT_EQ(m_capture.Count(), 0u);
-    EXPECT_EQ(Text("SELECT COUNT(*) FROM SaleTable"), "3");
+    EXPECT_EQ(Text("SELECT COUNT(*) || '/' || SUM(SaleMoney) FROM SaleTable"), "3/159.0");
     EXPECT_EQ(Text("SELECT SaleMoney || '/' || DisCount || '/' || SaleNumber || '/' || MoneyType "
-                   "FROM SaleTable WHERE SaleName='改过的销售'"),
-              "99.0/20/4/RMB");
+                   "|| '/' || ObjectDateTime FROM SaleTable WHERE SaleName='改过的销售'"),
+              "99.0/20/4/RMB/6");
     EXPECT_EQ(RowOf("改过的销售"), 1);  // refreshed in place
-    EXPECT_EQ(Row(1)[9], "99.00");
-    EXPECT_EQ(Row(1)[8], "20%");
-    EXPECT_EQ(Row(0)[1], "乙");  // the other rows are untouched
-    EXPECT_EQ(Text("SELECT SaleName FROM SaleTable WHERE SaleMoney=50"), "乙");
-}
-
-TEST_F(SalePageEditorTest, ModifyKeepsTheFieldsTheEditorDoesNotShow) {
-    AddSale("甲", 5, 10);
-    OpenPage(5);
-    m_page->List()->SelectRow(0);
-    bool seen = false;
-    AnswerEditor({{1019, "3"}}, &seen);
-    SendMessage(m_page->GetSafeHwnd(), WM_PAGE_VIEW, 0, 0);
-    ASSERT_TRUE(seen);
-    EXPECT_EQ(Text("SELECT ClientDateTime || '/' || SaleDate || '/' || ObjectDateTime || '/' || "
-                   "ClientName FROM SaleTable"),
-              "3/1172678400/5/张三");  // the day of the stored time, at 00:00 local
-}
-
-TEST_F(SalePageEditorTest, CancelledEditorWritesNothing) {
-    AddSale("甲", 5, 10);
-    OpenPage(5);
-    WhenEditorShown([](CRecordEditDlg* dlg) {
-        Type(dlg, 1000, "不要");
-        QTest::mouseClick(Control<QPushButton>(dlg, IDC_EDIT_CANCEL), Qt::LeftButton);
-    });
-    EXPECT_EQ(SendMessage(m_page->GetSafeHwnd(), WM_PAGE_NEW, 0, 0), 1);
-    EXPECT_EQ(Text("SELECT COUNT(*) FROM SaleTable"), "1");
+    EXPECT_EQ(Cell(1, 9) + "|" + Cell(1, 8) + "|" + Cell(0, 1), "99.00|20%|乙");
 }
 
 TEST_F(SalePageEditorTest, FailedWriteLeavesTableAndListAsTheyWere) {
-    AddSale("甲", 5, 10);
-    OpenPage(5);
-    const std::vector<std::string> before = Row(0);
+    AddSale("甲", 10);
+    OpenMain(5);
+    const std::string before = Cell(0, 1) + Cell(0, 9);
     Exec(
-        "CREATE TRIGGER no_update BEFORE UPDATE ON SaleTable BEGIN SELECT RAISE(ABORT, 'locked'); "
-        "END");
+        "CREATE TRIGGER no_update BEFORE UPDATE ON SaleTable BEGIN SELECT RAISE(ABORT, 'no'); END");
     m_page->List()->SelectRow(0);
-    AnswerEditor({{1000, "改不了"}, {1021, "77"}});
-    SendMessage(m_page->GetSafeHwnd(), WM_PAGE_VIEW, 0, 0);
+    Command(1043, {{1000, "改不了"}, {1021, "77"}});
     EXPECT_GE(m_capture.Count(), 1u);  // the failure is shown
-    EXPECT_EQ(Row(0), before);
+    EXPECT_EQ(Cell(0, 1) + Cell(0, 9), before);
     EXPECT_EQ(Text("SELECT SaleName FROM SaleTable"), "甲");
 
-    // After the failure the recordset has no change pending: the next write is the new one.
+    // No change is left pending: the next write carries only its own values.
     Exec("DROP TRIGGER no_update");
     m_capture.Clear();
-    AnswerEditor({{1019, "2"}});
-    SendMessage(m_page->GetSafeHwnd(), WM_PAGE_VIEW, 0, 0);
+    Command(1043, {{1019, "2"}});
     EXPECT_EQ(m_capture.Count(), 0u);
-    EXPECT_EQ(Text("SELECT SaleName || '/' || SaleMoney || '/' || ProductPrice FROM SaleTable"),
-              "甲/10.0/2.0");
+    EXPECT_EQ(Text("SELECT SaleName || '/' || SaleMoney || '/' || ProductPrice || '/' || "
+                   "ClientDateTime FROM SaleTable"),
+              "甲/10.0/2.0/3");
 }
 
-TEST_F(SalePageEditorTest, FieldThatCannotBeSetCancelsTheNewRecord) {
+TEST_F(SalePageEditorTest, TypedContactsAndAFieldThatCannotBeSet) {
+    OpenMain(0);
+    auto* contact = m_page->findChild<QComboBox*>(QStringLiteral("id%1").arg(IDC_CONTACT));
+    Command(1016, {{1000, "无联系人"}});  // no contact: no empty name in the list
+    EXPECT_EQ(contact->count(), 3);
+    WhenEditorShown([](CRecordEditDlg* dlg) {
+        Type(dlg, IDC_EDIT_CONTACT, "王五");
+        QTest::keyClick(Control<QLineEdit>(dlg, 1000), Qt::Key_Return);
+    });
+    QTest::mouseClick(m_main->findChild<QPushButton*>("id1016"), Qt::LeftButton);
+    ASSERT_EQ(contact->count(), 4);
+    EXPECT_EQ(contact->itemText(2).toStdString() + contact->itemText(3).toStdString(), "王五全部");
+    EXPECT_EQ(Text("SELECT ObjectDateTime FROM SaleTable WHERE ClientName='王五'"), "0");
+
     // A table without its last column: every field before it can be set, that one not.
     Exec("ALTER TABLE SaleTable DROP COLUMN ClientDateTime");
-    OpenPage(5);
-    auto* contact = m_page->findChild<QComboBox*>(QStringLiteral("id%1").arg(IDC_CONTACT));
-    const int contacts = contact->count();
+    OpenMain(0);
+    contact = m_page->findChild<QComboBox*>(QStringLiteral("id%1").arg(IDC_CONTACT));
+    const int rows = m_page->List()->GetRowCount();
     WhenEditorShown([](CRecordEditDlg* dlg) {
-        Type(dlg, 1000, "写不进");
-        Type(dlg, IDC_EDIT_CONTACT, "王五");
-        QTest::mouseClick(Control<QPushButton>(dlg, IDC_EDIT_OK), Qt::LeftButton);
+        Type(dlg, IDC_EDIT_CONTACT, "赵六");
+        QTest::keyClick(Control<QLineEdit>(dlg, 1000), Qt::Key_Return);
     });
-    EXPECT_EQ(SendMessage(m_page->GetSafeHwnd(), WM_PAGE_NEW, 0, 0), 0);
+    QTest::mouseClick(m_main->findChild<QPushButton*>("id1016"), Qt::LeftButton);
     EXPECT_GE(m_capture.Count(), 1u);
-    EXPECT_EQ(Text("SELECT COUNT(*) FROM SaleTable"), "0");
-    EXPECT_EQ(contact->count(), contacts);  // the name was not taken over either
-}
-
-TEST_F(SalePageEditorTest, NewContactNameGoesBeforeAll) {
-    OpenPage(0);
-    auto* contact = m_page->findChild<QComboBox*>(QStringLiteral("id%1").arg(IDC_CONTACT));
-    WhenEditorShown([](CRecordEditDlg* dlg) {
-        Type(dlg, IDC_EDIT_CONTACT, "王五");
-        QTest::mouseClick(Control<QPushButton>(dlg, IDC_EDIT_OK), Qt::LeftButton);
-    });
-    SendMessage(m_page->GetSafeHwnd(), WM_PAGE_NEW, 0, 0);
-    ASSERT_EQ(contact->count(), 4);
-    EXPECT_EQ(contact->itemText(2).toStdString(), "王五");
-    EXPECT_EQ(contact->itemText(3).toStdString(), "全部");
-    EXPECT_EQ(Text("SELECT ObjectDateTime FROM SaleTable"), "0");
+    EXPECT_EQ(Text("SELECT COUNT(*) FROM SaleTable"), "2");
+    EXPECT_EQ(m_page->List()->GetRowCount(), rows);
+    EXPECT_EQ(contact->findText(QStringLiteral("赵六")), -1);  // the name is not taken over
 }

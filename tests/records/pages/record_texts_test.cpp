@@ -1,4 +1,4 @@
-// Reading a record into the page's texts and writing the editor's texts back.
+// Reading a record into the page's texts.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -52,29 +52,4 @@ TEST_F(RecordTextsTest, FailedReadKeepsTheTextsFromTheFailingFieldOn) {
     EXPECT_FALSE(ReadRecordTexts(m_rst, kind, shown, true));
     EXPECT_EQ(shown[0], "2007_03_01");
     EXPECT_EQ(shown[6], "old");
-}
-
-TEST_F(RecordTextsTest, WritesEveryFieldByItsTypeCode) {
-    const KindDescription& kind = DescribeKind(RecordKind::Sale);
-    ASSERT_EQ(m_rst.OpenRecord("SELECT * FROM SaleTable"), 0);  // empty
-    ASSERT_EQ(m_rst.AddRecord(), 1);
-    const std::vector<std::string> texts = {"1172678400", "s",  "c",     "p",  "t",    "f", "12.25",
-                                            "4",          "85", "-3.00", "HT", "7.50", "i", "m",
-                                            "1",          "2",  "3",     "4",  "6",    "77"};
-    ASSERT_TRUE(WriteRecordTexts(m_rst, kind, texts));
-    sqlite3_stmt* st = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(m_db,
-                                 "SELECT SaleDate, typeof(SaleNumber), ProductPrice, SaleMoney, "
-                                 "ClientDateTime, AgreeMent FROM SaleTable",
-                                 -1, &st, nullptr),
-              SQLITE_OK);
-    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
-    EXPECT_EQ(sqlite3_column_int64(st, 0), 1172678400);
-    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)), "integer");
-    EXPECT_DOUBLE_EQ(sqlite3_column_double(st, 2), 12.25);
-    EXPECT_DOUBLE_EQ(sqlite3_column_double(st, 3), 0.0);  // negative amounts are stored as 0
-    EXPECT_EQ(sqlite3_column_int64(st, 4), 77);
-    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 5)), "HT");
-    sqlite3_finalize(st);
-    EXPECT_EQ(m_capture.Count(), 0u);
 }
