@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
 
 #include "host/call_context.h"
 #include "params/param_adjust_dlg.h"
@@ -82,10 +84,33 @@ void CRecordEditDlg::CreateControls() {
     layout->addWidget(frame);
     layout->addLayout(buttons);
 
+    SetTabOrder();
     m_loadedRuns.assign(m_loaders.size(), 0);
     // Enter anywhere acts as 确定; letters are dropped in the number fields; a lookup combo
     // losing the focus takes its typed value.
     for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+}
+
+void CRecordEditDlg::SetTabOrder() {
+    // Row by row, left before right, whatever order the table lists the fields in.
+    std::vector<const FieldControls*> order;
+    for (const FieldControls& f : m_controls) order.push_back(&f);
+    std::stable_sort(
+        order.begin(), order.end(), [](const FieldControls* a, const FieldControls* b) {
+            return std::pair(a->def->row, a->def->column) < std::pair(b->def->row, b->def->column);
+        });
+    QWidget* previous = nullptr;
+    auto chain = [&previous](QWidget* next) {
+        if (!next) return;
+        if (previous) QWidget::setTabOrder(previous, next);
+        previous = next;
+    };
+    for (const FieldControls* f : order) {
+        for (QWidget* control : f->controls) chain(control);
+        chain(f->button);
+    }
+    chain(m_ok);
+    chain(m_cancel);
 }
 
 int CRecordEditDlg::DoModal() {

@@ -81,6 +81,7 @@ private:
     };
 
     void CreateControls();
+    void SetTabOrder();
     QWidget* CreateFieldControls(FieldControls& f);
     void ShowDefaults();
     void ShowRecord();

@@ -56,6 +56,12 @@ TEST_F(SaleEditDlgTest, NewRecordStartsWithDefaultsAndStoresTheirForms) {
     EXPECT_EQ(Shown(dlg.get(), 1020) + "/" + Shown(dlg.get(), 1051) + "/" + Shown(dlg.get(), 1019),
               "1/0/0");
     EXPECT_EQ(Shown(dlg.get(), 1231), "李四");
+    // Tab goes row by row: 发票类型 (row 4, right) comes before 货币类型 (row 5, left).
+    QWidget* afterTotal = Control<QWidget>(dlg.get(), 1002)->nextInFocusChain();
+    while (afterTotal && afterTotal->focusPolicy() == Qt::NoFocus)
+        afterTotal = afterTotal->nextInFocusChain();
+    EXPECT_TRUE(afterTotal == Control<QWidget>(dlg.get(), 1053) ||
+                afterTotal == Control<QComboBox>(dlg.get(), 1053)->lineEdit());
     WaitLoaded(*dlg);
 
     ASSERT_TRUE(PressOk(*dlg));
