@@ -40,6 +40,9 @@ constexpr UINT WM_EXPORT_DONE = WM_USER + 262;      // posted: the writer's outc
 // Parameter dialog's loading thread -> the dialog: names ready.
 constexpr UINT WM_PARAM_LOADED = WM_USER + 270;  // 0x050E
 
+// Lookup loader -> its editor: values of one list are ready (wParam list, lParam run).
+constexpr UINT WM_EDIT_LOADED = WM_USER + 252;  // 0x04FC
+
 // Statistics page <-> result table <-> chart.
 constexpr UINT WM_STAT_DATA = WM_USER + 206;  // 0x04CE
 constexpr UINT WM_STAT_STOP = WM_USER + 215;  // 0x04D7

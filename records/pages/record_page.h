@@ -76,7 +76,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Editor hand-over of a record (mode 1, arg = its row) or a new one (mode 0, arg = the
-    // client key); m_values holds the record's raw texts. No editor is attached yet.
+    // client key); m_values holds the record's raw texts. After 确定 the record is written
+    // and its row refreshed or appended; a failed write leaves table and list as they were.
     virtual void OpenEditor(int mode, long arg);
 
     std::vector<std::string> m_values;  // the current record's texts, in field order
@@ -99,6 +100,9 @@ private:
     void EmptyList();
     int FindRow(long record);
     bool ReadRecord(bool display);
+    // The editor's raw texts into the page's display copy and the list row.
+    void ShowEdited(int mode, long row, long record, const std::vector<std::string>& raw);
+    void AddContactName(const std::string& name);
     // Enter runs the query; Escape, and space outside text boxes, do nothing; Delete in the
     // list deletes the ticked records. true: the key is consumed.
     bool KeyAction(QKeyEvent* event, QWidget* target);
@@ -169,8 +173,17 @@ public:
 };
 
 // Reads the current record of rst into values by the fields' type codes; false at the first
-// field that cannot be read.
-bool ReadRecordValues(CRstValues& rst, const KindDescription& kind,
-                      std::vector<FieldValue>& values);
+// field that cannot be read. read (when given) is the number of fields read.
+bool ReadRecordValues(CRstValues& rst, const KindDescription& kind, std::vector<FieldValue>& values,
+                      int* read = nullptr);
+// The same into texts (display or raw form); the field that failed and those after it keep
+// the texts they had.
+bool ReadRecordTexts(CRstValues& rst, const KindDescription& kind, std::vector<std::string>& texts,
+                     bool display);
+// Sets the current (or newly added) record's fields from raw texts by their type codes. At
+// the first field that cannot be set the pending change is dropped; false then, and when
+// the record cannot be written.
+bool WriteRecordTexts(CRstValues& rst, const KindDescription& kind,
+                      const std::vector<std::string>& texts);
 // Reads one field of the current record by its type code into value.
 bool ReadFieldValue(CRstValues& rst, const char* field, int type, FieldValue& value);

@@ -5,12 +5,16 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 
 #include "export/export_dlg.h"
 #include "export/export_progress_dlg.h"
 #include "export/viewer_launch.h"
 #include "host/call_context.h"
 #include "platform/message_box.h"
+#include "records/editors/editor_factory.h"
+#include "records/editors/record_edit_dlg.h"
 #include "records/pages/record_page.h"
 #include "records/pages/row_display.h"
 #include "ui/controls/check_list_ctrl.h"
@@ -100,12 +104,7 @@ void CRecordPage::DeleteChecked() {
 }
 
 bool CRecordPage::ReadRecord(bool display) {
-    std::vector<FieldValue> values;
-    const bool ok = ReadRecordValues(m_rst, m_kind, values);
-    for (size_t i = 0; i < values.size(); ++i)
-        m_values[i] = display ? DisplayText(m_kind, static_cast<int>(i), values[i])
-                              : RawText(m_kind, static_cast<int>(i), values[i]);
-    return ok;
+    return ReadRecordTexts(m_rst, m_kind, m_values, display);
 }
 
 void CRecordPage::OpenSelected() {
@@ -137,7 +136,93 @@ int CRecordPage::NewRecord() {
     return m_list->GetRowCount();
 }
 
-void CRecordPage::OpenEditor(int, long) {}
+bool WriteRecordTexts(CRstValues& rst, const KindDescription& kind,
+                      const std::vector<std::string>& texts) {
+    for (int i = 0; i < kind.FieldCount(); ++i) {
+        const char* field = kind.FieldName(i);
+        const std::string& text = texts[i];
+        int ok = 0;
+        switch (kind.FieldType(i)) {
+            case kFieldInt:
+                ok = rst.AddRecord(field, static_cast<int>(std::strtol(text.c_str(), nullptr, 10)));
+                break;
+            case kFieldFloat:
+                ok = rst.AddRecord(field, static_cast<float>(std::strtod(text.c_str(), nullptr)));
+                break;
+            case kFieldLong:
+                ok = rst.AddRecord(field, std::strtol(text.c_str(), nullptr, 10));
+                break;
+            default:
+                ok = rst.AddRecord(field, text);
+                break;
+        }
+        if (!ok) {
+            rst.Release();  // nothing of the record is written
+            return false;
+        }
+    }
+    return rst.UpdateRecord() != 0;
+}
+
+void CRecordPage::OpenEditor(int mode, long arg) {
+    std::unique_ptr<CRecordEditDlg> editor = CreateRecordEditor(m_kind.kind, this);
+    if (!editor) return;
+    editor->m_mode = mode;
+    if (mode == 0) editor->m_contactKey = arg;
+    editor->m_values = m_values;
+    const bool inCommand = m_inCommand;
+    m_inCommand = true;
+    const int result = editor->DoModal();
+    m_inCommand = inCommand;
+    if (result != 1) return;
+
+    long record = -1;
+    if (mode == 0) {
+        // The new record goes after every record of the result.
+        record = m_rst.GetTotalRecordCount();
+        if (!m_rst.AddRecord()) {
+            if (*m_kind.newFailText)
+                ShowMessage(GetSafeHwnd(), m_kind.newFailText, "失败", MsgIcon::Error);
+            return;
+        }
+    } else if (arg < 0 || arg >= m_list->GetRowCount() ||
+               !m_rst.MoveRecID(static_cast<long>(m_list->GetRowData(static_cast<int>(arg))))) {
+        return;
+    }
+    // A failed write was reported by the recordset; table and list stay as they were.
+    if (!WriteRecordTexts(m_rst, m_kind, editor->m_values)) return;
+    ShowEdited(mode, arg, record, editor->m_values);
+}
+
+void CRecordPage::ShowEdited(int mode, long row, long record, const std::vector<std::string>& raw) {
+    const int clientName = m_kind.ClientNameIndex();
+    std::vector<FieldValue> values;
+    for (int i = 0; i < m_kind.FieldCount(); ++i) {
+        if (i == clientName) AddContactName(raw[i]);
+        values.push_back(ValueFromRaw(m_kind, i, raw[i]));
+        m_values[i] = DisplayText(m_kind, i, values.back());
+    }
+    const std::vector<std::string> cells = RowCells(m_kind, values);
+    if (mode == 0) {
+        row = m_list->InsertRow(m_list->GetRowCount(), cells[0]);
+        m_list->SetCheck(static_cast<int>(row), 0);
+        m_list->SetRowData(static_cast<int>(row), static_cast<uint32_t>(record));
+        m_rowOfRecord.clear();
+    }
+    for (int c = 0; c < m_kind.ColumnCount(); ++c)
+        m_list->SetCellText(static_cast<int>(row), c, cells[c]);
+    m_rowCount = m_list->GetRowCount();
+    ReportCount(m_rowCount, 0);
+}
+
+void CRecordPage::AddContactName(const std::string& name) {
+    if (name.empty()) return;
+    const QString text = QString::fromStdString(name);
+    for (int i = 0; i < m_contactCombo->count(); ++i)
+        if (m_contactCombo->itemText(i) == text) return;
+    const int count = m_contactCombo->count();
+    m_contactCombo->insertItem(count > 0 ? count - 1 : 0, text);
+}
 
 void CRecordPage::ExportChecked() {
     if (m_inCommand) return;

@@ -45,12 +45,26 @@ bool ReadFieldValue(CRstValues& rst, const char* field, int type, FieldValue& v)
     }
 }
 
-bool ReadRecordValues(CRstValues& rst, const KindDescription& kind,
-                      std::vector<FieldValue>& values) {
+bool ReadRecordValues(CRstValues& rst, const KindDescription& kind, std::vector<FieldValue>& values,
+                      int* read) {
     values.resize(kind.FieldCount());
-    for (int i = 0; i < kind.FieldCount(); ++i)
+    if (read) *read = 0;
+    for (int i = 0; i < kind.FieldCount(); ++i) {
         if (!ReadFieldValue(rst, kind.FieldName(i), kind.FieldType(i), values[i])) return false;
+        if (read) *read = i + 1;
+    }
     return true;
+}
+
+bool ReadRecordTexts(CRstValues& rst, const KindDescription& kind, std::vector<std::string>& texts,
+                     bool display) {
+    std::vector<FieldValue> values;
+    int read = 0;
+    const bool ok = ReadRecordValues(rst, kind, values, &read);
+    texts.resize(kind.FieldCount());
+    for (int i = 0; i < read; ++i)
+        texts[i] = display ? DisplayText(kind, i, values[i]) : RawText(kind, i, values[i]);
+    return ok;
 }
 
 void CRecordPage::EmptyList() {

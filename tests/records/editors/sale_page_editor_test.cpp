@@ -1,0 +1,156 @@
+// 新建 and 查看 of the Sale page inside the main window, through the editor, and the
+// write-back into table and list.
+#include <QPushButton>
+#include <memory>
+
+#include "records/pages/record_page.h"
+#include "tests/records/editors/editor_fixture.h"
+#include "ui/controls/check_list_ctrl.h"
+#include "ui/main/crm_manage_dlg.h"
+
+namespace {
+
+class SalePageEditorTest : public EditorFixture {
+protected:
+    void OpenMain(int clientKey) {
+        m_main.reset();
+        m_main = std::make_unique<CCrmManageDlg>();
+        m_main->SetClientKey(clientKey);
+        ASSERT_EQ(m_main->OnInitDialog(), 1);
+        m_main->show();
+        m_page = static_cast<CRecordPage*>(m_main->GetPage(RecordKind::Sale));
+        for (int i = 0; i < 5000 && m_page->IsLoading(); ++i) QTest::qWait(2);
+    }
+    void TearDown() override {
+        m_main.reset();
+        EditorFixture::TearDown();
+    }
+    void AddSale(const char* name, double money) {
+        Exec(
+            "INSERT INTO SaleTable (SaleDate, SaleName, ClientName, SaleMoney, SaleNumber, "
+            "DisCount, ObjectDateTime, ClientDateTime) VALUES (1172729109, '" +
+            std::string(name) + "', '张三', " + std::to_string(money) + ", 1, 100, 5, 3)");
+    }
+    std::string Cell(int row, int column) { return m_page->List()->GetCellText(row, column); }
+    int RowOf(const std::string& subject) {
+        for (int r = 0; r < m_page->List()->GetRowCount(); ++r)
+            if (Cell(r, 1) == subject) return r;
+        return -1;
+    }
+    // Presses 新建 (1016) or 查看 (1043); the editor gets the texts typed and then the key.
+    void Command(int button, std::vector<std::pair<int, std::string>> typed,
+                 Qt::Key key = Qt::Key_Return) {
+        WhenEditorShown([typed, key](CRecordEditDlg* dlg) {
+            for (const auto& [id, text] : typed) {
+                if (id == IDC_EDIT_CONTACT)
+                    Pick(dlg, id, text);
+                else
+                    Type(dlg, id, text);
+            }
+            QTest::keyClick(Control<QLineEdit>(dlg, 1000), key);
+            if (dlg->isVisible()) dlg->OnCancel();  // refused: do not hang the test
+        });
+        QTest::mouseClick(m_main->findChild<QPushButton*>(QStringLiteral("id%1").arg(button)),
+                          Qt::LeftButton);
+    }
+
+    std::unique_ptr<CCrmManageDlg> m_main;
+    CRecordPage* m_page = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SalePageEditorTest, AddSortReopenChangeAndReadTheTable) {
+    AddSale("甲", 10);
+    AddSale("乙", 50);
+    OpenMain(5);
+    Command(1016, {{1000, "不要"}}, Qt::Key_Escape);
+    EXPECT_EQ(Text("SELECT COUNT(*) FROM SaleTable"), "2");
+
+    Command(1016, {{1000, "新的销售"},
+                   {1019, "12.5"},
+                   {1020, "4"},
+                   {1051, "15"},
+                   {1021, "42.5"},
+                   {1054, "RMB"},
+                   {1003, "HT-9"},
+                   {IDC_EDIT_CONTACT, "李四"}});
+    EXPECT_EQ(m_capture.Count(), 0u);
+    const std::string where = " FROM SaleTable WHERE SaleName='新的销售'";
+    EXPECT_EQ(Text("SELECT SaleNumber || '/' || DisCount || '/' || ProductPrice || '/' || "
+                   "SaleMoney || '/' || MoneyType || '/' || AgreeMent || '/' || ClientName || "
+                   "'/' || ObjectDateTime" +
+                   where),
+              "4/15/12.5/42.5/RMB/HT-9/李四/6");
+    EXPECT_EQ(Text("SELECT SaleDate" + where), std::to_string(TodayLocalStart()));
+    // The new row is the last, unticked, in its display forms.
+    ASSERT_EQ(m_page->List()->GetRowCount(), 3);
+    EXPECT_EQ(Cell(2, 1) + "|" + Cell(2, 6) + "|" + Cell(2, 8), "新的销售|12.50|15%");
+    EXPECT_EQ(Cell(2, 0), QDate::currentDate().toString("yyyy_MM_dd").toStdString());
+    EXPECT_FALSE(m_page->List()->GetCheck(2));
+
+    // Sorted by 实际金额 descending, the new record is the middle row.
+    m_page->List()->SortByColumn(9, 0);
+    ASSERT_EQ(RowOf("新的销售"), 1);
+    m_page->List()->SelectRow(1);
+    Command(1043, {{1000, "改过的销售"}, {1021, "99"}, {1051, "20"}});
+    EXPECT_EQ(m_capture.Count(), 0u);
+    EXPECT_EQ(Text("SELECT COUNT(*) || '/' || SUM(SaleMoney) FROM SaleTable"), "3/159.0");
+    EXPECT_EQ(Text("SELECT SaleMoney || '/' || DisCount || '/' || SaleNumber || '/' || MoneyType "
+                   "|| '/' || ObjectDateTime FROM SaleTable WHERE SaleName='改过的销售'"),
+              "99.0/20/4/RMB/6");
+    EXPECT_EQ(RowOf("改过的销售"), 1);  // refreshed in place
+    EXPECT_EQ(Cell(1, 9) + "|" + Cell(1, 8) + "|" + Cell(0, 1), "99.00|20%|乙");
+}
+
+TEST_F(SalePageEditorTest, FailedWriteLeavesTableAndListAsTheyWere) {
+    AddSale("甲", 10);
+    OpenMain(5);
+    const std::string before = Cell(0, 1) + Cell(0, 9);
+    Exec(
+        "CREATE TRIGGER no_update BEFORE UPDATE ON SaleTable BEGIN SELECT RAISE(ABORT, 'no'); END");
+    m_page->List()->SelectRow(0);
+    Command(1043, {{1000, "改不了"}, {1021, "77"}});
+    EXPECT_GE(m_capture.Count(), 1u);  // the failure is shown
+    EXPECT_EQ(Cell(0, 1) + Cell(0, 9), before);
+    EXPECT_EQ(Text("SELECT SaleName FROM SaleTable"), "甲");
+
+    // No change is left pending: the next write carries only its own values.
+    Exec("DROP TRIGGER no_update");
+    m_capture.Clear();
+    Command(1043, {{1019, "2"}});
+    EXPECT_EQ(m_capture.Count(), 0u);
+    EXPECT_EQ(Text("SELECT SaleName || '/' || SaleMoney || '/' || ProductPrice || '/' || "
+                   "ClientDateTime FROM SaleTable"),
+              "甲/10.0/2.0/3");
+}
+
+TEST_F(SalePageEditorTest, TypedContactsAndAFieldThatCannotBeSet) {
+    OpenMain(0);
+    auto* contact = m_page->findChild<QComboBox*>(QStringLiteral("id%1").arg(IDC_CONTACT));
+    Command(1016, {{1000, "无联系人"}});  // no contact: no empty name in the list
+    EXPECT_EQ(contact->count(), 3);
+    WhenEditorShown([](CRecordEditDlg* dlg) {
+        Type(dlg, IDC_EDIT_CONTACT, "王五");
+        QTest::keyClick(Control<QLineEdit>(dlg, 1000), Qt::Key_Return);
+    });
+    QTest::mouseClick(m_main->findChild<QPushButton*>("id1016"), Qt::LeftButton);
+    ASSERT_EQ(contact->count(), 4);
+    EXPECT_EQ(contact->itemText(2).toStdString() + contact->itemText(3).toStdString(), "王五全部");
+    EXPECT_EQ(Text("SELECT ObjectDateTime FROM SaleTable WHERE ClientName='王五'"), "0");
+
+    // A table without its last column: every field before it can be set, that one not.
+    Exec("ALTER TABLE SaleTable DROP COLUMN ClientDateTime");
+    OpenMain(0);
+    contact = m_page->findChild<QComboBox*>(QStringLiteral("id%1").arg(IDC_CONTACT));
+    const int rows = m_page->List()->GetRowCount();
+    WhenEditorShown([](CRecordEditDlg* dlg) {
+        Type(dlg, IDC_EDIT_CONTACT, "赵六");
+        QTest::keyClick(Control<QLineEdit>(dlg, 1000), Qt::Key_Return);
+    });
+    QTest::mouseClick(m_main->findChild<QPushButton*>("id1016"), Qt::LeftButton);
+    EXPECT_GE(m_capture.Count(), 1u);
+    EXPECT_EQ(Text("SELECT COUNT(*) FROM SaleTable"), "2");
+    EXPECT_EQ(m_page->List()->GetRowCount(), rows);
+    EXPECT_EQ(contact->findText(QStringLiteral("赵六")), -1);  // the name is not taken over
+}
