@@ -83,6 +83,6 @@ bool CStatDlg::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (!IsSwallowedKey(key->key())) return false;
     for (QWidget* w = widget; w && w != this; w = w->parentWidget())
-        if (auto* page = dynamic_cast<CStatPage*>(w)) return page->PreTranslateKey(key);
+        if (auto* page = dynamic_cast<CStatPage*>(w)) return page->KeyAction(key, widget);
     return true;
 }

@@ -41,6 +41,9 @@ public:
     const StatDescription& Stat() const { return m_stat; }
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool PreTranslateKey(QKeyEvent* event) override;
+    // Enter starts a statistic when target is one of the page's own controls; Escape and
+    // space (outside text boxes) do nothing. true: the key is consumed.
+    bool KeyAction(QKeyEvent* event, QObject* target);
 
     // 开始统计: hands the query of the controls to the result table.
     void StartStat();
@@ -66,8 +69,6 @@ private:
     void OnConditionChanged();
     void StartContentFill(const std::string& sql);
     void OnContentReady();
-    // Enter starts a statistic; Escape and space (outside text boxes) do nothing.
-    bool KeyAction(QKeyEvent* event, QObject* target);
     bool IsOwnControl(QObject* object) const;
 
     const StatDescription& m_stat;
