@@ -89,6 +89,7 @@ bool CStatTableDlg::StartRun(int unit, const std::string& sql) {
     m_sql = sql;
     if (sql.empty()) return false;
     StopRun();
+    m_worker.Wait();  // a run that has handed over its result may still be ending
     m_list->DeleteAllRows();
     {
         std::lock_guard lock(m_queueMutex);
@@ -99,9 +100,8 @@ bool CStatTableDlg::StartRun(int unit, const std::string& sql) {
     }
     m_pending.clear();
     m_pendingNext = 0;
-    m_running = true;
-    m_worker.Start([this, unit, sql] { StatWorkerProc(unit, sql); });
-    return true;
+    m_running = m_worker.Start([this, unit, sql] { StatWorkerProc(unit, sql); });
+    return m_running;
 }
 
 void CStatTableDlg::StopRun() {
