@@ -104,6 +104,8 @@ TEST(EntryPoints, ModeZeroReplacesTheHandedOverLists) {
 }
 
 TEST(EntryPoints, StatisticsWindowRunsUntilClosed) {
+    TempModuleFolder folder;
+    folder.CreateDatabase();
     ModalDriver viaMode;
     viaMode.Arm();
     EXPECT_EQ(CM_OpenCrm(1, nullptr, nullptr, 0, 0, 0), 1);

@@ -5,6 +5,8 @@
 #include <dlfcn.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDateTimeEdit>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
@@ -126,6 +128,27 @@ private:
         while (loading() && clock.elapsed() < 5000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
+    // The statistics window after a sales run by month over the demo years: its table
+    // sheet and its chart sheet.
+    void SaveSalesStatistics(QWidget* window) {
+        auto* page = window->findChild<QWidget*>(QStringLiteral("CSaleStatPage"));
+        if (!page) return;
+        auto* from = page->findChild<QDateTimeEdit*>(QStringLiteral("id1130"));
+        auto* to = page->findChild<QDateTimeEdit*>(QStringLiteral("id1132"));
+        auto* unit = page->findChild<QComboBox*>(QStringLiteral("id1001"));
+        auto* run = page->findChild<QPushButton*>(QStringLiteral("id1273"));
+        auto* sheets = page->findChild<QTabBar*>();
+        if (!from || !to || !unit || !run || !sheets) return;
+        from->setDate(QDate(2006, 1, 1));
+        to->setDate(QDate(2010, 12, 31));
+        unit->setCurrentIndex(1);
+        run->click();
+        WaitForLoads(window);
+        Save(window, QStringLiteral("CStatDlg_sales_table"));
+        sheets->setCurrentIndex(1);
+        Save(window, QStringLiteral("CStatDlg_sales_chart"));
+        sheets->setCurrentIndex(0);
+    }
     void Poll() {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || m_done.count(modal)) return;
@@ -139,6 +162,7 @@ private:
         }
         WaitForLoads(modal);
         Save(modal, name);
+        if (name == QStringLiteral("CStatDlg")) SaveSalesStatistics(modal);
         if (auto* tabs = modal->findChild<QTabBar*>()) {
             for (int i = 0; i < tabs->count(); ++i) {
                 tabs->setCurrentIndex(i);

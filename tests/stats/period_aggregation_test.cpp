@@ -1,0 +1,189 @@
+// Folding records into periods, with expected rows written out by hand. Runs with
+// TZ=Asia/Shanghai (UTC+8).
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "stats/period_aggregation.h"
+#include "stats/stat_query.h"
+
+namespace {
+
+long Local(int y, int m, int d, int hh = 12, int mm = 0, int ss = 0) {
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = m - 1;
+    tm.tm_mday = d;
+    tm.tm_hour = hh;
+    tm.tm_min = mm;
+    tm.tm_sec = ss;
+    tm.tm_isdst = -1;
+    return static_cast<long>(std::mktime(&tm));
+}
+
+// One sales record: date, quantity, then the six money columns.
+struct Sale {
+    long date;
+    double number;
+    double money[6];
+};
+
+struct Folded {
+    std::vector<StatRow> rows;
+    StatRow totals;
+    std::vector<std::string> series;
+    int periods;
+};
+
+Folded FoldSales(int unit, const std::vector<Sale>& sales) {
+    CPeriodFolder folder(DescribeStat(StatKind::Sale), unit);
+    Folded out;
+    for (const Sale& s : sales) {
+        double values[8] = {static_cast<double>(s.date), s.number};
+        for (int i = 0; i < 6; ++i) values[2 + i] = s.money[i];
+        folder.AddRecord(values, out.rows);
+    }
+    folder.Finish(out.rows);
+    out.totals = folder.EmitTotalsRow();
+    out.series = folder.Series();
+    out.periods = folder.Periods();
+    return out;
+}
+
+std::vector<std::string> Labels(const Folded& f) {
+    std::vector<std::string> labels;
+    for (const StatRow& row : f.rows) labels.push_back(row[0]);
+    return labels;
+}
+
+using Labels_t = std::vector<std::string>;
+
+}  // namespace
+
+TEST(PeriodAggregation, QuarterBoundaryByEveryUnit) {
+    const std::vector<Sale> sales = {{Local(2007, 3, 31, 23, 59, 59), 1, {}},
+                                     {Local(2007, 4, 1, 0, 0, 0), 1, {}}};
+    EXPECT_EQ(Labels(FoldSales(kUnitDay, sales)), (Labels_t{"2007年03月31日", "2007年04月01日"}));
+    EXPECT_EQ(Labels(FoldSales(kUnitMonth, sales)), (Labels_t{"2007年03月", "2007年04月"}));
+    EXPECT_EQ(Labels(FoldSales(kUnitQuarter, sales)), (Labels_t{"2007年1季度", "2007年2季度"}));
+    EXPECT_EQ(Labels(FoldSales(kUnitYear, sales)), (Labels_t{"2007年"}));
+    // Units out of range group by day.
+    EXPECT_EQ(Labels(FoldSales(7, sales)), (Labels_t{"2007年03月31日", "2007年04月01日"}));
+}
+
+TEST(PeriodAggregation, PeriodEdgesCompareTheYearToo) {
+    EXPECT_TRUE(IsNewPeriod(kUnitMonth, Local(2007, 1, 10), Local(2008, 1, 10)));
+    EXPECT_TRUE(IsNewPeriod(kUnitYear, Local(2007, 12, 31, 23, 59, 59), Local(2008, 1, 1, 0)));
+    EXPECT_FALSE(IsNewPeriod(kUnitDay, Local(2007, 5, 8, 0, 0, 0), Local(2007, 5, 8, 23, 59, 59)));
+    EXPECT_FALSE(IsNewPeriod(kUnitQuarter, Local(2007, 4, 1), Local(2007, 6, 30)));
+    EXPECT_TRUE(IsNewPeriod(kUnitQuarter, Local(2007, 6, 30), Local(2007, 7, 1)));
+    // Local midnight, not UTC midnight, splits days (08:00 in Shanghai is 00:00 UTC).
+    EXPECT_TRUE(IsNewPeriod(kUnitDay, Local(2007, 5, 8, 23), Local(2007, 5, 9, 1)));
+    EXPECT_FALSE(IsNewPeriod(kUnitDay, Local(2007, 5, 8, 7), Local(2007, 5, 8, 9)));
+
+    const Folded f =
+        FoldSales(kUnitMonth, {{Local(2007, 1, 15), 1, {}}, {Local(2008, 1, 15), 1, {}}});
+    EXPECT_EQ(Labels(f), (Labels_t{"2007年01月", "2008年01月"}));
+}
+
+TEST(PeriodAggregation, SalesOfOneDayAddUp) {
+    const Folded f = FoldSales(kUnitDay, {{Local(2007, 5, 8, 9), 2, {1.5, 10, 4, 6, 0, 10}},
+                                          {Local(2007, 5, 8, 17), 3, {2.25, 20, 20, 0, 5, 15}},
+                                          {Local(2007, 5, 10, 9), 1, {100, 0, 0, 0, 0, 0}}});
+    ASSERT_EQ(f.rows.size(), 2u);
+    EXPECT_EQ(f.rows[0],
+              (StatRow{"2007年05月08日", "5", "3.75", "30.00", "24.00", "6.00", "5.00", "25.00"}));
+    EXPECT_EQ(f.rows[1],
+              (StatRow{"2007年05月10日", "1", "100.00", "0.00", "0.00", "0.00", "0.00", "0.00"}));
+    EXPECT_EQ(f.totals, (StatRow{"", "合计:6", "合计:103.75", "合计:30.00", "合计:24.00",
+                                 "合计:6.00", "合计:5.00", "合计:25.00"}));
+    EXPECT_EQ(f.periods, 2);
+    EXPECT_EQ(f.series[0], "2007年05月08日,2007年05月10日,");
+    EXPECT_EQ(f.series[1], "5,1,");
+    EXPECT_EQ(f.series[2], "3.75,100.00,");
+}
+
+TEST(PeriodAggregation, NoRecordsGiveOnlyZeroTotals) {
+    const Folded f = FoldSales(kUnitMonth, {});
+    EXPECT_TRUE(f.rows.empty());
+    EXPECT_EQ(f.periods, 0);
+    EXPECT_EQ(f.totals, (StatRow{"", "合计:0", "合计:0.00", "合计:0.00", "合计:0.00", "合计:0.00",
+                                 "合计:0.00", "合计:0.00"}));
+    for (const std::string& s : f.series) EXPECT_EQ(s, "");
+}
+
+// Sums above 2^24 keep their units and cents.
+TEST(PeriodAggregation, LargeMoneySumsStayExact) {
+    const long day = Local(2007, 5, 8);
+    const Folded f = FoldSales(kUnitYear, {{day, 1, {16777215, 0, 0, 0, 0, 0}},
+                                           {day, 1, {1.25, 0, 0, 0, 0, 0}},
+                                           {day, 1, {1.25, 0, 0, 0, 0, 0}}});
+    ASSERT_EQ(f.rows.size(), 1u);
+    EXPECT_EQ(f.rows[0][2], "16777217.50");
+    EXPECT_EQ(f.totals[2], "合计:16777217.50");
+}
+
+// A record dated 0 (1970-01-01 08:00 here) is a period of its own, before or after others.
+TEST(PeriodAggregation, RecordsDatedZeroStandApart) {
+    const Folded first = FoldSales(kUnitDay, {{0, 1, {}}, {0, 4, {}}, {Local(2007, 1, 5), 2, {}}});
+    ASSERT_EQ(first.rows.size(), 2u);
+    EXPECT_EQ(first.rows[0][0], "1970年01月01日");
+    EXPECT_EQ(first.rows[0][1], "5");
+    EXPECT_EQ(first.rows[1][0], "2007年01月05日");
+    EXPECT_EQ(first.rows[1][1], "2");
+
+    const Folded between =
+        FoldSales(kUnitYear, {{Local(2007, 1, 5), 2, {}}, {0, 1, {}}, {Local(2007, 2, 5), 3, {}}});
+    EXPECT_EQ(Labels(between), (Labels_t{"2007年", "1970年", "2007年"}));
+    EXPECT_EQ(between.series[1], "2,1,3,");
+}
+
+TEST(PeriodAggregation, ExpenseAndOpportunityColumns) {
+    CPeriodFolder consume(DescribeStat(StatKind::Consume), kUnitMonth);
+    std::vector<StatRow> rows;
+    const double a[] = {static_cast<double>(Local(2007, 2, 1)), 12.5};
+    const double b[] = {static_cast<double>(Local(2007, 2, 20)), 7.25};
+    consume.AddRecord(a, rows);
+    consume.AddRecord(b, rows);
+    consume.Finish(rows);
+    EXPECT_EQ(rows, (std::vector<StatRow>{{"2007年02月", "19.75"}}));
+    EXPECT_EQ(consume.EmitTotalsRow(), (StatRow{"", "合计:19.75"}));
+
+    CPeriodFolder chance(DescribeStat(StatKind::Chance), kUnitQuarter);
+    rows.clear();
+    const double c[] = {static_cast<double>(Local(2008, 11, 1)), 4, 1, 2};
+    chance.AddRecord(c, rows);
+    chance.Finish(rows);
+    EXPECT_EQ(rows, (std::vector<StatRow>{{"2008年4季度", "4", "1.00", "2.00"}}));
+    EXPECT_EQ(chance.EmitTotalsRow(), (StatRow{"", "合计:4", "合计:1.00", "合计:2.00"}));
+}
+
+TEST(StatQuery, TextsPerPageAndCondition) {
+    const StatDescription& sale = DescribeStat(StatKind::Sale);
+    EXPECT_EQ(
+        BuildStatQuery(sale, 100, 200, 0, ""),
+        "SELECT * FROM SaleTable WHERE SaleDate >=100 AND SaleDate <= 200 ORDER BY SaleDate ");
+    EXPECT_EQ(BuildStatQuery(sale, 100, 200, 2, "ABC"),
+              "SELECT * FROM SaleTable WHERE SaleDate >=100 AND SaleDate <= 200 AND "
+              "ProductCharact='ABC' ORDER BY SaleDate ");
+    EXPECT_EQ(BuildStatQuery(DescribeStat(StatKind::Chance), -5, 7, 1, "X1"),
+              "SELECT * FROM ChanceTable WHERE ChanceDate >=-5 AND ChanceDate <= 7 AND "
+              "ProductType='X1' ORDER BY ChanceDate ");
+    // Expenses have no product filter, whatever the content.
+    EXPECT_EQ(BuildStatQuery(DescribeStat(StatKind::Consume), 1, 2, 0, "ABC"),
+              "SELECT * FROM ConsumeTable WHERE ConsumeDate >=1 AND ConsumeDate <= 2 ORDER BY "
+              "ConsumeDate ");
+    // Apostrophes are doubled, so the content stays one text.
+    EXPECT_EQ(BuildStatQuery(sale, 1, 2, 0, "O'Neil' OR ''='"),
+              "SELECT * FROM SaleTable WHERE SaleDate >=1 AND SaleDate <= 2 AND "
+              "ProductName='O''Neil'' OR ''''=''' ORDER BY SaleDate ");
+}
+
+TEST(StatQuery, ContentListOnlyForNamesAndModels) {
+    EXPECT_EQ(ContentListQuery(DescribeStat(StatKind::Sale), 0),
+              "SELECT DISTINCT ProductName FROM SaleTable");
+    EXPECT_EQ(ContentListQuery(DescribeStat(StatKind::Chance), 1),
+              "SELECT DISTINCT ProductType FROM ChanceTable");
+    EXPECT_EQ(ContentListQuery(DescribeStat(StatKind::Sale), 2), "");
+    EXPECT_EQ(ContentListQuery(DescribeStat(StatKind::Consume), 0), "");
+}
