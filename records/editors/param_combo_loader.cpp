@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <thread>
 
+#include "data/recordset.h"
 #include "orvicrm/CRstValues.h"
 #include "params/param_kinds.h"
 #include "platform/message_layer.h"
@@ -24,7 +25,16 @@ constexpr int kPolls = 20;
 
 }  // namespace
 
-ParamComboLoader::ParamComboLoader(int kind, QComboBox* combo) : m_kind(kind), m_combo(combo) {}
+ParamComboLoader::ParamComboLoader(int kind, QComboBox* combo)
+    : m_kind(kind),
+      m_combo(combo),
+      m_table("ObjectPar"),
+      m_column("ObjectParName"),
+      m_enableWhenOpened(false),
+      m_query(ParamKindQuery(kind)) {}
+
+ParamComboLoader::ParamComboLoader(QComboBox* combo, const char* table, const char* column)
+    : m_kind(-1), m_combo(combo), m_table(table), m_column(column), m_enableWhenOpened(true) {}
 
 ParamComboLoader::~ParamComboLoader() {
     m_worker.RequestStop();
@@ -38,6 +48,7 @@ void ParamComboLoader::Start(_ConnectionPtr connection, HWND owner, WPARAM tag) 
         m_queue.clear();
         m_queueDone = false;
         m_notified = false;
+        m_opened = false;
     }
     m_pending.clear();
     m_pendingNext = 0;
@@ -72,10 +83,17 @@ void ParamComboLoader::Read(_ConnectionPtr connection, HWND owner, WPARAM tag, u
     {
         CRstValues rst;
         auto last = Clock::now();
-        if (rst.InitConnAndRec(connection, "ObjectPar") && rst.OpenRecord(ParamKindQuery(m_kind))) {
+        const bool bound = rst.InitConnAndRec(connection, m_table);
+        const bool hasRows = bound && rst.OpenRecord(m_query);
+        {
+            // An empty result opened as well; only a refused query leaves the list closed.
+            std::lock_guard lock(m_mutex);
+            m_opened = bound && rst.GetRecordset() && rst.GetRecordset()->IsOpen();
+        }
+        if (hasRows) {
             std::string name;
             do {
-                if (m_worker.StopRequested() || !rst.GetValue("ObjectParName", name)) break;
+                if (m_worker.StopRequested() || !rst.GetValue(m_column, name)) break;
                 batch.push_back(name);
                 if (Clock::now() - last >= kHandOverInterval) {
                     HandOver(batch, false, owner, tag, run);
@@ -105,8 +123,10 @@ void ParamComboLoader::HandOver(std::vector<std::string>& batch, bool done, HWND
 bool ParamComboLoader::Append(LPARAM run, Clock::duration budget) {
     if (static_cast<unsigned>(run) != m_run || m_complete) return false;
     bool done = false;
+    bool opened = false;
     {
         std::lock_guard lock(m_mutex);
+        opened = m_opened;
         if (m_pendingNext >= m_pending.size()) {
             m_pending.clear();
             m_pendingNext = 0;
@@ -136,7 +156,10 @@ bool ParamComboLoader::Append(LPARAM run, Clock::duration budget) {
         if (Clock::now() - start >= budget) break;
     }
     if (m_pendingNext < m_pending.size()) return true;
-    if (done) Finish();
+    if (done) {
+        if (m_enableWhenOpened) m_combo->setEnabled(opened);
+        Finish();
+    }
     return false;
 }
 

@@ -1,6 +1,7 @@
-// Fills one lookup combo of an editor with the values of its kind. The values are read on a
-// worker thread through the editor's connection and handed to the window's thread with
-// WM_EDIT_LOADED; only the window's thread touches the combo, a slice at a time.
+// Fills one combo of an editor with the values of a lookup kind, or with one column of any
+// query (the client's opportunities). The values are read on a worker thread through the editor's
+// connection and handed to the window's thread with WM_EDIT_LOADED; only the window's thread
+// touches the combo, a slice at a time.
 #pragma once
 
 #include <QString>
@@ -18,8 +19,12 @@ class QComboBox;
 class ParamComboLoader {
 public:
     ParamComboLoader(int kind, QComboBox* combo);
+    // Values of column from the rows of a query on table (set with SetQuery before Start).
+    // The combo is enabled when the query opened and disabled when it did not.
+    ParamComboLoader(QComboBox* combo, const char* table, const char* column);
     ~ParamComboLoader();
 
+    void SetQuery(std::string sql) { m_query = std::move(sql); }
     int Kind() const { return m_kind; }
     QComboBox* Combo() const { return m_combo; }
 
@@ -45,12 +50,17 @@ private:
 
     const int m_kind;
     QComboBox* const m_combo;
+    const char* const m_table;
+    const char* const m_column;
+    const bool m_enableWhenOpened;
+    std::string m_query;
 
     // Shared with the worker.
     std::mutex m_mutex;
     std::vector<std::string> m_queue;
     bool m_queueDone = false;
     bool m_notified = false;
+    bool m_opened = false;
 
     // Window's thread only.
     unsigned m_run = 0;

@@ -83,12 +83,24 @@ void CRecordEditDlg::CreateControls() {
         FieldControls f;
         f.def = &def;
         f.index = *def.field ? m_table.FieldIndex(def.field) : -1;
+        if (def.twinField) f.twinIndex = m_table.FieldIndex(def.twinField);
         auto* label = new QLabel(Q(def.label), frame);
-        QWidget* box = CreateFieldControls(f);
+        QWidget* secondBox = nullptr;
+        QWidget* box = CreateFieldControls(f, &secondBox);
         label->setBuddy(f.controls[0]);
         const int column = def.column == 1 ? 2 : 0;
         grid->addWidget(label, def.row, column);
         grid->addWidget(box, def.row, column + 1, 1, def.column == 2 ? 3 : 1);
+        label->setVisible(!def.hidden);
+        box->setVisible(!def.hidden);
+        if (secondBox) {
+            auto* second = new QLabel(Q(def.secondLabel), frame);
+            second->setBuddy(f.controls[1]);
+            grid->addWidget(second, def.row, 2);
+            grid->addWidget(secondBox, def.row, 3);
+            second->setVisible(!def.hidden);
+            secondBox->setVisible(!def.hidden);
+        }
         m_controls.push_back(f);
     }
     grid->setColumnStretch(1, 1);
@@ -119,7 +131,7 @@ void CRecordEditDlg::CreateControls() {
     for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
 }
 
-QWidget* CRecordEditDlg::CreateFieldControls(FieldControls& f) {
+QWidget* CRecordEditDlg::CreateFieldControls(FieldControls& f, QWidget** secondBox) {
     const EditField& def = *f.def;
     auto* box = new QWidget;
     auto* row = new QHBoxLayout(box);
@@ -160,10 +172,17 @@ QWidget* CRecordEditDlg::CreateFieldControls(FieldControls& f) {
             break;
         case EditControl::DateTime: {
             f.controls[0] = datePicker(def.id);
-            auto* time = new QTimeEdit(box);
+            QWidget* timeBox = box;
+            QHBoxLayout* timeRow = row;
+            if (def.secondLabel) {
+                timeBox = *secondBox = new QWidget;
+                timeRow = new QHBoxLayout(timeBox);
+                timeRow->setContentsMargins(0, 0, 0, 0);
+            }
+            auto* time = new QTimeEdit(timeBox);
             SetControlId(time, def.secondId);
             time->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-            row->addWidget(time, 1);
+            timeRow->addWidget(time, 1);
             f.controls[1] = time;
             break;
         }
@@ -176,17 +195,31 @@ QWidget* CRecordEditDlg::CreateFieldControls(FieldControls& f) {
             break;
         case EditControl::Lookup:
         case EditControl::Contact:
-        case EditControl::Choice: {
-            QComboBox* combo = NewCombo(box, def.control != EditControl::Choice);
+        case EditControl::Related:
+        case EditControl::Choice:
+        case EditControl::YesNo:
+        case EditControl::Rate: {
+            static constexpr const char* kYesNo[] = {"否", "是"};
+            const bool list = def.control == EditControl::Choice ||
+                              def.control == EditControl::YesNo || def.control == EditControl::Rate;
+            QComboBox* combo = NewCombo(box, !list);
             SetControlId(combo, def.id);
             row->addWidget(combo, 1);
             f.controls[0] = combo;
-            for (const char* item : def.items) combo->addItem(Q(item));
+            const std::span<const char* const> items =
+                def.control == EditControl::YesNo  ? std::span<const char* const>(kYesNo)
+                : def.control == EditControl::Rate ? SuccessRateEntries()
+                                                   : def.items;
+            for (const char* item : items) combo->addItem(Q(item));
             if (def.control == EditControl::Contact) m_contact = combo;
-            if (def.control == EditControl::Lookup) {
+            if (def.control == EditControl::Lookup && def.paramKind >= 0)
                 f.loader = new ParamComboLoader(def.paramKind, combo);
-                m_loaders.emplace_back(f.loader);
+            if (def.control == EditControl::Related) {
+                // Usable once the opportunities could be read.
+                combo->setEnabled(false);
+                f.loader = new ParamComboLoader(combo, "ChanceTable", "ChanceName");
             }
+            if (f.loader) m_loaders.emplace_back(f.loader);
             break;
         }
     }
@@ -239,13 +272,15 @@ void CRecordEditDlg::ShowDefaults() {
                 break;
             case EditControl::Amount:
             case EditControl::Choice:
+            case EditControl::YesNo:
+            case EditControl::Rate:
                 ShowField(f, StoreNumber(static_cast<long>(def.initial)));
                 break;
             case EditControl::Date:
                 ShowField(f, StoreNumber(today));
                 break;
             case EditControl::DateTime:
-                ShowField(f, StoreNumber(now));
+                ShowField(f, StoreNumber(def.start == DateStart::Today ? TodayAtTimeOf(0) : now));
                 break;
             case EditControl::Duration:
                 ShowField(f, "0");
@@ -259,8 +294,11 @@ void CRecordEditDlg::ShowDefaults() {
 void CRecordEditDlg::ShowRecord() {
     const int keyIndex = m_table.FieldIndex("ObjectDateTime");
     if (keyIndex >= 0) m_contactKey = TextToLong(m_values[keyIndex]);
-    for (const FieldControls& f : m_controls)
-        if (f.index >= 0) ShowField(f, m_values[f.index]);
+    for (const FieldControls& f : m_controls) {
+        if (f.index < 0) continue;
+        ShowField(f, m_values[f.index]);
+        if (f.def->control == EditControl::Contact) m_loadedContact = m_values[f.index];
+    }
 }
 
 void CRecordEditDlg::ShowField(const FieldControls& f, const std::string& text) {
@@ -280,6 +318,7 @@ void CRecordEditDlg::ShowField(const FieldControls& f, const std::string& text) 
             const QDateTime when = FromCalendarTime(TextToLong(text));
             static_cast<QDateEdit*>(f.controls[0])->setDate(when.date());
             if (f.controls[1]) static_cast<QTimeEdit*>(f.controls[1])->setTime(when.time());
+            if (def.keepTime) f.keptTime = when.time();
             break;
         }
         case EditControl::Duration: {
@@ -291,7 +330,14 @@ void CRecordEditDlg::ShowField(const FieldControls& f, const std::string& text) 
         }
         case EditControl::Lookup:
         case EditControl::Contact:
+        case EditControl::Related:
             static_cast<QComboBox*>(f.controls[0])->setEditText(Q(text));
+            break;
+        case EditControl::YesNo:
+            static_cast<QComboBox*>(f.controls[0])->setCurrentIndex(YesNoIndex(text));
+            break;
+        case EditControl::Rate:
+            static_cast<QComboBox*>(f.controls[0])->setCurrentIndex(SuccessRateIndex(text));
             break;
         case EditControl::Choice: {
             auto* combo = static_cast<QComboBox*>(f.controls[0]);
@@ -313,6 +359,9 @@ void CRecordEditDlg::FillContact() {
 
 void CRecordEditDlg::StartLoaders() {
     if (!m_connection.IsConnected()) return;
+    for (const FieldControls& f : m_controls)
+        if (f.def->control == EditControl::Related)
+            f.loader->SetQuery(RelatedChanceQuery(m_contactKey));
     for (size_t i = 0; i < m_loaders.size(); ++i)
         m_loaders[i]->Start(m_connection.GetConnection(), GetSafeHwnd(), i);
 }
@@ -376,6 +425,7 @@ void CRecordEditDlg::AppendLoaded() {
 bool CRecordEditDlg::FindRefused(std::string& message, QWidget*& control) const {
     for (const FieldControls& f : m_controls) {
         const EditField& def = *f.def;
+        if (def.hidden) continue;  // nothing the user could mend
         if (def.control == EditControl::Duration) {
             for (int part = 0; part < 3; ++part) {
                 message = CheckDurationPart(def, part, LineText(f.controls[part]).toStdString());
@@ -409,8 +459,8 @@ std::string CRecordEditDlg::FieldText(const FieldControls& f) const {
             return StoreAmount(v);
         }
         case EditControl::Date:
-            return StoreNumber(
-                ToCalendarTime(static_cast<QDateEdit*>(f.controls[0])->date(), QTime(0, 0)));
+            return StoreNumber(ToCalendarTime(static_cast<QDateEdit*>(f.controls[0])->date(),
+                                              def.keepTime ? f.keptTime : QTime(0, 0)));
         case EditControl::DateTime:
             return StoreNumber(ToCalendarTime(static_cast<QDateEdit*>(f.controls[0])->date(),
                                               static_cast<QTimeEdit*>(f.controls[1])->time()));
@@ -421,6 +471,8 @@ std::string CRecordEditDlg::FieldText(const FieldControls& f) const {
             return StoreNumber(DurationMinutes(parts[0], parts[1], parts[2]));
         }
         case EditControl::Choice:
+        case EditControl::YesNo:
+        case EditControl::Rate:
             return StoreNumber(static_cast<QComboBox*>(f.controls[0])->currentIndex());
         default:
             return LineText(f.controls[0]).toStdString();
@@ -428,10 +480,17 @@ std::string CRecordEditDlg::FieldText(const FieldControls& f) const {
 }
 
 void CRecordEditDlg::StoreValues() {
-    for (const FieldControls& f : m_controls)
-        if (f.index >= 0) m_values[f.index] = FieldText(f);
+    for (const FieldControls& f : m_controls) {
+        if (f.index < 0) continue;
+        // A loaded value the user cannot see goes back as it came.
+        if (!(f.def->hidden && m_mode == 1)) m_values[f.index] = FieldText(f);
+        if (f.twinIndex >= 0) m_values[f.twinIndex] = m_values[f.index];
+    }
     if (m_contact) {
-        m_contactKey = static_cast<int32_t>(GetComboClientKey(m_contact));
+        // A loaded record's contact missing from the list keeps its key while its name stands.
+        const bool keepKey = m_mode == 1 && m_contact->currentIndex() < 0 &&
+                             m_contact->currentText().toStdString() == m_loadedContact;
+        if (!keepKey) m_contactKey = static_cast<int32_t>(GetComboClientKey(m_contact));
         const int keyIndex = m_table.FieldIndex("ObjectDateTime");
         if (keyIndex >= 0) m_values[keyIndex] = StoreNumber(m_contactKey);
     }
