@@ -21,7 +21,7 @@ constexpr EditField kConsumeFields[] = {
      .twinField = "ConsumeTime"},
     Lookup("ConsumeType", "费用类型：", 1232, 3, 0, kParamConsumeType, 1284, "编辑费用类型"),
     Amount("ConsumeMoney", "费用金额：", 1019, 3, 1),
-    Related("ConsumeChance", 4),
+    Related("ConsumeChance", 4, 2, true),
     Text("ConsumeExplain", "详细描述：", 1052, 5),
 };
 

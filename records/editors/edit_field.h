@@ -53,6 +53,7 @@ struct EditField {
     DateStart start = DateStart::Now;         // DateTime: the value of a new record
     bool keepTime = false;  // Date: a loaded time of day is written back, not 00:00:00
     bool hidden = false;    // not shown; a loaded value is written back unchanged
+    bool sorted = false;    // Related: the entries in text order, not in the query's
 };
 
 // The window title of each mode and the window's object name.

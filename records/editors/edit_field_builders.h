@@ -76,14 +76,15 @@ constexpr EditField Lookup(const char* field, const char* label, int id, int row
 }
 
 // The client's opportunities; id 1236 in every editor that has the list.
-constexpr EditField Related(const char* field, int row, int column = 2) {
+constexpr EditField Related(const char* field, int row, int column = 2, bool sorted = false) {
     return {.field = field,
             .label = "相关机会：",
             .control = EditControl::Related,
             .id = 1236,
             .row = row,
             .column = column,
-            .maxLength = kTextLength};
+            .maxLength = kTextLength,
+            .sorted = sorted};
 }
 
 // A date picker (id) and a time picker (id + 1) in one row; with timeLabel the time picker

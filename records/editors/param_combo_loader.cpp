@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QSignalBlocker>
 #include <QStringList>
+#include <algorithm>
 #include <thread>
 
 #include "data/recordset.h"
@@ -95,13 +96,14 @@ void ParamComboLoader::Read(_ConnectionPtr connection, HWND owner, WPARAM tag, u
             do {
                 if (m_worker.StopRequested() || !rst.GetValue(m_column, name)) break;
                 batch.push_back(name);
-                if (Clock::now() - last >= kHandOverInterval) {
+                if (!m_sorted && Clock::now() - last >= kHandOverInterval) {
                     HandOver(batch, false, owner, tag, run);
                     last = Clock::now();
                 }
             } while (rst.OnMoveNext());
         }
     }  // the recordset is released before the end is announced
+    if (m_sorted) std::sort(batch.begin(), batch.end());
     HandOver(batch, true, owner, tag, run);
 }
 

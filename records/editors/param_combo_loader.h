@@ -25,6 +25,8 @@ public:
     ~ParamComboLoader();
 
     void SetQuery(std::string sql) { m_query = std::move(sql); }
+    // The values go into the combo in text order, all at once when the read has ended.
+    void SetSorted(bool sorted) { m_sorted = sorted; }
     int Kind() const { return m_kind; }
     QComboBox* Combo() const { return m_combo; }
 
@@ -54,6 +56,7 @@ private:
     const char* const m_column;
     const bool m_enableWhenOpened;
     std::string m_query;
+    bool m_sorted = false;
 
     // Shared with the worker.
     std::mutex m_mutex;

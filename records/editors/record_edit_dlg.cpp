@@ -218,6 +218,7 @@ QWidget* CRecordEditDlg::CreateFieldControls(FieldControls& f, QWidget** secondB
                 // Usable once the opportunities could be read.
                 combo->setEnabled(false);
                 f.loader = new ParamComboLoader(combo, "ChanceTable", "ChanceName");
+                f.loader->SetSorted(def.sorted);
             }
             if (f.loader) m_loaders.emplace_back(f.loader);
             break;

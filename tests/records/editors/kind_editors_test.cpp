@@ -295,9 +295,12 @@ TEST_F(KindEditorsTest, NewRecordsStartAtTheLocalClock) {
 TEST_F(KindEditorsTest, RelatedListOfTheClientOrOfEveryClient) {
     AddChance("机会甲", 5);
     AddChance("机会乙", 9);
+    AddChance("A机会", 5);
     const std::pair<RecordKind, long> cases[] = {
         {RecordKind::Active, 6}, {RecordKind::Active, 0}, {RecordKind::Consume, 5}};
-    const std::vector<std::string> expected[] = {{}, {"机会甲", "机会乙"}, {"机会甲"}};
+    // The expense's list is sorted, the activity's in the order read.
+    const std::vector<std::string> expected[] = {
+        {}, {"机会甲", "机会乙", "A机会"}, {"A机会", "机会甲"}};
     for (int i = 0; i < 3; ++i) {
         auto dlg = Open(cases[i].first, 0, {}, cases[i].second);
         WaitLoaded(*dlg);
