@@ -41,7 +41,7 @@ struct EditField {
     double low = 0, high = 0;       // Integer, Amount: the accepted range
     double initial = 0;             // Integer, Amount, Choice: the value of a new record
     const char* unit = nullptr;     // label after the control ("元", "%"; Duration: minutes)
-    int paramKind = -1;             // Lookup: the kind its list holds
+    int paramKind = -1;             // Lookup: the kind its list holds; -1 a list nothing fills
     int buttonId = 0;               // the "..." button beside the control; 0 none
     const char* tip = nullptr;      // tool tip of that button
     int secondId = 0, thirdId = 0;  // DateTime and Duration: the further controls
