@@ -148,6 +148,34 @@ DurationParts SplitDuration(long minutes) {
     return {minutes / 1440, (minutes / 60) % 24, minutes % 60};
 }
 
+std::span<const char* const> SuccessRateEntries() {
+    static constexpr const char* kEntries[] = {"100%", "95%", "90%", "85%", "80%", "75%", "70%",
+                                               "65%",  "60%", "55%", "50%", "45%", "40%", "35%",
+                                               "30%",  "25%", "20%", "15%", "10%", "5%",  "0%"};
+    return kEntries;
+}
+
+int SuccessRateIndex(const std::string& text) {
+    const long value = TextToLong(text);
+    const long index = text.find('%') != std::string::npos ? (100 - value) / 5 : value;
+    const long last = static_cast<long>(SuccessRateEntries().size()) - 1;
+    return static_cast<int>(index < 0 ? 0 : index > last ? last : index);
+}
+
+int YesNoIndex(const std::string& text) {
+    return TextToLong(text) >= 1 ? 1 : 0;
+}
+
+std::string RelatedChanceQuery(long contactKey) {
+    char sql[128];
+    if (contactKey >= 1)
+        std::snprintf(sql, sizeof sql, "SELECT ChanceName FROM %s WHERE ObjectDateTime=%ld",
+                      "ChanceTable", contactKey);
+    else
+        std::snprintf(sql, sizeof sql, "SELECT ChanceName FROM %s", "ChanceTable");
+    return sql;
+}
+
 long LocalDayStart(std::time_t t) {
     std::tm tm{};
     localtime_r(&t, &tm);
@@ -156,4 +184,14 @@ long LocalDayStart(std::time_t t) {
 
 long TodayLocalStart() {
     return LocalDayStart(std::time(nullptr));
+}
+
+long TodayAtTimeOf(std::time_t clock) {
+    std::tm at{};
+    localtime_r(&clock, &at);
+    const std::time_t now = std::time(nullptr);
+    std::tm today{};
+    localtime_r(&now, &today);
+    return LocalTime(today.tm_year + 1900, today.tm_mon + 1, today.tm_mday, at.tm_hour, at.tm_min,
+                     at.tm_sec);
 }

@@ -8,5 +8,4 @@
 class CRecordEditDlg;
 class QWidget;
 
-// nullptr for a kind whose editor does not exist yet.
 std::unique_ptr<CRecordEditDlg> CreateRecordEditor(RecordKind kind, QWidget* parent);

@@ -3,8 +3,11 @@
 #include <QComboBox>
 #include <QSignalBlocker>
 #include <QStringListModel>
+#include <algorithm>
 #include <chrono>
+#include <vector>
 
+#include "data/recordset.h"
 #include "orvicrm/CRstValues.h"
 #include "params/param_kinds.h"
 #include "platform/message_layer.h"
@@ -30,7 +33,16 @@ void SetEntries(QComboBox* combo, QStringList entries) {
 
 }  // namespace
 
-ParamComboLoader::ParamComboLoader(int kind, QComboBox* combo) : m_kind(kind), m_combo(combo) {}
+ParamComboLoader::ParamComboLoader(int kind, QComboBox* combo)
+    : m_kind(kind),
+      m_combo(combo),
+      m_table("ObjectPar"),
+      m_column("ObjectParName"),
+      m_enableWhenOpened(false),
+      m_query(ParamKindQuery(kind)) {}
+
+ParamComboLoader::ParamComboLoader(QComboBox* combo, const char* table, const char* column)
+    : m_kind(-1), m_combo(combo), m_table(table), m_column(column), m_enableWhenOpened(true) {}
 
 ParamComboLoader::~ParamComboLoader() {
     m_worker.RequestStop();
@@ -42,6 +54,7 @@ void ParamComboLoader::Start(_ConnectionPtr connection, HWND owner, WPARAM tag) 
     {
         std::lock_guard lock(m_mutex);
         m_read.clear();
+        m_opened = false;
     }
     m_handedOver = false;
     m_complete = false;
@@ -63,21 +76,31 @@ bool ParamComboLoader::Stop() {
 }
 
 void ParamComboLoader::Read(_ConnectionPtr connection, HWND owner, WPARAM tag, unsigned run) {
-    QStringList values;
+    std::vector<std::string> names;
+    bool opened = false;
     {
         CRstValues rst;
-        if (rst.InitConnAndRec(connection, "ObjectPar") && rst.OpenRecord(ParamKindQuery(m_kind))) {
+        const bool bound = rst.InitConnAndRec(connection, m_table);
+        const bool hasRows = bound && rst.OpenRecord(m_query);
+        // An empty result opened as well; only a refused query leaves the list closed.
+        opened = bound && rst.GetRecordset() && rst.GetRecordset()->IsOpen();
+        if (hasRows) {
             std::string name;
             do {
-                if (m_worker.StopRequested() || !rst.GetValue("ObjectParName", name)) break;
-                values.push_back(QString::fromStdString(name));
+                if (m_worker.StopRequested() || !rst.GetValue(m_column, name)) break;
+                names.push_back(name);
             } while (rst.OnMoveNext());
         }
     }  // the recordset is released before the end is announced
     if (m_worker.StopRequested()) return;
+    if (m_sorted) std::sort(names.begin(), names.end());
+    QStringList values;
+    values.reserve(static_cast<qsizetype>(names.size()));
+    for (const std::string& name : names) values.push_back(QString::fromStdString(name));
     {
         std::lock_guard lock(m_mutex);
         m_read = std::move(values);
+        m_opened = opened;
     }
     m_handedOver = true;
     PostMessage(owner, WM_EDIT_LOADED, tag, static_cast<LPARAM>(run));
@@ -86,12 +109,15 @@ void ParamComboLoader::Read(_ConnectionPtr connection, HWND owner, WPARAM tag, u
 bool ParamComboLoader::Show(LPARAM run) {
     if (static_cast<unsigned>(run) != m_run || m_complete) return false;
     QStringList values;
+    bool opened = false;
     {
         std::lock_guard lock(m_mutex);
         values.swap(m_read);
+        opened = m_opened;
     }
     m_handedOver = false;
     SetEntries(m_combo, std::move(values));
+    if (m_enableWhenOpened) m_combo->setEnabled(opened);
     m_complete = true;
     const int found =
         m_combo->findText(m_combo->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);

@@ -54,12 +54,24 @@ void CRecordEditDlg::CreateControls() {
         FieldControls f;
         f.def = &def;
         f.index = *def.field ? m_table.FieldIndex(def.field) : -1;
+        if (def.twinField) f.twinIndex = m_table.FieldIndex(def.twinField);
         auto* label = new QLabel(Q(def.label), frame);
-        QWidget* box = CreateFieldControls(f);
+        QWidget* secondBox = nullptr;
+        QWidget* box = CreateFieldControls(f, &secondBox);
         label->setBuddy(f.controls[0]);
         const int column = def.column == 1 ? 2 : 0;
         grid->addWidget(label, def.row, column);
         grid->addWidget(box, def.row, column + 1, 1, def.column == 2 ? 3 : 1);
+        label->setVisible(!def.hidden);
+        box->setVisible(!def.hidden);
+        if (secondBox) {
+            auto* second = new QLabel(Q(def.secondLabel), frame);
+            second->setBuddy(f.controls[1]);
+            grid->addWidget(second, def.row, 2);
+            grid->addWidget(secondBox, def.row, 3);
+            second->setVisible(!def.hidden);
+            secondBox->setVisible(!def.hidden);
+        }
         m_controls.push_back(f);
     }
     grid->setColumnStretch(1, 1);
@@ -142,6 +154,9 @@ void CRecordEditDlg::FillContact() {
 
 void CRecordEditDlg::StartLoaders() {
     if (!m_connection.IsConnected()) return;
+    for (const FieldControls& f : m_controls)
+        if (f.def->control == EditControl::Related)
+            f.loader->SetQuery(RelatedChanceQuery(m_contactKey));
     for (size_t i = 0; i < m_loaders.size(); ++i)
         m_loaders[i]->Start(m_connection.GetConnection(), GetSafeHwnd(), i);
 }

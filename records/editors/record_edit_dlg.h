@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QTime>
 #include <memory>
 #include <span>
 #include <string>
@@ -74,15 +75,19 @@ protected:
 private:
     struct FieldControls {
         const EditField* def = nullptr;
-        int index = -1;  // in m_values; -1 when the field fills no column
+        int index = -1;      // in m_values; -1 when the field fills no column
+        int twinIndex = -1;  // a further column that stores the same text
         QWidget* controls[3] = {};
         QPushButton* button = nullptr;
         ParamComboLoader* loader = nullptr;
+        mutable QTime keptTime{0, 0};  // a kept date's loaded time of day
     };
 
     void CreateControls();
     void SetTabOrder();
-    QWidget* CreateFieldControls(FieldControls& f);
+    // The field's controls in a row; a time picker with a label of its own goes into
+    // *secondBox instead.
+    QWidget* CreateFieldControls(FieldControls& f, QWidget** secondBox);
     void ShowDefaults();
     void ShowRecord();
     void ShowField(const FieldControls& f, const std::string& text);
@@ -107,6 +112,7 @@ private:
     const EditorTitles m_titles;
     std::vector<FieldControls> m_controls;
     QComboBox* m_contact = nullptr;
+    std::string m_loadedContact;  // the contact name of a loaded record
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
     bool m_initialised = false;

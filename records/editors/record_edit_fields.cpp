@@ -55,7 +55,7 @@ QString LineText(QWidget* control) {
 
 }  // namespace
 
-QWidget* CRecordEditDlg::CreateFieldControls(FieldControls& f) {
+QWidget* CRecordEditDlg::CreateFieldControls(FieldControls& f, QWidget** secondBox) {
     const EditField& def = *f.def;
     auto* box = new QWidget;
     auto* row = new QHBoxLayout(box);
@@ -96,10 +96,17 @@ QWidget* CRecordEditDlg::CreateFieldControls(FieldControls& f) {
             break;
         case EditControl::DateTime: {
             f.controls[0] = datePicker(def.id);
-            auto* time = new QTimeEdit(box);
+            QWidget* timeBox = box;
+            QHBoxLayout* timeRow = row;
+            if (def.secondLabel) {
+                timeBox = *secondBox = new QWidget;
+                timeRow = new QHBoxLayout(timeBox);
+                timeRow->setContentsMargins(0, 0, 0, 0);
+            }
+            auto* time = new QTimeEdit(timeBox);
             SetControlId(time, def.secondId);
             time->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-            row->addWidget(time, 1);
+            timeRow->addWidget(time, 1);
             f.controls[1] = time;
             break;
         }
@@ -112,17 +119,32 @@ QWidget* CRecordEditDlg::CreateFieldControls(FieldControls& f) {
             break;
         case EditControl::Lookup:
         case EditControl::Contact:
-        case EditControl::Choice: {
-            QComboBox* combo = NewCombo(box, def.control != EditControl::Choice);
+        case EditControl::Related:
+        case EditControl::Choice:
+        case EditControl::YesNo:
+        case EditControl::Rate: {
+            static constexpr const char* kYesNo[] = {"否", "是"};
+            const bool list = def.control == EditControl::Choice ||
+                              def.control == EditControl::YesNo || def.control == EditControl::Rate;
+            QComboBox* combo = NewCombo(box, !list);
             SetControlId(combo, def.id);
             row->addWidget(combo, 1);
             f.controls[0] = combo;
-            for (const char* item : def.items) combo->addItem(Q(item));
+            const std::span<const char* const> items =
+                def.control == EditControl::YesNo  ? std::span<const char* const>(kYesNo)
+                : def.control == EditControl::Rate ? SuccessRateEntries()
+                                                   : def.items;
+            for (const char* item : items) combo->addItem(Q(item));
             if (def.control == EditControl::Contact) m_contact = combo;
-            if (def.control == EditControl::Lookup) {
+            if (def.control == EditControl::Lookup && def.paramKind >= 0)
                 f.loader = new ParamComboLoader(def.paramKind, combo);
-                m_loaders.emplace_back(f.loader);
+            if (def.control == EditControl::Related) {
+                // Usable once the opportunities could be read.
+                combo->setEnabled(false);
+                f.loader = new ParamComboLoader(combo, "ChanceTable", "ChanceName");
+                f.loader->SetSorted(def.sorted);
             }
+            if (f.loader) m_loaders.emplace_back(f.loader);
             break;
         }
     }
@@ -157,13 +179,15 @@ void CRecordEditDlg::ShowDefaults() {
                 break;
             case EditControl::Amount:
             case EditControl::Choice:
+            case EditControl::YesNo:
+            case EditControl::Rate:
                 ShowField(f, StoreNumber(static_cast<long>(def.initial)));
                 break;
             case EditControl::Date:
                 ShowField(f, StoreNumber(today));
                 break;
             case EditControl::DateTime:
-                ShowField(f, StoreNumber(now));
+                ShowField(f, StoreNumber(def.start == DateStart::Today ? TodayAtTimeOf(0) : now));
                 break;
             case EditControl::Duration:
                 ShowField(f, "0");
@@ -177,8 +201,11 @@ void CRecordEditDlg::ShowDefaults() {
 void CRecordEditDlg::ShowRecord() {
     const int keyIndex = m_table.FieldIndex("ObjectDateTime");
     if (keyIndex >= 0) m_contactKey = TextToLong(m_values[keyIndex]);
-    for (const FieldControls& f : m_controls)
-        if (f.index >= 0) ShowField(f, m_values[f.index]);
+    for (const FieldControls& f : m_controls) {
+        if (f.index < 0) continue;
+        ShowField(f, m_values[f.index]);
+        if (f.def->control == EditControl::Contact) m_loadedContact = m_values[f.index];
+    }
 }
 
 void CRecordEditDlg::ShowField(const FieldControls& f, const std::string& text) {
@@ -198,6 +225,7 @@ void CRecordEditDlg::ShowField(const FieldControls& f, const std::string& text) 
             const QDateTime when = FromCalendarTime(TextToLong(text));
             static_cast<QDateEdit*>(f.controls[0])->setDate(when.date());
             if (f.controls[1]) static_cast<QTimeEdit*>(f.controls[1])->setTime(when.time());
+            if (def.keepTime) f.keptTime = when.time();
             break;
         }
         case EditControl::Duration: {
@@ -209,7 +237,14 @@ void CRecordEditDlg::ShowField(const FieldControls& f, const std::string& text) 
         }
         case EditControl::Lookup:
         case EditControl::Contact:
+        case EditControl::Related:
             static_cast<QComboBox*>(f.controls[0])->setEditText(Q(text));
+            break;
+        case EditControl::YesNo:
+            static_cast<QComboBox*>(f.controls[0])->setCurrentIndex(YesNoIndex(text));
+            break;
+        case EditControl::Rate:
+            static_cast<QComboBox*>(f.controls[0])->setCurrentIndex(SuccessRateIndex(text));
             break;
         case EditControl::Choice: {
             auto* combo = static_cast<QComboBox*>(f.controls[0]);
@@ -224,6 +259,7 @@ void CRecordEditDlg::ShowField(const FieldControls& f, const std::string& text) 
 bool CRecordEditDlg::FindRefused(std::string& message, QWidget*& control) const {
     for (const FieldControls& f : m_controls) {
         const EditField& def = *f.def;
+        if (def.hidden) continue;  // nothing the user could mend
         if (def.control == EditControl::Duration) {
             for (int part = 0; part < 3; ++part) {
                 message = CheckDurationPart(def, part, LineText(f.controls[part]).toStdString());
@@ -257,8 +293,8 @@ std::string CRecordEditDlg::FieldText(const FieldControls& f) const {
             return StoreAmount(v);
         }
         case EditControl::Date:
-            return StoreNumber(
-                ToCalendarTime(static_cast<QDateEdit*>(f.controls[0])->date(), QTime(0, 0)));
+            return StoreNumber(ToCalendarTime(static_cast<QDateEdit*>(f.controls[0])->date(),
+                                              def.keepTime ? f.keptTime : QTime(0, 0)));
         case EditControl::DateTime:
             return StoreNumber(ToCalendarTime(static_cast<QDateEdit*>(f.controls[0])->date(),
                                               static_cast<QTimeEdit*>(f.controls[1])->time()));
@@ -269,6 +305,8 @@ std::string CRecordEditDlg::FieldText(const FieldControls& f) const {
             return StoreNumber(DurationMinutes(parts[0], parts[1], parts[2]));
         }
         case EditControl::Choice:
+        case EditControl::YesNo:
+        case EditControl::Rate:
             return StoreNumber(static_cast<QComboBox*>(f.controls[0])->currentIndex());
         default:
             return LineText(f.controls[0]).toStdString();
@@ -276,10 +314,17 @@ std::string CRecordEditDlg::FieldText(const FieldControls& f) const {
 }
 
 void CRecordEditDlg::StoreValues() {
-    for (const FieldControls& f : m_controls)
-        if (f.index >= 0) m_values[f.index] = FieldText(f);
+    for (const FieldControls& f : m_controls) {
+        if (f.index < 0) continue;
+        // A loaded value the user cannot see goes back as it came.
+        if (!(f.def->hidden && m_mode == 1)) m_values[f.index] = FieldText(f);
+        if (f.twinIndex >= 0) m_values[f.twinIndex] = m_values[f.index];
+    }
     if (m_contact) {
-        m_contactKey = static_cast<int32_t>(GetComboClientKey(m_contact));
+        // A loaded record's contact missing from the list keeps its key while its name stands.
+        const bool keepKey = m_mode == 1 && m_contact->currentIndex() < 0 &&
+                             m_contact->currentText().toStdString() == m_loadedContact;
+        if (!keepKey) m_contactKey = static_cast<int32_t>(GetComboClientKey(m_contact));
         const int keyIndex = m_table.FieldIndex("ObjectDateTime");
         if (keyIndex >= 0) m_values[keyIndex] = StoreNumber(m_contactKey);
     }

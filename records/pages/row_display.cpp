@@ -62,7 +62,10 @@ FieldValue ValueFromRaw(const KindDescription& kind, int field, const std::strin
         case kFieldInt:
         case kFieldLong:
             v.number = std::strtol(raw.c_str(), nullptr, 10);
-            if (kind.Rule(field).show == ShowForm::SuccessRate) v.number = (100 - v.number) / 5;
+            // A rate comes from the page as a percentage ("85%") and from an editor as the
+            // stored step ("3").
+            if (kind.Rule(field).show == ShowForm::SuccessRate && raw.find('%') != raw.npos)
+                v.number = (100 - v.number) / 5;
             break;
         case kFieldFloat:
             v.real = std::strtod(raw.c_str(), nullptr);

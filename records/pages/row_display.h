@@ -17,7 +17,8 @@ struct FieldValue {
 
 std::string DisplayText(const KindDescription& kind, int field, const FieldValue& value);
 std::string RawText(const KindDescription& kind, int field, const FieldValue& value);
-// The value an editor's raw text stands for (the inverse of RawText).
+// The value an editor's raw text stands for (the inverse of RawText; a success rate may
+// also be given as its stored step).
 FieldValue ValueFromRaw(const KindDescription& kind, int field, const std::string& raw);
 
 // The list cells of a record, one per column. A "否" in a yes/no end column leaves the cells

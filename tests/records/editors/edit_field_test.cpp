@@ -73,3 +73,17 @@ TEST(EditFieldValues, AmountFormsAndTheLocalDay) {
     EXPECT_LE(today, std::time(nullptr));
     EXPECT_GT(today + 86400, std::time(nullptr));
 }
+
+TEST(EditFieldValues, SuccessRateYesNoAndRelatedQuery) {
+    // Percentages as the page hands them, steps as stored, clamped to the 21 entries.
+    EXPECT_EQ(SuccessRateIndex("85%"), 3);
+    EXPECT_EQ(SuccessRateIndex("0%"), 20);
+    EXPECT_EQ(SuccessRateIndex("3"), 3);
+    EXPECT_EQ(SuccessRateIndex("105%"), 0);
+    EXPECT_EQ(SuccessRateIndex("21"), 20);
+    EXPECT_EQ(YesNoIndex("5"), 1);
+    EXPECT_EQ(YesNoIndex("1"), 1);
+    EXPECT_EQ(YesNoIndex("0"), 0);
+    EXPECT_EQ(RelatedChanceQuery(1), "SELECT ChanceName FROM ChanceTable WHERE ObjectDateTime=1");
+    EXPECT_EQ(RelatedChanceQuery(0), "SELECT ChanceName FROM ChanceTable");
+}

@@ -25,6 +25,8 @@ TEST(RowDisplay, DisplayAndRawForms) {
     const int rate = chance.table.FieldIndex("ChanceRate");
     EXPECT_EQ(RawText(chance, rate, Num(1)), "95%");
     EXPECT_EQ(ValueFromRaw(chance, rate, "95%").number, 1);
+    EXPECT_EQ(ValueFromRaw(chance, rate, "3").number, 3);  // an editor's stored step
+    EXPECT_EQ(ValueFromRaw(chance, rate, "0").number, 0);
 
     const KindDescription& history = DescribeKind(RecordKind::History);
     EXPECT_EQ(DisplayText(history, 3, Num(kStamp)), "2007_03_01 14:05:09");
