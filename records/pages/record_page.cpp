@@ -284,13 +284,14 @@ void CRecordPage::RunQuery() {
             .toStdString();
     input.contact = m_contactCombo->currentText().toStdString();
     input.contactEnabled = m_contactCombo->isEnabled();
+    input.contactKey = static_cast<int32_t>(GetComboClientKey(m_contactCombo));
     ContactChoice contacts;
-    for (int i = 0; i < m_contactCombo->count(); ++i)
+    for (int i = 0; i < m_contactCombo->count(); ++i) {
         contacts.entries.push_back(m_contactCombo->itemText(i).toStdString());
+        contacts.entryKeys.push_back(static_cast<int32_t>(GetComboEntryKey(m_contactCombo, i)));
+    }
     contacts.pickedKeyCount = g_pickedKeys.size();
-    contacts.clientKey = [](const std::string& name) {
-        return static_cast<long>(static_cast<int32_t>(::GetClientKey(name)));
-    };
+    contacts.pickedGroup = IsPickedGroupCombo(m_contactCombo);
 
     const BuiltQuery query = BuildQuery(m_kind, input, contacts);
     switch (query.outcome) {

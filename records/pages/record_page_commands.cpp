@@ -126,8 +126,6 @@ int CRecordPage::NewRecord() {
     if (m_inCommand) return m_list->GetRowCount();
     StopLoad(0);
     long key = static_cast<int32_t>(GetComboClientKey(m_contactCombo));
-    if (key < 1)
-        key = static_cast<int32_t>(::GetClientKey(m_contactCombo->currentText().toStdString()));
     if (key < 1) key = GetClientKey();
     OpenEditor(0, key);
     return m_list->GetRowCount();

@@ -81,12 +81,7 @@ intptr_t AnswerPick(ClientPickRequest* request) {
             request->groupNames->push_back(item->text().toStdString());
             request->groupKeys->push_back(item->data(Qt::UserRole).toUInt());
         }
-        if (!request->groupNames->empty()) {
-            *request->groupText = "演示客户组";
-            // A key for the module's "全部" entry too, so that the group restricts its lists.
-            request->pickedNames->push_back("全部");
-            request->pickedKeys->push_back(0);
-        }
+        if (!request->groupNames->empty()) *request->groupText = "演示客户组";
     }
     return 0;
 }
