@@ -2,15 +2,19 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cstdio>
 
 #include "platform/decimal_text.h"
 
 CIniFile::Section* CIniFile::FindSection(const std::string& name) {
-    for (Section& section : m_sections)
-        if (section.name == name) return &section;
-    return nullptr;
+    auto it = m_sectionIndex.find(name);
+    return it == m_sectionIndex.end() ? nullptr : &m_sections[it->second];
+}
+
+CIniFile::Section& CIniFile::AddSection(const std::string& name) {
+    m_sectionIndex.emplace(name, m_sections.size());
+    m_sections.push_back({name, {}, {}, {}});
+    return m_sections.back();
 }
 
 bool CIniFile::ReadFile() {
@@ -65,12 +69,12 @@ std::string CIniFile::GetValue(const std::string& section, const std::string& ke
         m_error = "Unable to locate specified key.";
         return std::string();
     }
-    auto it = std::find(found->keys.begin(), found->keys.end(), key);
-    if (it == found->keys.end()) {
+    auto it = found->keyIndex.find(key);
+    if (it == found->keyIndex.end()) {
         m_error = "Unable to locate specified value.";
         return std::string();
     }
-    return found->values[it - found->keys.begin()];
+    return found->values[it->second];
 }
 
 int CIniFile::GetValueI(const std::string& section, const std::string& key) {
@@ -82,16 +86,16 @@ bool CIniFile::SetValue(const std::string& section, const std::string& key,
     Section* found = FindSection(section);
     if (!found) {
         if (!create) return false;
-        m_sections.push_back({section, {}, {}});
-        found = &m_sections.back();
+        found = &AddSection(section);
     }
-    auto it = std::find(found->keys.begin(), found->keys.end(), key);
-    if (it == found->keys.end()) {
+    auto it = found->keyIndex.find(key);
+    if (it == found->keyIndex.end()) {
         if (!create) return false;
+        found->keyIndex.emplace(key, found->keys.size());
         found->keys.push_back(key);
         found->values.push_back(value);
     } else {
-        found->values[it - found->keys.begin()] = value;
+        found->values[it->second] = value;
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CIniFile {
@@ -32,14 +33,18 @@ public:
     static constexpr size_t kMaxLine = 2047;  // longer lines are cut and read on
 
 private:
+    // Keys and values in first-met order, with an index of the keys.
     struct Section {
         std::string name;
         std::vector<std::string> keys;
         std::vector<std::string> values;
+        std::unordered_map<std::string, size_t> keyIndex;
     };
     Section* FindSection(const std::string& name);
+    Section& AddSection(const std::string& name);
 
     std::string m_path;
-    std::vector<Section> m_sections;
+    std::vector<Section> m_sections;  // in first-met order
+    std::unordered_map<std::string, size_t> m_sectionIndex;
     std::string m_error;
 };
