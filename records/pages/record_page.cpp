@@ -40,12 +40,6 @@ std::string Today(const char* format) {
     return buf;
 }
 
-bool IsTextInput(QObject* object) {
-    if (qobject_cast<QLineEdit*>(object)) return true;
-    auto* combo = qobject_cast<QComboBox*>(object);
-    return combo && combo->isEditable();
-}
-
 }  // namespace
 
 CRecordPage::CRecordPage(RecordKind kind, QWidget* parent)
@@ -199,8 +193,8 @@ bool CRecordPage::KeyAction(QKeyEvent* event, QWidget* target) {
         case Qt::Key_Escape:
             return true;
         case Qt::Key_Space:
-            // Blanks may be typed into the text boxes; elsewhere space does nothing.
-            return !IsTextInput(target);
+            // Space presses no button and ticks no box; text boxes take it.
+            return SpacePressesOrTicks(target);
         case Qt::Key_Delete:
             if (press && target && (target == m_list || m_list->isAncestorOf(target)))
                 DeleteChecked();
