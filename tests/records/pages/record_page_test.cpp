@@ -484,3 +484,47 @@ TEST_F(RecordPageTest, ContactEntriesKeepTheirOwnKeysForNewAndQuery) {
     g_pickedNames.clear();
     g_pickedKeys.clear();
 }
+
+// No command cuts a load short: 全选 ticks the rows still to come and the load goes on;
+// 新建, 查看, 删除 and 导出 let it finish first, so list and count end complete.
+TEST_F(RecordPageTest, CommandsDuringALoadLeaveTheListComplete) {
+    constexpr int kRows = 30000;
+    Exec(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30000) "
+        "INSERT INTO SaleTable (SaleName, ObjectDateTime) SELECT 'r' || i, 5 FROM n");
+    auto* page = new EditorRecordingPage(m_tab);
+    Open(page, 5);
+    ASSERT_EQ(page->List()->GetRowCount(), kRows);
+    auto* edit = Control<QLineEdit>(IDC_CONTENT_EDIT);
+    edit->setText("r");
+    auto startLoad = [&] {
+        QTest::keyClick(edit, Qt::Key_Return);
+        ASSERT_TRUE(page->IsLoading());
+        ASSERT_LT(page->List()->GetRowCount(), kRows);
+    };
+
+    startLoad();
+    SendMessage(page->GetSafeHwnd(), WM_PAGE_SELECTALL, 1, 0);
+    EXPECT_TRUE(page->IsLoading());
+    WaitLoaded();
+    ASSERT_EQ(page->List()->GetRowCount(), kRows);
+    EXPECT_EQ(CountLabel(), std::to_string(kRows));
+    int ticked = 0;
+    for (int r = 0; r < kRows; ++r) ticked += page->List()->GetCheck(r);
+    EXPECT_EQ(ticked, kRows);
+
+    const UINT commands[] = {WM_PAGE_NEW, WM_PAGE_VIEW, WM_PAGE_DELETE};
+    for (UINT command : commands) {
+        startLoad();
+        SendMessage(page->GetSafeHwnd(), command, 0, 0);
+        EXPECT_FALSE(page->IsLoading()) << command;
+        EXPECT_EQ(page->List()->GetRowCount(), kRows) << command;
+        EXPECT_EQ(CountLabel(), std::to_string(kRows)) << command;
+    }
+    startLoad();
+    page->ExportChecked();
+    EXPECT_EQ(page->List()->GetRowCount(), kRows);
+    EXPECT_EQ(CountLabel(), std::to_string(kRows));
+    EXPECT_EQ(m_capture.Texts(),
+              (Rows{"请选择记录", "请选定所要删除的记录", "请在您想要导出的记录前打钩！"}));
+}
