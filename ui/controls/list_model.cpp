@@ -228,7 +228,7 @@ struct ValueItem {
 };
 
 template <class V>
-void SortByValue(std::vector<ValueItem<V>>& items, bool ascending, std::vector<int>& order) {
+void SortByValue(ScratchVector<ValueItem<V>>& items, bool ascending, ScratchVector<int>& order) {
     ListQuickSort(items.data(), 0, static_cast<long>(items.size()) - 1, ascending,
                   [](const ValueItem<V>& a, const ValueItem<V>& b) {
                       return a.value < b.value ? -1 : (b.value < a.value ? 1 : 0);
@@ -237,9 +237,9 @@ void SortByValue(std::vector<ValueItem<V>>& items, bool ascending, std::vector<i
 }
 
 template <class V, class Get>
-void SortByForm(const std::vector<CellNumbers>& numbers, bool ascending, std::vector<int>& order,
-                Get get) {
-    std::vector<ValueItem<V>> items;
+void SortByForm(const ScratchVector<CellNumbers>& numbers, bool ascending,
+                ScratchVector<int>& order, Get get) {
+    ScratchVector<ValueItem<V>> items;
     items.reserve(numbers.size());
     for (size_t i = 0; i < numbers.size(); ++i)
         items.push_back({get(numbers[i]), static_cast<int>(i)});
@@ -271,8 +271,8 @@ uint64_t BigEndianPrefix(std::string_view text) {
 
 // Sorts items whose keys all compare as text (rule 4 with GB18030 bytes on both sides).
 template <class Item>
-void SortByText(const std::vector<Item>& items, bool ascending, std::vector<int>& order) {
-    std::vector<TextItem> texts;
+void SortByText(const ScratchVector<Item>& items, bool ascending, ScratchVector<int>& order) {
+    ScratchVector<TextItem> texts;
     texts.reserve(items.size());
     for (const Item& item : items)
         texts.push_back({BigEndianPrefix(item.key.text), item.key.text, item.row});
@@ -287,16 +287,16 @@ void SortByText(const std::vector<Item>& items, bool ascending, std::vector<int>
 
 }  // namespace
 
-std::vector<int> CListModel::SortedOrder(int column, bool ascending) const {
+ScratchVector<int> CListModel::SortedOrder(int column, bool ascending) const {
     const size_t n = m_rows.size();
-    std::vector<int> order(n);
+    ScratchVector<int> order(n);
     // Rows' texts lie scattered on the heap: ask for them a few rows ahead.
     auto prefetch = [this, n](size_t i) {
         if (i + 16 < n) __builtin_prefetch(m_rows[i + 16].cells.data());
     };
     // When every cell has a numeric form in common, that form decides every comparison,
     // so the rows are sorted on it alone; the order is the same as by the full keys.
-    std::vector<CellNumbers> numbers;
+    ScratchVector<CellNumbers> numbers;
     numbers.reserve(n);
     unsigned common = kCellHex | kCellNumber | kCellDateTime;
     for (size_t i = 0; i < n && common; ++i) {
@@ -318,14 +318,14 @@ std::vector<int> CListModel::SortedOrder(int column, bool ascending) const {
                             [](const CellNumbers& k) { return k.dateTime; });
         return order;
     }
-    std::vector<CellNumbers>().swap(numbers);
+    ScratchVector<CellNumbers>().swap(numbers);
 
     struct Item {
         CellKey key;
         int row;
     };
     CellKeyBuilder builder;
-    std::vector<Item> items;
+    ScratchVector<Item> items;
     items.reserve(n);
     bool textOnly = true;  // no cell has a numeric form and every one has GB18030 bytes
     for (size_t i = 0; i < n; ++i) {
@@ -349,35 +349,38 @@ void CListModel::SortRows(int column, bool ascending) {
     const int n = RowCount();
     if (n < 2) return;
 
-    std::vector<int> order = SortedOrder(column, ascending);
+    ScratchVector<int> order = SortedOrder(column, ascending);
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<int> newPosition(static_cast<size_t>(n));
+    ScratchVector<int> newPosition(static_cast<size_t>(n));
     for (int k = 0; k < n; ++k) newPosition[static_cast<size_t>(order[static_cast<size_t>(k)])] = k;
-    // Permute in place along the cycles of order; a placed position is marked -1. The rows
-    // of a cycle lie anywhere in memory: a second walk a few steps ahead fetches them early.
-    constexpr int kLookAhead = 12;
+    // Permute in place along the cycles of order. The positions of every cycle are listed
+    // first (a walk over the small order array), so that the rows, which lie anywhere in
+    // memory, can be fetched a few moves early and many at once. -1 ends a cycle.
+    ScratchVector<int> cycles;
+    cycles.reserve(static_cast<size_t>(n) + static_cast<size_t>(n) / 2);
     for (int k = 0; k < n; ++k) {
-        if (order[static_cast<size_t>(k)] < 0) continue;
-        Row held = std::move(m_rows[static_cast<size_t>(k)]);
-        int ahead = k;
-        for (int step = 0; step < kLookAhead && ahead >= 0; ++step) {
-            ahead = order[static_cast<size_t>(ahead)];
-            if (ahead >= 0) PrefetchRow(&m_rows[static_cast<size_t>(ahead)]);
-        }
-        for (int j = k;;) {
-            if (ahead >= 0) {
-                ahead = order[static_cast<size_t>(ahead)];
-                if (ahead >= 0) PrefetchRow(&m_rows[static_cast<size_t>(ahead)]);
-            }
-            const int from = order[static_cast<size_t>(j)];
+        int j = k;
+        if (order[static_cast<size_t>(j)] < 0 || order[static_cast<size_t>(j)] == j) continue;
+        while (order[static_cast<size_t>(j)] >= 0) {
+            cycles.push_back(j);
+            const int next = order[static_cast<size_t>(j)];
             order[static_cast<size_t>(j)] = -1;
-            if (from == k) {
-                m_rows[static_cast<size_t>(j)] = std::move(held);
-                break;
-            }
-            m_rows[static_cast<size_t>(j)] = std::move(m_rows[static_cast<size_t>(from)]);
-            j = from;
+            j = next;
         }
+        cycles.push_back(-1);
+    }
+    constexpr size_t kFetchAhead = 16;
+    for (size_t t = 0; t < cycles.size();) {
+        const size_t first = t;
+        Row held = std::move(m_rows[static_cast<size_t>(cycles[first])]);
+        for (; cycles[t + 1] >= 0; ++t) {
+            if (t + kFetchAhead < cycles.size() && cycles[t + kFetchAhead] >= 0)
+                PrefetchRow(&m_rows[static_cast<size_t>(cycles[t + kFetchAhead])]);
+            m_rows[static_cast<size_t>(cycles[t])] =
+                std::move(m_rows[static_cast<size_t>(cycles[t + 1])]);
+        }
+        m_rows[static_cast<size_t>(cycles[t])] = std::move(held);
+        t += 2;  // past the cycle's last position and its end mark
     }
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;

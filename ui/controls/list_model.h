@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win_types.h"
+#include "ui/controls/scratch_allocator.h"
 
 // A colour entry that means "the view's own colour".
 constexpr COLORREF kDefaultCellColor = 0xFF000000;
@@ -76,7 +77,7 @@ private:
         uint16_t cellCount = 0;  // cells held in cells
     };
     // order[k] = the row that goes to position k.
-    std::vector<int> SortedOrder(int column, bool ascending) const;
+    ScratchVector<int> SortedOrder(int column, bool ascending) const;
     void ScheduleFlush();
     void CellChanged(int row, int column, int role);
 
