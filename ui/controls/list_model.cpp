@@ -213,7 +213,7 @@ void CListModel::RemoveRow(int row) {
 int CListModel::RemoveAllRows() {
     const int count = RowCount();
     beginResetModel();
-    std::vector<Row>().swap(m_rows);
+    HugePageVector<Row>().swap(m_rows);
     m_announced = 0;
     endResetModel();
     return count;
@@ -228,7 +228,7 @@ struct ValueItem {
 };
 
 template <class V>
-void SortByValue(ScratchVector<ValueItem<V>>& items, bool ascending, ScratchVector<int>& order) {
+void SortByValue(HugePageVector<ValueItem<V>>& items, bool ascending, HugePageVector<int>& order) {
     ListQuickSort(items.data(), 0, static_cast<long>(items.size()) - 1, ascending,
                   [](const ValueItem<V>& a, const ValueItem<V>& b) {
                       return a.value < b.value ? -1 : (b.value < a.value ? 1 : 0);
@@ -237,9 +237,9 @@ void SortByValue(ScratchVector<ValueItem<V>>& items, bool ascending, ScratchVect
 }
 
 template <class V, class Get>
-void SortByForm(const ScratchVector<CellNumbers>& numbers, bool ascending,
-                ScratchVector<int>& order, Get get) {
-    ScratchVector<ValueItem<V>> items;
+void SortByForm(const HugePageVector<CellNumbers>& numbers, bool ascending,
+                HugePageVector<int>& order, Get get) {
+    HugePageVector<ValueItem<V>> items;
     items.reserve(numbers.size());
     for (size_t i = 0; i < numbers.size(); ++i)
         items.push_back({get(numbers[i]), static_cast<int>(i)});
@@ -271,8 +271,8 @@ uint64_t BigEndianPrefix(std::string_view text) {
 
 // Sorts items whose keys all compare as text (rule 4 with GB18030 bytes on both sides).
 template <class Item>
-void SortByText(const ScratchVector<Item>& items, bool ascending, ScratchVector<int>& order) {
-    ScratchVector<TextItem> texts;
+void SortByText(const HugePageVector<Item>& items, bool ascending, HugePageVector<int>& order) {
+    HugePageVector<TextItem> texts;
     texts.reserve(items.size());
     for (const Item& item : items)
         texts.push_back({BigEndianPrefix(item.key.text), item.key.text, item.row});
@@ -287,16 +287,16 @@ void SortByText(const ScratchVector<Item>& items, bool ascending, ScratchVector<
 
 }  // namespace
 
-ScratchVector<int> CListModel::SortedOrder(int column, bool ascending) const {
+HugePageVector<int> CListModel::SortedOrder(int column, bool ascending) const {
     const size_t n = m_rows.size();
-    ScratchVector<int> order(n);
+    HugePageVector<int> order(n);
     // Rows' texts lie scattered on the heap: ask for them a few rows ahead.
     auto prefetch = [this, n](size_t i) {
         if (i + 16 < n) __builtin_prefetch(m_rows[i + 16].cells.data());
     };
     // When every cell has a numeric form in common, that form decides every comparison,
     // so the rows are sorted on it alone; the order is the same as by the full keys.
-    ScratchVector<CellNumbers> numbers;
+    HugePageVector<CellNumbers> numbers;
     numbers.reserve(n);
     unsigned common = kCellHex | kCellNumber | kCellDateTime;
     for (size_t i = 0; i < n && common; ++i) {
@@ -318,14 +318,14 @@ ScratchVector<int> CListModel::SortedOrder(int column, bool ascending) const {
                             [](const CellNumbers& k) { return k.dateTime; });
         return order;
     }
-    ScratchVector<CellNumbers>().swap(numbers);
+    HugePageVector<CellNumbers>().swap(numbers);
 
     struct Item {
         CellKey key;
         int row;
     };
     CellKeyBuilder builder;
-    ScratchVector<Item> items;
+    HugePageVector<Item> items;
     items.reserve(n);
     bool textOnly = true;  // no cell has a numeric form and every one has GB18030 bytes
     for (size_t i = 0; i < n; ++i) {
@@ -349,39 +349,21 @@ void CListModel::SortRows(int column, bool ascending) {
     const int n = RowCount();
     if (n < 2) return;
 
-    ScratchVector<int> order = SortedOrder(column, ascending);
+    HugePageVector<int> order = SortedOrder(column, ascending);
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    ScratchVector<int> newPosition(static_cast<size_t>(n));
+    HugePageVector<int> newPosition(static_cast<size_t>(n));
     for (int k = 0; k < n; ++k) newPosition[static_cast<size_t>(order[static_cast<size_t>(k)])] = k;
-    // Permute in place along the cycles of order. The positions of every cycle are listed
-    // first (a walk over the small order array), so that the rows, which lie anywhere in
-    // memory, can be fetched a few moves early and many at once. -1 ends a cycle.
-    ScratchVector<int> cycles;
-    cycles.reserve(static_cast<size_t>(n) + static_cast<size_t>(n) / 2);
+    // Gather the rows in their new order. They come from anywhere in memory, but their
+    // positions are known ahead, so each is fetched sixteen rows early, many at a time.
+    constexpr int kFetchAhead = 16;
+    HugePageVector<Row> sorted;
+    sorted.reserve(static_cast<size_t>(n));
     for (int k = 0; k < n; ++k) {
-        int j = k;
-        if (order[static_cast<size_t>(j)] < 0 || order[static_cast<size_t>(j)] == j) continue;
-        while (order[static_cast<size_t>(j)] >= 0) {
-            cycles.push_back(j);
-            const int next = order[static_cast<size_t>(j)];
-            order[static_cast<size_t>(j)] = -1;
-            j = next;
-        }
-        cycles.push_back(-1);
+        if (k + kFetchAhead < n)
+            PrefetchRow(&m_rows[static_cast<size_t>(order[static_cast<size_t>(k + kFetchAhead)])]);
+        sorted.push_back(std::move(m_rows[static_cast<size_t>(order[static_cast<size_t>(k)])]));
     }
-    constexpr size_t kFetchAhead = 16;
-    for (size_t t = 0; t < cycles.size();) {
-        const size_t first = t;
-        Row held = std::move(m_rows[static_cast<size_t>(cycles[first])]);
-        for (; cycles[t + 1] >= 0; ++t) {
-            if (t + kFetchAhead < cycles.size() && cycles[t + kFetchAhead] >= 0)
-                PrefetchRow(&m_rows[static_cast<size_t>(cycles[t + kFetchAhead])]);
-            m_rows[static_cast<size_t>(cycles[t])] =
-                std::move(m_rows[static_cast<size_t>(cycles[t + 1])]);
-        }
-        m_rows[static_cast<size_t>(cycles[t])] = std::move(held);
-        t += 2;  // past the cycle's last position and its end mark
-    }
+    m_rows.swap(sorted);
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;
     to.reserve(from.size());

@@ -1,6 +1,7 @@
-// An allocator for large, short-lived work arrays (the sort's keys and orders): blocks of
-// 2 MiB or more are mapped on their own and asked to use huge pages, which saves most of
-// the page faults and address-translation misses of a first touch and of random access.
+// An allocator for large arrays that are touched at random (the list's rows, the sort's
+// keys and orders): blocks of 2 MiB or more are mapped on their own and asked to use huge
+// pages, which saves most of the page faults and address-translation misses of a first
+// touch and of random access.
 #pragma once
 
 #include <sys/mman.h>
@@ -10,13 +11,13 @@
 #include <vector>
 
 template <class T>
-struct ScratchAllocator {
+struct HugePageAllocator {
     using value_type = T;
     static constexpr size_t kHugePage = size_t{2} << 20;
 
-    ScratchAllocator() = default;
+    HugePageAllocator() = default;
     template <class U>
-    ScratchAllocator(const ScratchAllocator<U>&) {}
+    HugePageAllocator(const HugePageAllocator<U>&) {}
 
     T* allocate(size_t n) {
         const size_t bytes = n * sizeof(T);
@@ -35,7 +36,7 @@ struct ScratchAllocator {
             munmap(p, Rounded(bytes));
     }
     template <class U>
-    bool operator==(const ScratchAllocator<U>&) const {
+    bool operator==(const HugePageAllocator<U>&) const {
         return true;
     }
 
@@ -44,4 +45,4 @@ private:
 };
 
 template <class T>
-using ScratchVector = std::vector<T, ScratchAllocator<T>>;
+using HugePageVector = std::vector<T, HugePageAllocator<T>>;
