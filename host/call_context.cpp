@@ -1,6 +1,7 @@
 #include "host/call_context.h"
 
 #include <QComboBox>
+#include <QVariant>
 #include <algorithm>
 
 #include "platform/decimal_text.h"
@@ -32,6 +33,22 @@ long FindKey(const OrviKeyArray& keys, uint32_t key) {
 // used in the other only when both have it.
 bool InBoth(long index, size_t a, size_t b) {
     return index >= 0 && static_cast<size_t>(index) < std::min(a, b);
+}
+
+constexpr int kClientKeyRole = Qt::UserRole + 0x4b;
+constexpr const char* kPickedGroupProperty = "orviPickedGroup";
+
+void AddClientEntry(QComboBox* combo, int index, const std::string& name, uint32_t key) {
+    combo->insertItem(index, QString::fromStdString(name));
+    combo->setItemData(index, QVariant::fromValue(key), kClientKeyRole);
+}
+
+// Key of a group entry: the key the host wrote beside it in the request, when it wrote one
+// for every name, else the key of its name in the pick or the handed-over lists.
+uint32_t GroupEntryKey(const ClientPickAnswer& pick, size_t i) {
+    if (pick.groupKeys.size() == pick.groupNames.size() && pick.groupKeys[i] != 0)
+        return pick.groupKeys[i];
+    return GetClientKey(pick.groupNames[i]);
 }
 
 }  // namespace
@@ -96,8 +113,7 @@ ClientPickAnswer RequestClientPick() {
     ClientPickAnswer result;
     g_pickedNames.clear();
     if (!g_hostWnd) return result;
-    OrviKeyArray groupKeys;
-    ClientPickRequest request{&g_pickedNames, &g_pickedKeys, &groupKeys, &result.groupNames,
+    ClientPickRequest request{&g_pickedNames, &g_pickedKeys, &result.groupKeys, &result.groupNames,
                               &result.groupText};
     auto* host = reinterpret_cast<OrviHostWnd*>(g_hostWnd);
     if (host->WindowProc)
@@ -113,42 +129,70 @@ void FillClientCombo(QComboBox* combo, uint32_t key, int reset) {
     } else {
         while (combo->count() > 0) combo->removeItem(0);
     }
+    combo->setProperty(kPickedGroupProperty, false);
     int selected = -1;
-    size_t paired = std::min(g_clientNames.size(), g_clientKeys.size());
+    const size_t paired = std::min(g_clientNames.size(), g_clientKeys.size());
     for (size_t i = 0; i < g_clientNames.size(); ++i) {
-        combo->addItem(QString::fromStdString(g_clientNames[i]));
-        if (i < paired && g_clientKeys[i] == key) selected = combo->count() - 1;
+        if (i < paired) {
+            AddClientEntry(combo, combo->count(), g_clientNames[i], g_clientKeys[i]);
+            if (g_clientKeys[i] == key) selected = combo->count() - 1;
+        } else {
+            combo->addItem(QString::fromStdString(g_clientNames[i]));  // a name without a key
+        }
     }
     combo->setCurrentIndex(selected);  // no selection when no key matched
 }
 
+uint32_t GetComboEntryKey(QComboBox* combo, int index) {
+    if (index < 0 || index >= combo->count()) return 0;
+    const QVariant key = combo->itemData(index, kClientKeyRole);
+    if (key.isValid()) return key.value<uint32_t>();
+    return GetClientKey(combo->itemText(index).toStdString());
+}
+
 uint32_t GetComboClientKey(QComboBox* combo) {
-    EnsureClientLists();
-    long index = combo->currentIndex();
-    return InBoth(index, g_clientNames.size(), g_clientKeys.size()) ? g_clientKeys[index] : 0;
+    const QString text = combo->currentText();
+    int index = combo->currentIndex();
+    // An editable combo keeps its old index when a name is typed over the selection.
+    if (index < 0 || combo->itemText(index) != text)
+        index = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0) return GetComboEntryKey(combo, index);
+    return GetClientKey(text.toStdString());
+}
+
+bool IsPickedGroupCombo(QComboBox* combo) {
+    return combo->property(kPickedGroupProperty).toBool();
 }
 
 intptr_t PickClientsFromHost(QComboBox* combo) {
     ClientPickAnswer pick = RequestClientPick();
     if (pick.answer > 0) {
-        std::string name = GetClientName(static_cast<uint32_t>(pick.answer));
+        const auto key = static_cast<uint32_t>(pick.answer);
+        std::string name = GetClientName(key);
         if (name.empty()) return pick.answer;
         QString text = QString::fromStdString(name);
         int found = -1;
         for (int i = 0; i < combo->count(); ++i)
             if (combo->itemText(i).toStdString() == name) found = i;
         if (found < 0) {
-            combo->insertItem(0, text);
             found = 0;
+        } else if (GetComboEntryKey(combo, found) != key) {
+            found = 0;  // the name is listed for another client: list this one too
+        } else {
+            combo->setCurrentIndex(found);
+            if (combo->isEditable()) combo->setEditText(text);
+            return pick.answer;
         }
+        AddClientEntry(combo, found, name, key);
         combo->setCurrentIndex(found);
         if (combo->isEditable()) combo->setEditText(text);
     } else if (!pick.groupText.empty()) {
         combo->clear();
-        for (const std::string& name : pick.groupNames)
-            combo->addItem(QString::fromStdString(name));
+        for (size_t i = 0; i < pick.groupNames.size(); ++i)
+            AddClientEntry(combo, combo->count(), pick.groupNames[i], GroupEntryKey(pick, i));
         combo->addItem(QStringLiteral("全部"));
         combo->setCurrentIndex(combo->count() - 1);
+        combo->setProperty(kPickedGroupProperty, true);
     }
     return pick.answer;
 }

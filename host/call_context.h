@@ -40,14 +40,26 @@ std::string GetClientName(uint32_t key);
 struct ClientPickAnswer {
     intptr_t answer = 0;         // > 0: the key of one chosen client
     OrviStringArray groupNames;  // names to list when a group was chosen
+    OrviKeyArray groupKeys;      // their keys, when the host wrote them
     std::string groupText;       // non-empty: a group was chosen
 };
 // Empties g_pickedNames and asks g_hostWnd for a pick (answer 0 without a host window).
 ClientPickAnswer RequestClientPick();
 
+// Every client entry of a contact combo carries its client's key, set when the entry is
+// added, so that the combo's positions never need to match g_clientKeys.
+
 // Refills the combo box with g_clientNames and selects the (last) entry of key.
 void FillClientCombo(QComboBox* combo, uint32_t key, int reset);
-// Key of the selected entry of a combo box filled by FillClientCombo; 0 for none.
+// Key of the client the combo names: the key of the chosen entry, or of the entry whose
+// text was typed over the selection, or else the key of the typed name; 0 when the text
+// names no known client.
 uint32_t GetComboClientKey(QComboBox* combo);
+// Key of one entry: the key it was added with, else the key of its text (0 for none).
+uint32_t GetComboEntryKey(QComboBox* combo, int index);
+// true while the combo lists a group picked by the host (until it is filled again).
+bool IsPickedGroupCombo(QComboBox* combo);
 // Lets the host pick clients and shows the result in the combo box; returns the answer.
+// One client: its entry is selected or inserted at 0 with the answer as its key. A group:
+// the combo lists the group's names, each with its key, and a last entry "全部".
 intptr_t PickClientsFromHost(QComboBox* combo);

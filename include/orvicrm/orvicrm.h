@@ -29,10 +29,18 @@ struct OrviHostWnd {
 };
 
 // The block whose address travels with the pick message: five pointers.
+//
+// One client: write its name and key to pickedNames and pickedKeys and answer its key.
+// A group: write the group's names to groupNames and any non-empty text to groupText, and
+// answer 0. The module lists the names and a last entry "全部", which then stands for every
+// client of the group. Give each name its key either in pickedNames/pickedKeys or in
+// groupKeys (parallel to groupNames); a name with no key is matched by its text. No other
+// entries are needed. The picked lists stay in force for later name and key lookups until
+// the next pick, so keep pickedNames and pickedKeys of the same length and order.
 struct ClientPickRequest {
     OrviStringArray* pickedNames;  // to be filled by the host: the picked clients' names
     OrviKeyArray* pickedKeys;      // to be filled by the host: their keys, parallel
-    OrviKeyArray* groupKeys;       // fresh and empty, the module does not read it
+    OrviKeyArray* groupKeys;       // fresh and empty: the keys of groupNames, parallel
     OrviStringArray* groupNames;   // fresh and empty: names to list for a group
     std::string* groupText;        // fresh and empty: non-empty means a group was chosen
 };

@@ -111,43 +111,46 @@ BuiltQuery BuildQuery(const KindDescription& kind, const QueryInput& input,
     }
     if (input.contactEnabled && !input.contact.empty()) {
         if (kind.contactGroup)
-            AddContactCondition(contacts, q.sql, hasWhere, input.contact);
+            AddContactCondition(contacts, q.sql, hasWhere, input.contact, input.contactKey);
         else
-            AddSingleContactCondition(contacts, q.sql, hasWhere, input.contact);
+            AddSingleContactCondition(q.sql, hasWhere, input.contact, input.contactKey);
     }
     return q;
 }
 
 void AddContactCondition(const ContactChoice& contacts, std::string& sql, bool hasWhere,
-                         const std::string& contact) {
+                         const std::string& contact, long contactKey) {
     if (contact != kAllContacts) {
-        AddSingleContactCondition(contacts, sql, hasWhere, contact);
+        AddSingleContactCondition(sql, hasWhere, contact, contactKey);
         return;
     }
-    // A group restricts the query only while the host's last pick holds at least as many
-    // keys as the combo holds entries ("全部" included); a host that wants its group applied
-    // writes a key for "全部" too.
     const size_t n = contacts.entries.size();
-    if (n <= 1 || n > contacts.pickedKeyCount) return;
+    if (n <= 1) return;
+    // Over the handed-over list "全部" is every client, unless the host's last pick holds at
+    // least as many keys as the combo holds entries ("全部" included).
+    if (!contacts.pickedGroup && n > contacts.pickedKeyCount) return;
     bool first = true;
-    for (const std::string& entry : contacts.entries) {
+    for (size_t i = 0; i < n; ++i) {
+        const std::string& entry = contacts.entries[i];
         if (entry == kAllContacts) continue;
-        const long key = contacts.clientKey ? contacts.clientKey(entry) : 0;
-        if (key < 1) continue;
+        const long key = i < contacts.entryKeys.size() ? contacts.entryKeys[i] : 0;
+        if (key < 1 && !contacts.pickedGroup) continue;
         sql += first ? (hasWhere ? " AND (" : " WHERE ") : " OR ";
-        sql += Format(" ObjectDateTime=%ld ", key);
+        if (key > 0)
+            sql += Format(" ObjectDateTime=%ld ", key);
+        else
+            sql += " ClientName='" + QuoteSqlText(entry) + "' ";
         first = false;
     }
     if (!first && hasWhere) sql += ")";
 }
 
-void AddSingleContactCondition(const ContactChoice& contacts, std::string& sql, bool hasWhere,
-                               const std::string& contact) {
+void AddSingleContactCondition(std::string& sql, bool hasWhere, const std::string& contact,
+                               long contactKey) {
     if (contact == kAllContacts) return;
-    const long key = contacts.clientKey ? contacts.clientKey(contact) : 0;
     sql += hasWhere ? " AND " : " WHERE ";
-    if (key > 0)
-        sql += Format(" ObjectDateTime=%ld", key);
+    if (contactKey > 0)
+        sql += Format(" ObjectDateTime=%ld", contactKey);
     else
         sql += " ClientName='" + QuoteSqlText(contact) + "'";
 }

@@ -3,7 +3,6 @@
 // with every apostrophe doubled.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,8 +11,9 @@ struct KindDescription;
 // The contact combo as the query sees it.
 struct ContactChoice {
     std::vector<std::string> entries;  // the combo's entry texts, in order
+    std::vector<long> entryKeys;       // the client key of each entry, 0 = none known
     size_t pickedKeyCount = 0;         // entries in the host's last pick (g_pickedKeys)
-    std::function<long(const std::string&)> clientKey;  // name -> key, 0 = unknown
+    bool pickedGroup = false;          // the entries are a group the host picked
 };
 
 // The values taken from the query bar.
@@ -21,6 +21,7 @@ struct QueryInput {
     int condIndex = -1;   // field combo selection
     std::string content;  // the content edit's or the content combo's text
     std::string contact;  // the contact combo's text
+    long contactKey = 0;  // the key of the client it names, 0 = unknown (matched by name)
     bool contactEnabled = true;
 };
 
@@ -44,11 +45,12 @@ std::string InitialQuery(const KindDescription& kind, long clientKey);
 BuiltQuery BuildQuery(const KindDescription& kind, const QueryInput& input,
                       const ContactChoice& contacts);
 
-// Appends the contact restriction: for "全部" the keys of the picked group (while the combo
-// holds no more names than the pick has keys), for any other text that client by key or,
-// unknown, by name.
+// Appends the contact restriction: for "全部" after a group pick every client of the group
+// (by key, or by name for a client without one); for "全部" over other entries their keys
+// while the combo holds no more entries than the host's last pick has keys, else nothing;
+// for any other text that client by key or, unknown, by name.
 void AddContactCondition(const ContactChoice& contacts, std::string& sql, bool hasWhere,
-                         const std::string& contact);
+                         const std::string& contact, long contactKey);
 // The same for one contact only; "全部" adds nothing.
-void AddSingleContactCondition(const ContactChoice& contacts, std::string& sql, bool hasWhere,
-                               const std::string& contact);
+void AddSingleContactCondition(std::string& sql, bool hasWhere, const std::string& contact,
+                               long contactKey);

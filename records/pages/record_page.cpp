@@ -40,12 +40,6 @@ std::string Today(const char* format) {
     return buf;
 }
 
-bool IsTextInput(QObject* object) {
-    if (qobject_cast<QLineEdit*>(object)) return true;
-    auto* combo = qobject_cast<QComboBox*>(object);
-    return combo && combo->isEditable();
-}
-
 }  // namespace
 
 CRecordPage::CRecordPage(RecordKind kind, QWidget* parent)
@@ -199,8 +193,8 @@ bool CRecordPage::KeyAction(QKeyEvent* event, QWidget* target) {
         case Qt::Key_Escape:
             return true;
         case Qt::Key_Space:
-            // Blanks may be typed into the text boxes; elsewhere space does nothing.
-            return !IsTextInput(target);
+            // Space presses no button and ticks no box; text boxes take it.
+            return SpacePressesOrTicks(target);
         case Qt::Key_Delete:
             if (press && target && (target == m_list || m_list->isAncestorOf(target)))
                 DeleteChecked();
@@ -284,13 +278,14 @@ void CRecordPage::RunQuery() {
             .toStdString();
     input.contact = m_contactCombo->currentText().toStdString();
     input.contactEnabled = m_contactCombo->isEnabled();
+    input.contactKey = static_cast<int32_t>(GetComboClientKey(m_contactCombo));
     ContactChoice contacts;
-    for (int i = 0; i < m_contactCombo->count(); ++i)
+    for (int i = 0; i < m_contactCombo->count(); ++i) {
         contacts.entries.push_back(m_contactCombo->itemText(i).toStdString());
+        contacts.entryKeys.push_back(static_cast<int32_t>(GetComboEntryKey(m_contactCombo, i)));
+    }
     contacts.pickedKeyCount = g_pickedKeys.size();
-    contacts.clientKey = [](const std::string& name) {
-        return static_cast<long>(static_cast<int32_t>(::GetClientKey(name)));
-    };
+    contacts.pickedGroup = IsPickedGroupCombo(m_contactCombo);
 
     const BuiltQuery query = BuildQuery(m_kind, input, contacts);
     switch (query.outcome) {

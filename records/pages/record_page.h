@@ -54,6 +54,9 @@ public:
     void RunQuery();
     // 停止: asks the load to end and waits for it; the rows read so far stay listed.
     void StopLoad(int force = 0);
+    // Lets a running load read to its end and lists every row: the record commands work on
+    // the whole result, never on a list cut short.
+    void CompleteLoad();
     void DeleteChecked();
     void SelectAll(int check);
     void OpenSelected();

@@ -40,7 +40,7 @@ int CRecordPage::IsRecordChecked(long record) {
 
 void CRecordPage::SelectAll(int check) {
     if (m_inCommand) return;
-    StopLoad(0);
+    // A running load goes on: the rows it lists afterwards take the same tick.
     if (check)
         m_list->CheckAll();
     else
@@ -50,7 +50,7 @@ void CRecordPage::SelectAll(int check) {
 
 void CRecordPage::DeleteChecked() {
     if (m_inCommand) return;
-    StopLoad(0);
+    CompleteLoad();
     const HWND owner = GetSafeHwnd();
     const int n = m_list->GetRowCount();
     struct Ticked {
@@ -109,7 +109,7 @@ bool CRecordPage::ReadRecord(bool display) {
 
 void CRecordPage::OpenSelected() {
     if (m_inCommand) return;
-    StopLoad(0);
+    CompleteLoad();
     const int row = m_list->GetFirstSelectedRow();
     if (row < 0) {
         ShowMessage(GetSafeHwnd(), "请选择记录", "错误", MsgIcon::Error);
@@ -127,10 +127,9 @@ void CRecordPage::OpenSelected() {
 
 int CRecordPage::NewRecord() {
     if (m_inCommand) return m_list->GetRowCount();
-    StopLoad(0);
+    CompleteLoad();
+    // The chosen or typed contact's key (its name's, when it is no entry), else the page's.
     long key = static_cast<int32_t>(GetComboClientKey(m_contactCombo));
-    if (key < 1)
-        key = static_cast<int32_t>(::GetClientKey(m_contactCombo->currentText().toStdString()));
     if (key < 1) key = GetClientKey();
     OpenEditor(0, key);
     return m_list->GetRowCount();
@@ -226,7 +225,7 @@ void CRecordPage::AddContactName(const std::string& name) {
 
 void CRecordPage::ExportChecked() {
     if (m_inCommand) return;
-    StopLoad(0);
+    CompleteLoad();
     const long total = m_rst.GetTotalRecordCount();
     if (total < 1) {
         ShowMessage(GetSafeHwnd(), "您要导出的数据为空", "警告", MsgIcon::Exclamation);

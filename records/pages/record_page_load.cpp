@@ -165,6 +165,7 @@ void CRecordPage::OnRowsReady(bool unbounded) {
         for (int c = 1; c < columns; ++c)
             if (!row.cells[c].empty()) m_list->SetCellText(r, c, row.cells[c]);
         m_list->SetRowData(r, row.record);
+        if (m_selectAll) m_list->SetCheck(r, 1);  // ticked by 全选 during the load
         row.cells.clear();
         if (!unbounded && (++appended & 63) == 0 && Clock::now() - start >= kAppendBudget) break;
     }
@@ -187,6 +188,16 @@ void CRecordPage::FinishLoad() {
     m_stopButton->setEnabled(false);
     m_rowCount = m_list->GetRowCount();
     ReportCount(m_rowCount, 0);
+}
+
+void CRecordPage::CompleteLoad() {
+    if (!m_loading) return;
+    CWaitCursor wait;
+    const bool nested = m_inCommand;
+    m_inCommand = true;
+    m_worker.Wait();  // the rows handed over meanwhile are appended as they arrive
+    OnRowsReady(true);
+    m_inCommand = nested;
 }
 
 void CRecordPage::StopLoad(int /*force*/) {

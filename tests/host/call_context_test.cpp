@@ -218,6 +218,70 @@ TEST_F(CallContext, PickOfAGroupListsItsNamesAndAll) {
     EXPECT_EQ(combo.count(), 3);
 }
 
+TEST_F(CallContext, EveryComboEntryCarriesItsOwnKey) {
+    HandOver("张三,李四", "101,102", ",");
+    FakeHost host;
+    g_hostWnd = reinterpret_cast<uintptr_t>(&host);
+    host.answer = [](ClientPickRequest* request) {
+        *request->pickedNames = {"赵六", "张三"};
+        *request->pickedKeys = {104, 107};  // another 张三
+        return intptr_t{104};
+    };
+    QComboBox combo;
+    combo.setEditable(true);
+    FillClientCombo(&combo, 102, 1);
+    EXPECT_FALSE(IsPickedGroupCombo(&combo));
+    PickClientsFromHost(&combo);  // 赵六 inserted at the top
+    EXPECT_EQ(GetComboClientKey(&combo), 104u);
+    combo.setCurrentIndex(2);
+    EXPECT_EQ(GetComboClientKey(&combo), 102u);
+    combo.setCurrentIndex(1);
+    EXPECT_EQ(GetComboClientKey(&combo), 101u);  // the handed-over 张三, not the picked one
+    combo.setEditText("李四");                   // typed over the selection
+    EXPECT_EQ(GetComboClientKey(&combo), 102u);
+    combo.setEditText("赵六");
+    EXPECT_EQ(GetComboClientKey(&combo), 104u);
+    combo.setEditText("无名");
+    EXPECT_EQ(GetComboClientKey(&combo), 0u);
+
+    // The picked 张三 is another client than the listed one: it gets an entry of its own.
+    host.answer = [](ClientPickRequest* request) {
+        *request->pickedNames = {"张三"};
+        *request->pickedKeys = {107};
+        return intptr_t{107};
+    };
+    PickClientsFromHost(&combo);
+    EXPECT_EQ(combo.count(), 4);
+    EXPECT_EQ(combo.currentIndex(), 0);
+    EXPECT_EQ(GetComboClientKey(&combo), 107u);
+
+    // A group: keys from the pick, or from the request when the host wrote them there.
+    host.answer = [](ClientPickRequest* request) {
+        *request->pickedNames = {"李四", "张三"};
+        *request->pickedKeys = {102, 101};
+        *request->groupNames = {"李四", "张三"};
+        *request->groupText = "组";
+        return intptr_t{0};
+    };
+    PickClientsFromHost(&combo);
+    EXPECT_TRUE(IsPickedGroupCombo(&combo));
+    EXPECT_EQ(GetComboEntryKey(&combo, 0), 102u);
+    EXPECT_EQ(GetComboEntryKey(&combo, 1), 101u);
+    EXPECT_EQ(GetComboClientKey(&combo), 0u);  // "全部"
+    host.answer = [](ClientPickRequest* request) {
+        request->pickedKeys->clear();
+        *request->groupNames = {"甲", "乙"};
+        *request->groupKeys = {31, 32};
+        *request->groupText = "组";
+        return intptr_t{0};
+    };
+    PickClientsFromHost(&combo);
+    combo.setCurrentIndex(1);
+    EXPECT_EQ(GetComboClientKey(&combo), 32u);
+    FillClientCombo(&combo, 101, 0);
+    EXPECT_FALSE(IsPickedGroupCombo(&combo));
+}
+
 TEST_F(CallContext, WithoutHostWindowAPickChangesNothing) {
     HandOver("张三", "101", ",");
     QComboBox combo;

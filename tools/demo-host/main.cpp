@@ -20,7 +20,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
-#include <set>
+#include <memory>
 
 #include "orvicrm/orvicrm.h"
 
@@ -83,12 +83,7 @@ intptr_t AnswerPick(ClientPickRequest* request) {
             request->groupNames->push_back(item->text().toStdString());
             request->groupKeys->push_back(item->data(Qt::UserRole).toUInt());
         }
-        if (!request->groupNames->empty()) {
-            *request->groupText = "演示客户组";
-            // A key for the module's "全部" entry too, so that the group restricts its lists.
-            request->pickedNames->push_back("全部");
-            request->pickedKeys->push_back(0);
-        }
+        if (!request->groupNames->empty()) *request->groupText = "演示客户组";
     }
     return 0;
 }
@@ -99,22 +94,42 @@ intptr_t HostWindowProc(OrviHostWnd*, uint32_t msg, uintptr_t, intptr_t lParam) 
 }
 
 // Renders each modal window of the module once: the main window with a picture per tab,
-// message boxes and other windows as they are; then closes it.
+// other windows as they are; then closes it. A message box is photographed and answered
+// whenever it shows, also while a window is being walked (the box then runs inside that
+// walk), and counts as a failure.
 class Snapshotter : public QObject {
 public:
     explicit Snapshotter(const QString& folder) : m_folder(folder) {
         QDir().mkpath(folder);
         connect(&m_timer, &QTimer::timeout, this, &Snapshotter::Poll);
         m_timer.start(250);
+        connect(&m_boxTimer, &QTimer::timeout, this, &Snapshotter::AnswerBoxes);
+        m_boxTimer.start(100);
     }
+    bool Failed() const { return m_failed; }
 
 private:
     void Save(QWidget* window, const QString& name) {
         QString path = m_folder + "/" + name + ".png";
-        if (window->grab().save(path))
+        if (window->grab().save(path)) {
             std::printf("%s\n", path.toUtf8().constData());
-        else
+        } else {
             std::fprintf(stderr, "cannot write %s\n", path.toUtf8().constData());
+            m_failed = true;
+        }
+    }
+    void AnswerBoxes() {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            if (!box || !box->isVisible() || box->property(kAnswered).toBool()) continue;
+            box->setProperty(kAnswered, true);
+            m_failed = true;
+            std::fprintf(stderr, "message box: %s\n", box->text().toUtf8().constData());
+            QString name = box->objectName().isEmpty() ? QStringLiteral("box") : box->objectName();
+            Save(box, name + QString::number(++m_boxes));
+            // The box may belong to a walk further up this stack: leave it from its own loop.
+            QTimer::singleShot(0, box, [box] { box->done(QMessageBox::Ok); });
+        }
     }
     // Lets the shown page finish loading (its 停止 button goes grey), for at most 5 s.
     static void WaitForLoads(QWidget* window) {
@@ -151,33 +166,35 @@ private:
     }
     void Poll() {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || m_done.count(modal)) return;
-        m_done.insert(modal);
+        if (!modal || modal->property(kPhotographed).toBool() || qobject_cast<QMessageBox*>(modal))
+            return;
+        modal->setProperty(kPhotographed, true);
+        QPointer<QWidget> window(modal);
         QString name =
             modal->objectName().isEmpty() ? QStringLiteral("window") : modal->objectName();
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            Save(box, name + QString::number(++m_boxes));
-            box->accept();
-            return;
-        }
         WaitForLoads(modal);
         Save(modal, name);
         if (name == QStringLiteral("CStatDlg")) SaveSalesStatistics(modal);
         if (auto* tabs = modal->findChild<QTabBar*>()) {
-            for (int i = 0; i < tabs->count(); ++i) {
+            for (int i = 0; window && i < tabs->count(); ++i) {
                 tabs->setCurrentIndex(i);
                 WaitForLoads(modal);
-                Save(modal, QStringLiteral("%1_tab%2").arg(name).arg(i));
+                if (window) Save(modal, QStringLiteral("%1_tab%2").arg(name).arg(i));
             }
-            tabs->setCurrentIndex(0);
+            if (window) tabs->setCurrentIndex(0);
         }
+        if (!window) return;
         if (auto* close = modal->findChild<QPushButton*>(QStringLiteral("id1"))) close->click();
     }
 
     QString m_folder;
     QTimer m_timer;
-    std::set<QWidget*> m_done;
+    QTimer m_boxTimer;
+    // Marks on the windows already handled (an address may be reused by a later window).
+    static constexpr const char* kPhotographed = "snapshotPhotographed";
+    static constexpr const char* kAnswered = "snapshotAnswered";
     int m_boxes = 0;
+    bool m_failed = false;
 };
 
 }  // namespace
@@ -232,7 +249,8 @@ int main(int argc, char** argv) {
         result = openCrm2(names.c_str(), keys.c_str(), ",", 101,
                           reinterpret_cast<uintptr_t>(&hostWindow), kPickMessage);
     if (stat || snapshots) result = openStat(0, 0, 0, 0);
+    const bool failed = snapshots && snapshots->Failed();
     snapshots.reset();
     // The library stays loaded: Qt may still hold objects of its code until exit.
-    return result == 1 ? 0 : 1;
+    return result == 1 && !failed ? 0 : 1;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win_types.h"
+#include "ui/controls/huge_page_allocator.h"
 
 // A colour entry that means "the view's own colour".
 constexpr COLORREF kDefaultCellColor = 0xFF000000;
@@ -76,11 +77,11 @@ private:
         uint16_t cellCount = 0;  // cells held in cells
     };
     // order[k] = the row that goes to position k.
-    std::vector<int> SortedOrder(int column, bool ascending) const;
+    HugePageVector<int> SortedOrder(int column, bool ascending) const;
     void ScheduleFlush();
     void CellChanged(int row, int column, int role);
 
-    std::vector<Row> m_rows;
+    HugePageVector<Row> m_rows;
     std::vector<QString> m_headings;
     int m_announced = 0;  // rows the views know of
     bool m_flushScheduled = false;

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <atomic>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -88,10 +89,14 @@ struct Cursor {
     }
 };
 
+enum class Decimal { Read, NotANumber, Unsure };
+
 // Plain decimals ([+-]digits[.digits][%], at most 15 digits) without calling strtod: the
 // digits make an exact integer and a power of ten up to 1e15 is exact, so one division
-// gives the correctly rounded value strtod gives.
-bool FastDecimal(std::string_view t, double* value) {
+// gives the correctly rounded value strtod gives. A text that stops being a plain decimal
+// where strtod would stop too (no exponent, no hex or word form) is no number at all, as
+// "2007_05_03"; anything else is left to strtod.
+Decimal FastDecimal(std::string_view t, double* value) {
     static const double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                     1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     size_t p = 0;
@@ -104,7 +109,7 @@ bool FastDecimal(std::string_view t, double* value) {
     for (; p < t.size(); ++p) {
         const char c = t[p];
         if (c >= '0' && c <= '9') {
-            if (++digits > 15) return false;
+            if (++digits > 15) return Decimal::Unsure;
             mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
             fraction += point;
         } else if (c == '.' && !point) {
@@ -113,11 +118,15 @@ bool FastDecimal(std::string_view t, double* value) {
             break;
         }
     }
-    if (digits == 0) return false;
-    if (p != t.size() && !(p + 1 == t.size() && t[p] == '%')) return false;
+    if (digits == 0) return Decimal::Unsure;
+    if (p != t.size() && !(p + 1 == t.size() && t[p] == '%')) {
+        const char stop = t[p];
+        const bool strtodReadsOn = stop == 'e' || stop == 'E' || stop == 'x' || stop == 'X';
+        return strtodReadsOn ? Decimal::Unsure : Decimal::NotANumber;
+    }
     const double v = static_cast<double>(mantissa) / kPow10[fraction];
     *value = negative ? -v : v;
-    return true;
+    return Decimal::Read;
 }
 
 struct Gb18030Converter {
@@ -159,7 +168,14 @@ bool ParseCellNumber(std::string_view t, double* value) {
     while (p < t.size() && IsCSpace(t[p])) ++p;
     // Nothing strtod accepts starts otherwise; saves the call for plain words.
     if (p == t.size() || !std::strchr("+-.0123456789iInN", t[p])) return false;
-    if (FastDecimal(t.substr(p), value)) return true;
+    switch (FastDecimal(t.substr(p), value)) {
+        case Decimal::Read:
+            return true;
+        case Decimal::NotANumber:
+            return false;
+        case Decimal::Unsure:
+            break;
+    }
     char* end = nullptr;
     const double v = strtod_l(t.data(), &end, CLocale());
     const size_t used = static_cast<size_t>(end - t.data());
@@ -201,11 +217,10 @@ bool ParseCellDateTime(std::string_view t, int64_t* value) {
     return true;
 }
 
-bool ToGb18030(std::string_view utf8, std::string* out) {
-    if (IsAscii(utf8)) {
-        out->assign(utf8);
-        return true;
-    }
+namespace {
+
+// The whole text through iconv: the reference for every conversion.
+bool IconvToGb18030(std::string_view utf8, std::string* out) {
     thread_local Gb18030Converter conv;
     if (conv.cd == reinterpret_cast<iconv_t>(-1)) return false;
     iconv(conv.cd, nullptr, nullptr, nullptr, nullptr);
@@ -221,6 +236,83 @@ bool ToGb18030(std::string_view utf8, std::string* out) {
     }
     out->resize(out->size() - outLeft);
     return true;
+}
+
+// GB18030 bytes of the code points below 0x10000, asked of iconv once each: bits 0-31 the
+// bytes (first byte lowest), bits 32-34 their count; 0 = not asked yet, kUnmapped = none.
+constexpr uint64_t kUnmapped = uint64_t{7} << 32;
+std::atomic<uint64_t> g_bmpGb18030[0x10000];
+
+uint64_t BmpGb18030(uint32_t cp) {
+    uint64_t entry = g_bmpGb18030[cp].load(std::memory_order_relaxed);
+    if (entry) return entry;
+    char utf8[3];
+    size_t n = 0;
+    if (cp < 0x800) {
+        utf8[n++] = static_cast<char>(0xC0 | (cp >> 6));
+    } else {
+        utf8[n++] = static_cast<char>(0xE0 | (cp >> 12));
+        utf8[n++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    }
+    utf8[n++] = static_cast<char>(0x80 | (cp & 0x3F));
+    std::string gb;
+    entry = kUnmapped;
+    if (IconvToGb18030({utf8, n}, &gb) && !gb.empty() && gb.size() <= 4) {
+        uint32_t bytes = 0;
+        for (size_t i = 0; i < gb.size(); ++i)
+            bytes |= static_cast<uint32_t>(static_cast<unsigned char>(gb[i])) << (8 * i);
+        entry = (uint64_t{gb.size()} << 32) | bytes;
+    }
+    g_bmpGb18030[cp].store(entry, std::memory_order_relaxed);
+    return entry;
+}
+
+// Well-formed UTF-8 of the Basic Multilingual Plane by the table; false (out unspecified)
+// for anything else, which iconv then decides.
+bool TableToGb18030(std::string_view utf8, std::string* out) {
+    out->resize(utf8.size() * 2);
+    char* to = out->data();
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* end = p + utf8.size();
+    while (p < end) {
+        const unsigned c = *p;
+        if (c < 0x80) {
+            *to++ = static_cast<char>(c);
+            ++p;
+            continue;
+        }
+        uint32_t cp = 0;
+        if (c >= 0xC2 && c <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+            cp = ((c & 0x1Fu) << 6) | (p[1] & 0x3Fu);
+            p += 2;
+        } else if (c >= 0xE0 && c <= 0xEF && end - p >= 3 && (p[1] & 0xC0) == 0x80 &&
+                   (p[2] & 0xC0) == 0x80) {
+            cp = ((c & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
+            if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+            p += 3;
+        } else {
+            return false;
+        }
+        const uint64_t entry = BmpGb18030(cp);
+        if (entry == kUnmapped) return false;
+        const auto bytes = static_cast<uint32_t>(entry);
+        for (unsigned i = 0, count = static_cast<unsigned>(entry >> 32); i < count; ++i)
+            *to++ = static_cast<char>((bytes >> (8 * i)) & 0xFF);
+    }
+    out->resize(static_cast<size_t>(to - out->data()));
+    return true;
+}
+
+}  // namespace
+
+bool ToGb18030(std::string_view utf8, std::string* out) {
+    if (IsAscii(utf8)) {
+        out->assign(utf8);
+        return true;
+    }
+    // Table bytes are at most twice the UTF-8 bytes of a code point: 2 for 2, 4 for 3.
+    if (TableToGb18030(utf8, out)) return true;
+    return IconvToGb18030(utf8, out);
 }
 
 int CompareCellTexts(const std::string& a, const std::string& b) {

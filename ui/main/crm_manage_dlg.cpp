@@ -157,6 +157,24 @@ int CCrmManageDlg::DoModal() {
     return result;
 }
 
+namespace {
+
+// True when the rectangle shows at least one pixel on some screen.
+bool IsOnAnyScreen(int left, int top, int width, int height) {
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->geometry();
+        // 64 bits: a stored left or top near the int limits must not wrap around.
+        const long long right = static_cast<long long>(left) + width;
+        const long long bottom = static_cast<long long>(top) + height;
+        if (left <= area.right() && right > area.left() && top <= area.bottom() &&
+            bottom > area.top())
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void CCrmManageDlg::RestoreWindowRect() {
     std::string path = GetSettingsPath();
     MakeSureDirectoryPathExists(path);
@@ -167,17 +185,49 @@ void CCrmManageDlg::RestoreWindowRect() {
     int w = m_settings.GetValueI(kSection, "width");
     int h = m_settings.GetValueI(kSection, "height");
 
+    const QRect primary = QGuiApplication::primaryScreen()->geometry();
     QSize screenSize = screen()->geometry().size();
     if (w < kMinWidth || h < kMinHeight) {
         raise();
         SaveWindowRect(left, top, w, h);
     } else if (w < screenSize.width() && h < screenSize.height()) {
+        // Width and height are the outer size; a rectangle off every screen opens centred.
+        if (!IsOnAnyScreen(left, top, w, h)) {
+            left = primary.x() + (primary.width() - w) / 2;
+            top = primary.y() + (primary.height() - h) / 2;
+        }
+        m_restoredOuterSize = QSize(w, h);
+        m_frameExtra = FrameExtra();
         move(left, top);
-        resize(w, h);
+        resize(w - m_frameExtra.width(), h - m_frameExtra.height());
     } else {
         setWindowState(windowState() | Qt::WindowMaximized);
         SaveWindowRect(0, 0, screenSize.width(), screenSize.height());
     }
+    FitToFrame();
+}
+
+QSize CCrmManageDlg::FrameExtra() const {
+    return frameGeometry().size() - geometry().size();
+}
+
+void CCrmManageDlg::FitToFrame() {
+    const QSize extra = FrameExtra();
+    setMinimumSize(std::max(0, kMinWidth - extra.width()),
+                   std::max(0, kMinHeight - extra.height()));
+    if (extra == m_frameExtra) return;
+    m_frameExtra = extra;
+    if (m_restoredOuterSize.isValid() && !isMaximized()) resize(m_restoredOuterSize - extra);
+}
+
+void CCrmManageDlg::showEvent(QShowEvent* event) {
+    CEntryDialog::showEvent(event);
+    FitToFrame();
+}
+
+void CCrmManageDlg::moveEvent(QMoveEvent* event) {
+    CEntryDialog::moveEvent(event);
+    FitToFrame();  // a window manager frames the window after it was shown
 }
 
 void CCrmManageDlg::SaveWindowRect(int left, int top, int width, int height) {
@@ -239,6 +289,7 @@ bool CCrmManageDlg::eventFilter(QObject* watched, QEvent* event) {
     if (!widget || (widget != this && !isAncestorOf(widget))) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     if (!IsSwallowedKey(key->key())) return false;
+    if (key->key() == Qt::Key_Space && !SpacePressesOrTicks(widget)) return false;
     for (QWidget* w = widget; w && w != this; w = w->parentWidget()) {
         if (auto* page = dynamic_cast<CPageWindow*>(w)) {
             page->PreTranslateKey(key);
@@ -256,7 +307,8 @@ void CCrmManageDlg::OnDestroy() {
         QRect area = screen()->geometry();
         SaveWindowRect(area.x(), area.y(), area.width(), area.height());
     } else {
-        SaveWindowRect(x(), y(), width(), height());
+        // The outer rectangle; the frame as last measured, since it may be gone by now.
+        SaveWindowRect(x(), y(), width() + m_frameExtra.width(), height() + m_frameExtra.height());
     }
     for (CPageWindow*& page : m_pages) {
         delete page;

@@ -51,11 +51,19 @@ public:
     static constexpr int kMaxHeight = 1024;
 
 protected:
+    // The frame's share of the outer size (caption and borders); empty while the window
+    // has no frame yet.
+    virtual QSize FrameExtra() const;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void RestoreWindowRect();
+    // Takes the frame's size into the minimum and into a restored outer size, once the
+    // frame is known.
+    void FitToFrame();
     void OnTabClicked();
     void SendToCurrentPage(UINT msg, WPARAM wParam);
     void SendLayoutToPages();
@@ -66,7 +74,9 @@ private:
     int m_started = 0;
     std::array<CPageWindow*, kRecordKindCount> m_pages{};
     CIniFile m_settings;
-    QSize m_laidOut;  // the client size of the last layout
+    QSize m_laidOut;            // the client size of the last layout
+    QSize m_frameExtra;         // FrameExtra() as last measured
+    QSize m_restoredOuterSize;  // the outer size read from the settings, if any
 
     CCrmTabCtrl* m_tab;
     QLabel* m_countCaption;

@@ -7,10 +7,36 @@
 
 #include "platform/decimal_text.h"
 
-CIniFile::Section* CIniFile::FindSection(const std::string& name) {
-    for (Section& section : m_sections)
-        if (section.name == name) return &section;
-    return nullptr;
+size_t CIniFile::FindSection(std::string_view name) const {
+    auto it = m_sectionIndex.find(name);
+    return it == m_sectionIndex.end() ? kNone : it->second;
+}
+
+size_t CIniFile::AddSection(std::string_view name) {
+    m_sectionIndex.emplace(std::string(name), m_sections.size());
+    m_sections.push_back({std::string(name), {}, {}, nullptr});
+    return m_sections.size() - 1;
+}
+
+size_t CIniFile::FindKey(Section& section, std::string_view key) {
+    if (!section.keyIndex) {
+        if (section.keys.size() <= kUnindexedKeys) {
+            for (size_t i = 0; i < section.keys.size(); ++i)
+                if (section.keys[i] == key) return i;
+            return kNone;
+        }
+        section.keyIndex = std::make_unique<TextIndex>();
+        for (size_t i = 0; i < section.keys.size(); ++i)
+            section.keyIndex->emplace(section.keys[i], i);
+    }
+    auto it = section.keyIndex->find(key);
+    return it == section.keyIndex->end() ? kNone : it->second;
+}
+
+void CIniFile::AddKey(Section& section, std::string_view key, std::string_view value) {
+    if (section.keyIndex) section.keyIndex->emplace(std::string(key), section.keys.size());
+    section.keys.emplace_back(key);
+    section.values.emplace_back(value);
 }
 
 bool CIniFile::ReadFile() {
@@ -21,28 +47,51 @@ bool CIniFile::ReadFile() {
         m_error = "Unable to open ini file.";
         return false;
     }
-    std::string section;
-    char buffer[kMaxLine + 1];
-    while (std::fgets(buffer, sizeof(buffer), file)) {
-        std::string line(buffer);
-        if (!line.empty() && line.back() == '\n') line.pop_back();
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string content;
+    char chunk[1 << 16];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        content.append(chunk, got);
+    std::fclose(file);
+
+    std::string_view sectionName;  // entries before the first header: the empty name
+    size_t section = kNone;        // its index, found when its first entry comes
+    for (size_t pos = 0; pos < content.size();) {
+        // A line is read up to its line break or kMaxLine bytes, whichever comes first.
+        const size_t lineBreak = content.find('\n', pos);
+        size_t end = lineBreak == std::string::npos ? content.size() : lineBreak + 1;
+        end = std::min(end, pos + kMaxLine);
+        std::string_view line(content.data() + pos, end - pos);
+        pos = end;
+        line = line.substr(0, line.find('\0'));
+        if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.empty()) continue;
         if (line.front() == '[' && line.back() == ']') {
-            size_t first = line.find_first_not_of('[');
-            size_t last = line.find_last_not_of(']');
-            section = first == std::string::npos || last == std::string::npos || last < first
-                          ? std::string()
-                          : line.substr(first, last - first + 1);
+            const size_t first = line.find_first_not_of('[');
+            const size_t last = line.find_last_not_of(']');
+            sectionName =
+                first == std::string_view::npos || last == std::string_view::npos || last < first
+                    ? std::string_view()
+                    : line.substr(first, last - first + 1);
+            section = kNone;
             continue;
         }
-        size_t equals = line.find('=');
-        if (equals == std::string::npos)
-            SetValue(section, std::string(), line.substr(1), true);
+        const size_t equals = line.find('=');
+        const std::string_view key =
+            equals == std::string_view::npos ? std::string_view() : line.substr(0, equals);
+        const std::string_view value =
+            equals == std::string_view::npos ? line.substr(1) : line.substr(equals + 1);
+        if (section == kNone) {
+            section = FindSection(sectionName);
+            if (section == kNone) section = AddSection(sectionName);
+        }
+        Section& into = m_sections[section];
+        const size_t index = FindKey(into, key);
+        if (index == kNone)
+            AddKey(into, key, value);
         else
-            SetValue(section, line.substr(0, equals), line.substr(equals + 1), true);
+            into.values[index].assign(value);
     }
-    std::fclose(file);
     return true;
 }
 
@@ -60,17 +109,17 @@ void CIniFile::WriteFile() const {
 }
 
 std::string CIniFile::GetValue(const std::string& section, const std::string& key) {
-    Section* found = FindSection(section);
-    if (!found) {
+    const size_t found = FindSection(section);
+    if (found == kNone) {
         m_error = "Unable to locate specified key.";
         return std::string();
     }
-    auto it = std::find(found->keys.begin(), found->keys.end(), key);
-    if (it == found->keys.end()) {
+    const size_t index = FindKey(m_sections[found], key);
+    if (index == kNone) {
         m_error = "Unable to locate specified value.";
         return std::string();
     }
-    return found->values[it - found->keys.begin()];
+    return m_sections[found].values[index];
 }
 
 int CIniFile::GetValueI(const std::string& section, const std::string& key) {
@@ -79,19 +128,18 @@ int CIniFile::GetValueI(const std::string& section, const std::string& key) {
 
 bool CIniFile::SetValue(const std::string& section, const std::string& key,
                         const std::string& value, bool create) {
-    Section* found = FindSection(section);
-    if (!found) {
+    size_t found = FindSection(section);
+    if (found == kNone) {
         if (!create) return false;
-        m_sections.push_back({section, {}, {}});
-        found = &m_sections.back();
+        found = AddSection(section);
     }
-    auto it = std::find(found->keys.begin(), found->keys.end(), key);
-    if (it == found->keys.end()) {
+    Section& into = m_sections[found];
+    const size_t index = FindKey(into, key);
+    if (index == kNone) {
         if (!create) return false;
-        found->keys.push_back(key);
-        found->values.push_back(value);
+        AddKey(into, key, value);
     } else {
-        found->values[it - found->keys.begin()] = value;
+        into.values[index] = value;
     }
     return true;
 }

@@ -2,7 +2,10 @@
 // whole back. Names are compared byte for byte; the first match wins.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class CIniFile {
@@ -32,14 +35,33 @@ public:
     static constexpr size_t kMaxLine = 2047;  // longer lines are cut and read on
 
 private:
+    // Texts hashed and compared as string views, so lookups need no copies.
+    struct TextHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>()(text);
+        }
+    };
+    using TextIndex = std::unordered_map<std::string, size_t, TextHash, std::equal_to<>>;
+
+    // Keys and values in first-met order; a section of more than a few keys also has an
+    // index of its keys.
     struct Section {
         std::string name;
         std::vector<std::string> keys;
         std::vector<std::string> values;
+        std::unique_ptr<TextIndex> keyIndex;  // null while the section has few keys
     };
-    Section* FindSection(const std::string& name);
+    static constexpr size_t kUnindexedKeys = 8;
+    static constexpr size_t kNone = static_cast<size_t>(-1);
+
+    size_t FindSection(std::string_view name) const;
+    size_t AddSection(std::string_view name);
+    static size_t FindKey(Section& section, std::string_view key);
+    static void AddKey(Section& section, std::string_view key, std::string_view value);
 
     std::string m_path;
-    std::vector<Section> m_sections;
+    std::vector<Section> m_sections;  // in first-met order
+    TextIndex m_sectionIndex;
     std::string m_error;
 };

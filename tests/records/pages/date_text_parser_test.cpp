@@ -50,6 +50,28 @@ TEST(DateTextParser, ReadsNumbersSeparatedByAnyNonDigit) {
     EXPECT_EQ(Parsed("2029-12-31"), "2029-12-31 0:0:0");
 }
 
+// Both sides of every clamp and range.
+TEST(DateTextParser, BoundariesOfEachPart) {
+    EXPECT_EQ(Parsed("2007-5-3 23:59:59"), "2007-5-3 23:59:59");
+    EXPECT_EQ(Parsed("2007-5-3 24:60:61"), "2007-5-3 0:0:0");
+    EXPECT_EQ(Parsed("2007-5-3 0:0:0"), "2007-5-3 0:0:0");
+    EXPECT_EQ(Parsed("2007-1"), "2007-1-1 0:0:0");
+    EXPECT_EQ(Parsed("2007-0"), "2007-1-1 0:0:0");
+    EXPECT_EQ(Parsed("2007-12-31"), "2007-12-31 0:0:0");
+    EXPECT_EQ(Parsed("2007-13-31"), "2007-12-31 0:0:0");
+    EXPECT_EQ(Parsed("2007-5-1"), "2007-5-1 0:0:0");
+    EXPECT_EQ(Parsed("2007-5-0"), "2007-5-1 0:0:0");
+    EXPECT_EQ(Parsed("2007-5-31"), "2007-5-31 0:0:0");
+    EXPECT_EQ(Parsed("2007-6-31"), "2007-6-30 0:0:0");
+    DateRange r;
+    ASSERT_TRUE(DateRangeFromText("2007-0", &r));
+    EXPECT_EQ(r.from, 1167580800);  // 2007-01-01 00:00:00 in Shanghai
+    EXPECT_EQ(r.to, 1170259199);    // 2007-01-31 23:59:59
+    ASSERT_TRUE(DateRangeFromText("2007-13", &r));
+    EXPECT_EQ(r.from, 1196438400);  // 2007-12-01 00:00:00
+    EXPECT_EQ(r.to, 1199116799);    // 2007-12-31 23:59:59
+}
+
 TEST(DateTextParser, TrimRemovesOnlyBlanks) {
     EXPECT_EQ(CDateTextParser::Trim("  abc d  "), "abc d");
     EXPECT_EQ(CDateTextParser::Trim("\tabc \t"), "\tabc \t");

@@ -3,9 +3,11 @@
 #include <sqlite3.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 #include "host/call_context.h"
@@ -72,6 +74,19 @@ TEST(MainWindowPages, CountSelectAllAndKeysFollowTheVisiblePage) {
     WaitIdle(sale);
     EXPECT_EQ(count->text(), "1");
     EXPECT_FALSE(selectAll->isChecked());
+
+    // Space types a blank into the content edit and the contact box; in the list it ticks
+    // nothing.
+    edit->clear();
+    QTest::keyClicks(edit, "2007-5-3 10:20");
+    EXPECT_EQ(edit->text(), "2007-5-3 10:20");
+    auto* contact = sale->findChild<QComboBox*>("id1231");
+    contact->lineEdit()->clear();
+    QTest::keyClicks(contact->lineEdit(), "a b");
+    EXPECT_EQ(contact->currentText(), "a b");
+    sale->List()->GetView()->setFocus();
+    QTest::keyClick(sale->List()->GetView(), Qt::Key_Space);
+    EXPECT_FALSE(sale->List()->GetCheck(0));
 
     // 删除 with the one row ticked, confirmed.
     sale->List()->SetCheck(0, 1);

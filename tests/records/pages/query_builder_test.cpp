@@ -16,12 +16,15 @@ const KindDescription& Chance() {
 }
 
 ContactChoice Contacts(std::vector<std::string> entries, size_t picked,
-                       std::map<std::string, long> keys) {
-    ContactChoice c{std::move(entries), picked, {}};
-    c.clientKey = [keys](const std::string& name) {
-        auto it = keys.find(name);
-        return it == keys.end() ? 0L : it->second;
-    };
+                       const std::map<std::string, long>& keys, bool group = false) {
+    ContactChoice c;
+    for (const std::string& entry : entries) {
+        auto it = keys.find(entry);
+        c.entryKeys.push_back(it == keys.end() ? 0L : it->second);
+    }
+    c.entries = std::move(entries);
+    c.pickedKeyCount = picked;
+    c.pickedGroup = group;
     return c;
 }
 
@@ -33,6 +36,8 @@ std::string Sql(const KindDescription& kind, const char* heading, const std::str
         if (std::string(kind.table.fields[i].heading) == heading) in.condIndex = i;
     in.content = content;
     in.contact = contact;
+    for (size_t i = 0; i < contacts.entries.size() && !in.contactKey; ++i)
+        if (contacts.entries[i] == contact) in.contactKey = contacts.entryKeys[i];
     BuiltQuery q = BuildQuery(kind, in, contacts);
     return q.outcome == QueryOutcome::Load ? q.sql : "no load";
 }
@@ -94,6 +99,17 @@ TEST(QueryBuilder, ContactConditions) {
               "SELECT * FROM SaleTable WHERE SaleName LIKE '%x%' AND ( ObjectDateTime=9 )");
     EXPECT_EQ(Sql(Sale(), "主题", "x", "全部", Contacts({"甲", "乙", "全部"}, 3, {})),
               "SELECT * FROM SaleTable WHERE SaleName LIKE '%x%'");
+    // After a group pick "全部" is the group, whatever number of keys the host wrote; a
+    // client without a key is matched by name.
+    ContactChoice group = Contacts({"甲", "乙", "全部"}, 0, {{"甲", 11}, {"乙", 12}}, true);
+    EXPECT_EQ(Sql(Sale(), "主题", "x", "全部", group),
+              "SELECT * FROM SaleTable WHERE SaleName LIKE '%x%' AND ( ObjectDateTime=11  OR  "
+              "ObjectDateTime=12 )");
+    EXPECT_EQ(
+        Sql(Sale(), "主题", "", "全部", Contacts({"甲", "O'Neil", "全部"}, 7, {{"甲", 11}}, true)),
+        "SELECT * FROM SaleTable WHERE  ObjectDateTime=11  OR  ClientName='O''Neil' ");
+    EXPECT_EQ(Sql(Sale(), "主题", "", "乙", group),
+              "SELECT * FROM SaleTable WHERE  ObjectDateTime=12");
     // The other kinds have no group: "全部" is every client.
     const KindDescription& active = DescribeKind(RecordKind::Active);
     EXPECT_EQ(Sql(active, "主题", "", "全部", c), "SELECT * FROM ActiveTable");

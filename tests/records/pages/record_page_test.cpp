@@ -78,7 +78,10 @@ protected:
     }
 
     void Open(RecordKind kind, int clientKey) {
-        m_page.reset(static_cast<CRecordPage*>(CreateRecordPage(kind, m_tab)));
+        Open(static_cast<CRecordPage*>(CreateRecordPage(kind, m_tab)), clientKey);
+    }
+    void Open(CRecordPage* page, int clientKey) {
+        m_page.reset(page);
         m_page->SetHosted(1);
         m_page->SetClientKey(clientKey);
         m_page->LayoutControls();
@@ -131,6 +134,44 @@ protected:
 };
 
 using Rows = std::vector<std::string>;
+
+// A Sale page that records the editor hand-overs instead of opening an editor.
+class EditorRecordingPage : public CRecordPage {
+public:
+    explicit EditorRecordingPage(QWidget* parent) : CRecordPage(RecordKind::Sale, parent) {}
+    long NewRecordKey() {
+        m_keys.clear();
+        NewRecord();
+        return m_keys.size() == 1 ? m_keys[0] : -1;
+    }
+
+protected:
+    void OpenEditor(int mode, long arg) override {
+        if (mode == 0) m_keys.push_back(arg);
+    }
+
+private:
+    std::vector<long> m_keys;
+};
+
+// A host that answers every pick with the names, keys and group of the test.
+struct PickAnswer {
+    OrviStringArray pickedNames;
+    OrviKeyArray pickedKeys;
+    OrviStringArray groupNames;
+    OrviKeyArray groupKeys;
+    intptr_t answer = 0;
+};
+PickAnswer g_pickAnswer;
+OrviHostWnd g_testHost{[](OrviHostWnd*, uint32_t, uintptr_t, intptr_t request) -> intptr_t {
+    auto* pick = reinterpret_cast<ClientPickRequest*>(request);
+    *pick->pickedNames = g_pickAnswer.pickedNames;
+    *pick->pickedKeys = g_pickAnswer.pickedKeys;
+    *pick->groupNames = g_pickAnswer.groupNames;
+    *pick->groupKeys = g_pickAnswer.groupKeys;
+    if (!g_pickAnswer.groupNames.empty()) *pick->groupText = "组";
+    return g_pickAnswer.answer;
+}};
 
 }  // namespace
 
@@ -369,27 +410,121 @@ TEST_F(RecordPageTest, KeysAndCommandChecks) {
     EXPECT_EQ(Count("SELECT COUNT(*) FROM ConsumeTable"), 0);
 }
 
-// "..." asks the host; a picked group and "全部" restrict the query to the group's clients
-// when the host wrote a key for every combo entry, "全部" included.
+// "..." asks the host. After a group pick "全部" is every client of the group, however many
+// keys the host wrote; 新建 files under the chosen entry's own key.
 TEST_F(RecordPageTest, HostPickedGroupRestrictsTheQuery) {
     AddSale("a", 11);
     AddSale("b", 12);
     AddSale("c", 13);
-    Open(RecordKind::Sale, 5);
-    static OrviHostWnd host{[](OrviHostWnd*, uint32_t, uintptr_t, intptr_t request) -> intptr_t {
-        auto* pick = reinterpret_cast<ClientPickRequest*>(request);
-        *pick->pickedNames = {"甲", "乙", "全部"};
-        *pick->pickedKeys = {11, 12, 0};
-        *pick->groupNames = {"甲", "乙"};
-        *pick->groupText = "组";
-        return 0;
-    }};
-    g_hostWnd = reinterpret_cast<uintptr_t>(&host);
-    QTest::mouseClick(Control<QPushButton>(IDC_PICK), Qt::LeftButton);
-    EXPECT_EQ(Control<QComboBox>(IDC_CONTACT)->currentText().toStdString(), "全部");
-    Query("主题", "");
-    EXPECT_EQ(Column(1), (Rows{"a", "b"}));
+    auto* page = new EditorRecordingPage(m_tab);
+    Open(page, 5);
+    g_hostWnd = reinterpret_cast<uintptr_t>(&g_testHost);
+    auto* contact = Control<QComboBox>(IDC_CONTACT);
+    for (bool keysInRequest : {false, true}) {
+        g_pickAnswer = {};
+        if (keysInRequest) {
+            g_pickAnswer.groupKeys = {11, 12};  // no picked keys at all
+        } else {
+            g_pickAnswer.pickedNames = {"甲", "乙"};
+            g_pickAnswer.pickedKeys = {11, 12};
+        }
+        g_pickAnswer.groupNames = {"甲", "乙"};
+        QTest::mouseClick(Control<QPushButton>(IDC_PICK), Qt::LeftButton);
+        EXPECT_EQ(contact->currentText().toStdString(), "全部");
+        Query("主题", "");
+        EXPECT_EQ(Column(1), (Rows{"a", "b"})) << keysInRequest;
+        contact->setCurrentIndex(1);
+        EXPECT_EQ(page->NewRecordKey(), 12) << keysInRequest;
+        Query("主题", "");
+        EXPECT_EQ(Column(1), (Rows{"b"})) << keysInRequest;
+    }
     g_hostWnd = 0;
     g_pickedNames.clear();
     g_pickedKeys.clear();
+}
+
+// Every contact entry keeps its client's key: a picked client inserted at the top, a
+// handed-over client chosen while a pick is in force, and a name typed over the selection.
+TEST_F(RecordPageTest, ContactEntriesKeepTheirOwnKeysForNewAndQuery) {
+    AddSale("zhang", 5);
+    AddSale("li", 6);
+    AddSale("zhao", 14);
+    auto* page = new EditorRecordingPage(m_tab);
+    Open(page, 6);
+    auto* contact = Control<QComboBox>(IDC_CONTACT);
+    EXPECT_EQ(page->NewRecordKey(), 6);
+
+    g_hostWnd = reinterpret_cast<uintptr_t>(&g_testHost);
+    g_pickAnswer = {};
+    g_pickAnswer.pickedNames = {"赵六"};
+    g_pickAnswer.pickedKeys = {14};
+    g_pickAnswer.answer = 14;
+    QTest::mouseClick(Control<QPushButton>(IDC_PICK), Qt::LeftButton);
+    ASSERT_EQ(contact->itemText(0).toStdString(), "赵六");
+    EXPECT_EQ(page->NewRecordKey(), 14);
+    Query("主题", "");
+    EXPECT_EQ(Column(1), (Rows{"zhao"}));
+
+    contact->setCurrentIndex(1);  // 张三, listed by the host before the pick
+    EXPECT_EQ(page->NewRecordKey(), 5);
+    Query("主题", "");
+    EXPECT_EQ(Column(1), (Rows{"zhang"}));
+
+    contact->setCurrentIndex(0);
+    SetContact("李四");  // typed over 赵六: the combo keeps index 0
+    EXPECT_EQ(page->NewRecordKey(), 6);
+    Query("主题", "");
+    EXPECT_EQ(Column(1), (Rows{"li"}));
+
+    SetContact("无名");  // no known client: the page's own, and matched by name
+    EXPECT_EQ(page->NewRecordKey(), 6);
+    Query("主题", "");
+    EXPECT_EQ(Column(1), Rows{});
+    g_hostWnd = 0;
+    g_pickedNames.clear();
+    g_pickedKeys.clear();
+}
+
+// No command cuts a load short: 全选 ticks the rows still to come and the load goes on;
+// 新建, 查看, 删除 and 导出 let it finish first, so list and count end complete.
+TEST_F(RecordPageTest, CommandsDuringALoadLeaveTheListComplete) {
+    constexpr int kRows = 30000;
+    Exec(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30000) "
+        "INSERT INTO SaleTable (SaleName, ObjectDateTime) SELECT 'r' || i, 5 FROM n");
+    auto* page = new EditorRecordingPage(m_tab);
+    Open(page, 5);
+    ASSERT_EQ(page->List()->GetRowCount(), kRows);
+    auto* edit = Control<QLineEdit>(IDC_CONTENT_EDIT);
+    edit->setText("r");
+    auto startLoad = [&] {
+        QTest::keyClick(edit, Qt::Key_Return);
+        ASSERT_TRUE(page->IsLoading());
+        ASSERT_LT(page->List()->GetRowCount(), kRows);
+    };
+
+    startLoad();
+    SendMessage(page->GetSafeHwnd(), WM_PAGE_SELECTALL, 1, 0);
+    EXPECT_TRUE(page->IsLoading());
+    WaitLoaded();
+    ASSERT_EQ(page->List()->GetRowCount(), kRows);
+    EXPECT_EQ(CountLabel(), std::to_string(kRows));
+    int ticked = 0;
+    for (int r = 0; r < kRows; ++r) ticked += page->List()->GetCheck(r);
+    EXPECT_EQ(ticked, kRows);
+
+    const UINT commands[] = {WM_PAGE_NEW, WM_PAGE_VIEW, WM_PAGE_DELETE};
+    for (UINT command : commands) {
+        startLoad();
+        SendMessage(page->GetSafeHwnd(), command, 0, 0);
+        EXPECT_FALSE(page->IsLoading()) << command;
+        EXPECT_EQ(page->List()->GetRowCount(), kRows) << command;
+        EXPECT_EQ(CountLabel(), std::to_string(kRows)) << command;
+    }
+    startLoad();
+    page->ExportChecked();
+    EXPECT_EQ(page->List()->GetRowCount(), kRows);
+    EXPECT_EQ(CountLabel(), std::to_string(kRows));
+    EXPECT_EQ(m_capture.Texts(),
+              (Rows{"请选择记录", "请选定所要删除的记录", "请在您想要导出的记录前打钩！"}));
 }

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <random>
 #include <string>
 #include <vector>
 
 #include "direct_sort.h"
+#include "ui/controls/check_list_ctrl.h"
 #include "ui/controls/list_sort.h"
 
 namespace {
@@ -43,13 +47,39 @@ TEST(CellCompare, FastDecimalsReadExactlyLikeStrtod) {
     }
 }
 
+// Whole-text strtod, with one "%" allowed after it: what every shortcut must agree with.
+TEST(CellCompare, NumbersReadLikeWholeTextStrtod) {
+    for (const char* text : {"2007_05_03", "2007-05-03",
+                             "10:20",      "1e5",
+                             "1E5%",       "0x10",
+                             "12abc",      "12.5.3",
+                             "-3-",        "1,5",
+                             "inf",        "15%%",
+                             "12 ",        " 12",
+                             "1.",         ".5",
+                             "-.5e-2",     "3e",
+                             "1x",         "12%",
+                             "-0",         "9999999999999999.5"}) {
+        char* end = nullptr;
+        const double expected = std::strtod(text, &end);
+        const size_t used = static_cast<size_t>(end - text);
+        const size_t size = std::strlen(text);
+        const bool number = used > 0 && (used == size || (used + 1 == size && text[used] == '%'));
+        double value = 0;
+        EXPECT_EQ(ParseCellNumber(text, &value), number) << text;
+        if (number) {
+            EXPECT_EQ(value, expected) << text;
+        }
+    }
+}
+
 TEST(CellCompare, IntegersHexAndDecimals) {
     EXPECT_EQ(SortedByKeys({"100", "9", "10"}), (std::vector<std::string>{"9", "10", "100"}));
     EXPECT_LT(Cmp("2", "1A"), 0);    // 0x1A = 26
     EXPECT_LT(Cmp("3", "12.5"), 0);  // doubles, not text
     EXPECT_GT(Cmp("50%", "6"), 0);   // a single trailing % is allowed
     EXPECT_EQ(Cmp("50%", "50"), 0);
-    EXPECT_LT(Cmp("50%%", "6"), 1);  // two percent signs: text, "5" < "6"
+    EXPECT_LT(Cmp("50%%", "6"), 0);  // two percent signs: text, "5" < "6"
     EXPECT_LT(Cmp("-1.5", "0.25"), 0);
     EXPECT_GT(Cmp("ff", "fe"), 0);  // letter words a-f are numbers
     EXPECT_LT(Cmp("fe", "ff0"), 0);
@@ -105,6 +135,48 @@ TEST(CellCompare, DatesAndTimes) {
               0);
     EXPECT_LT(Cmp("23:00", "1900-01-01"), 0);  // a time alone falls before every date
     EXPECT_EQ(Cmp("2008-02-29", "2008_2_29 0:00"), 0);
+}
+
+TEST(CellCompare, CalendarBoundaries) {
+    int64_t t = 0;
+    EXPECT_FALSE(ParseCellDateTime("1900-02-29", &t));  // 1900 is no leap year
+    EXPECT_TRUE(ParseCellDateTime("2000-02-29", &t));   // 2000 is one
+    EXPECT_TRUE(ParseCellDateTime("2007-12-31", &t));
+    EXPECT_FALSE(ParseCellDateTime("2007-12-32", &t));
+    EXPECT_TRUE(ParseCellDateTime("10:59", &t));
+    EXPECT_EQ(t, 10 * 3600 + 59 * 60);
+    EXPECT_FALSE(ParseCellDateTime("10:60", &t));
+    EXPECT_TRUE(ParseCellDateTime("23:59:59", &t));
+    EXPECT_FALSE(ParseCellDateTime("23:59:60", &t));
+    // Not a date: compared as text ("0" < "2"); a date: chronologically.
+    EXPECT_LT(Cmp("1900-02-29", "1900-2-28"), 0);
+    EXPECT_GT(Cmp("2000-02-29", "2000-2-28"), 0);
+    EXPECT_LT(Cmp("9:59", "10:59"), 0);  // times
+    EXPECT_GT(Cmp("9:59", "10:60"), 0);  // text: "9" > "1"
+}
+
+// A mixed column whose order is written out by hand: the kinds meet only where the rules
+// agree, so the order is a consistent one the sort must find in both directions.
+TEST(CellCompare, MixedColumnSortsInTheHandWrittenOrder) {
+    const std::vector<std::string> ascending = {
+        "1.5%", "10:60", "12%",        "15",         "1900-02-29",       "1A",   "1F",   "9:05",
+        "9:30", "23:59", "2000-02-29", "2007-05-03", "2007-05-03 10:20", "李四", "王五", "张三"};
+    const std::vector<std::string> shuffled = {
+        "张三",  "9:30",       "1A",         "2007-05-03 10:20",
+        "15",    "李四",       "1900-02-29", "23:59",
+        "1.5%",  "2000-02-29", "王五",       "1F",
+        "10:60", "2007-05-03", "12%",        "9:05"};
+    EXPECT_EQ(SortedByKeys(shuffled), ascending);
+    EXPECT_EQ(SortedByKeys(shuffled, false),
+              std::vector<std::string>(ascending.rbegin(), ascending.rend()));
+    CCheckListCtrl list;
+    list.Initialize(0, 0x30, 0);
+    list.AddColumn(0, "列", 80);
+    for (const std::string& text : shuffled) list.InsertRow(list.GetRowCount(), text);
+    list.SortByColumn(0, 1);
+    std::vector<std::string> listed;
+    for (int r = 0; r < list.GetRowCount(); ++r) listed.push_back(list.GetCellText(r, 0));
+    EXPECT_EQ(listed, ascending);
 }
 
 TEST(CellCompare, ChineseFollowsGbkOrder) {
@@ -212,3 +284,49 @@ TEST(ListQuickSortTest, EqualKeysAndLargeInputs) {
 }
 
 }  // namespace
+
+namespace {
+
+// GB18030 of a text straight from iconv.
+bool IconvGb18030(const std::string& utf8, std::string* out) {
+    iconv_t cd = iconv_open("GB18030", "UTF-8");
+    std::string buffer(utf8.size() * 4 + 4, '\0');
+    char* in = const_cast<char*>(utf8.data());
+    size_t inLeft = utf8.size();
+    char* to = buffer.data();
+    size_t toLeft = buffer.size();
+    const bool ok = iconv(cd, &in, &inLeft, &to, &toLeft) != static_cast<size_t>(-1) && !inLeft;
+    iconv_close(cd);
+    out->assign(buffer.data(), buffer.size() - toLeft);
+    return ok;
+}
+
+}  // namespace
+
+TEST(CellCompare, Gb18030BytesAreIconvsForEveryCharacter) {
+    std::string text;
+    for (uint32_t cp = 0x80; cp < 0x10000; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+        std::string one;
+        if (cp < 0x800) {
+            one = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
+        } else {
+            one = {static_cast<char>(0xE0 | (cp >> 12)),
+                   static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                   static_cast<char>(0x80 | (cp & 0x3F))};
+        }
+        std::string fast, reference;
+        const bool ok = IconvGb18030(one, &reference);
+        ASSERT_EQ(ToGb18030(one, &fast), ok) << cp;
+        if (!ok) continue;
+        ASSERT_EQ(fast, reference) << cp;
+        text += one;
+    }
+    std::string fast, reference;
+    ASSERT_TRUE(IconvGb18030("a" + text + "\xF0\x9F\x98\x80z", &reference));
+    ASSERT_TRUE(ToGb18030("a" + text + "\xF0\x9F\x98\x80z", &fast));  // and one beyond the plane
+    EXPECT_EQ(fast, reference);
+    for (const char* bad :
+         {"\xC0\x80", "\xED\xA0\x80", "\xE5\xBC", "a\x80", "\xF8\x88\x80\x80\x80"})
+        EXPECT_FALSE(ToGb18030(bad, &fast)) << bad;
+}

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QTest>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 
@@ -157,11 +158,11 @@ TEST_F(MainWindow, ButtonsGoToTheCurrentPageAndATabClickHidesPagingAndCall) {
     for (int i = 0; i < 6; ++i) EXPECT_EQ(MessagesOf(i, true), std::vector<UINT>{WM_PAGE_LAYOUT});
     EXPECT_EQ(Control<QPushButton>(&dlg, 1)->pos(), QPoint(840, 576));
     EXPECT_EQ(dlg.GetTabCtrl()->size(), QSize(898, 570));
-    dlg.resize(500, 200);
-    EXPECT_EQ(dlg.size(), QSize(595, 300));
+    dlg.resize(500, 200);  // the outer size keeps at least 595 x 300
+    EXPECT_EQ(dlg.frameGeometry().size(), QSize(595, 300));
 }
 
-TEST_F(MainWindow, EnterEscapeAndSpaceAreSwallowedEverywhere) {
+TEST_F(MainWindow, EnterAndEscapeAreSwallowedEverywhereSpaceOnlyOnButtonsAndBoxes) {
     CCrmManageDlg dlg;
     dlg.SetRunByEntry(1);
     ASSERT_EQ(dlg.OnInitDialog(), 1);
@@ -178,11 +179,11 @@ TEST_F(MainWindow, EnterEscapeAndSpaceAreSwallowedEverywhere) {
     EXPECT_FALSE(selectAll->isChecked());
     EXPECT_EQ(log.size(), 6u);  // only the layout messages of the start
 
-    // The page holding the focus sees the key before it is swallowed.
-    QTest::keyClick(page->edit, Qt::Key_Space);
-    QTest::keyClick(page->edit, Qt::Key_A);
-    EXPECT_EQ(page->edit->text(), "a");
-    EXPECT_EQ(page->keys, (std::vector<int>{Qt::Key_Space, Qt::Key_Space}));
+    // The page holding the focus sees a swallowed key first; a text box takes Space.
+    QTest::keyClicks(page->edit, "2007-5-3 10:20");
+    QTest::keyClick(page->edit, Qt::Key_Escape);
+    EXPECT_EQ(page->edit->text(), "2007-5-3 10:20");
+    EXPECT_EQ(page->keys, (std::vector<int>{Qt::Key_Escape, Qt::Key_Escape}));
     EXPECT_TRUE(dlg.isVisible());
 }
 
@@ -230,6 +231,56 @@ TEST_F(MainWindow, StoredRectangleIsRestoredUnlessTooSmallOrMissing) {
     ASSERT_EQ(dlg.OnInitDialog(), 1);
     EXPECT_EQ(dlg.size(), QSize(645, 416));
     EXPECT_EQ(StoredRect(), (std::vector<int>{0, 0, 595, 300}));
+}
+
+// A main window with a frame of 8 x 31 pixels around its client area.
+class FramedDlg : public CCrmManageDlg {
+protected:
+    QSize FrameExtra() const override { return {8, 31}; }
+};
+
+TEST_F(MainWindow, OuterSizeIsStoredAndRestoredExactly) {
+    WriteSettings(10, 20, 700, 400);
+    {
+        FramedDlg dlg;
+        ASSERT_EQ(dlg.OnInitDialog(), 1);
+        EXPECT_EQ(dlg.pos(), QPoint(10, 20));
+        EXPECT_EQ(dlg.size(), QSize(692, 369));
+        dlg.resize(500, 200);  // the outer size keeps at least 595 x 300
+        EXPECT_EQ(dlg.size(), QSize(587, 269));
+        dlg.resize(692, 369);
+    }
+    EXPECT_EQ(StoredRect(), (std::vector<int>{10, 20, 700, 400}));
+    {
+        FramedDlg dlg;
+        ASSERT_EQ(dlg.OnInitDialog(), 1);
+        EXPECT_EQ(dlg.size(), QSize(692, 369));
+    }
+    EXPECT_EQ(StoredRect(), (std::vector<int>{10, 20, 700, 400}));
+}
+
+TEST_F(MainWindow, RectangleOffEveryScreenOpensCentredOnThePrimaryScreen) {
+    ASSERT_EQ(QGuiApplication::primaryScreen()->geometry(), QRect(0, 0, 800, 800));
+    const QPoint centred(50, 200);  // a 700 x 400 window on 800 x 800
+    const struct {
+        int left, top;
+        QPoint expected;
+    } cases[] = {
+        {-5000, 20, centred},   {100000, 20, centred},  {INT_MAX - 100, 20, centred},
+        {-699, 20, {-699, 20}}, {-700, 20, centred},    {799, 20, {799, 20}},
+        {800, 20, centred},     {10, -399, {10, -399}}, {10, -400, centred},
+        {10, 799, {10, 799}},   {10, 800, centred},     {INT_MIN, INT_MIN, centred},
+    };
+    for (const auto& c : cases) {
+        WriteSettings(c.left, c.top, 700, 400);
+        {
+            CCrmManageDlg dlg;
+            ASSERT_EQ(dlg.OnInitDialog(), 1);
+            EXPECT_EQ(dlg.pos(), c.expected) << c.left << "," << c.top;
+            EXPECT_EQ(dlg.size(), QSize(700, 400));
+        }
+        EXPECT_EQ(StoredRect(), (std::vector<int>{c.expected.x(), c.expected.y(), 700, 400}));
+    }
 }
 
 TEST_F(MainWindow, SizeAsLargeAsTheScreenMaximises) {

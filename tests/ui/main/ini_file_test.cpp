@@ -48,6 +48,39 @@ TEST_F(IniFile, ReadsSectionsKeysAndValues) {
     EXPECT_EQ(ini.GetErrorText(), "Unable to locate specified value.");
 }
 
+TEST_F(IniFile, CrlfFilesKeepNoCarriageReturn) {
+    WriteAll(path, "[s]\r\nname=a b\r\n\r\n[[t]]\r\nk=v=w\r\nraw\r\n");
+    ASSERT_TRUE(ini.ReadFile());
+    EXPECT_EQ(ini.GetValue("s", "name"), "a b");
+    EXPECT_EQ(ini.GetValue("t", "k"), "v=w");
+    EXPECT_EQ(ini.GetValue("t", ""), "aw");
+    EXPECT_EQ(ini.GetErrorText(), "");
+    ini.WriteFile();
+    EXPECT_EQ(ReadAll(path), "[s]\nname=a b\n\n[t]\nk=v=w\n=aw\n\n");
+}
+
+// Many sections and keys: every one is found, the first of a name wins, order is kept.
+TEST_F(IniFile, ManyKeysAndSectionsKeepTheirOrder) {
+    std::string text = "[big]\n";
+    for (int i = 0; i < 20000; ++i)
+        text += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    for (int i = 0; i < 5000; ++i)
+        text += "[s" + std::to_string(i) + "]\nx=" + std::to_string(i) + "\n";
+    text += "[big]\nk7=seven\n";
+    WriteAll(path, text);
+    ASSERT_TRUE(ini.ReadFile());
+    EXPECT_EQ(ini.GetValueI("big", "k19999"), 19999);
+    EXPECT_EQ(ini.GetValue("big", "k7"), "seven");
+    EXPECT_EQ(ini.GetValueI("s4999", "x"), 4999);
+    EXPECT_EQ(ini.GetValue("s5000", "x"), "");
+    EXPECT_TRUE(ini.SetValue("s0", "y", "new", true));
+    ini.WriteFile();
+    const std::string written = ReadAll(path);
+    EXPECT_EQ(written.substr(0, 19), "[big]\nk0=0\nk1=1\nk2=");
+    EXPECT_NE(written.find("k7=seven\nk8=8\n"), std::string::npos);
+    EXPECT_NE(written.find("[s0]\nx=0\ny=new\n\n[s1]\n"), std::string::npos);
+}
+
 TEST_F(IniFile, MissingFileReadsAsNothingAndWritingCreatesIt) {
     EXPECT_FALSE(ini.ReadFile());
     EXPECT_EQ(ini.GetErrorText(), "");
