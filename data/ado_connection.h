@@ -1,11 +1,20 @@
 // The database connection of one window or loader thread, with the user messages of its
-// failures. Opens an existing SQLite file read-write; never creates one.
+// failures. Opens an existing SQLite file read-write, or read-only when the file or its
+// folder cannot be written; never creates one, and refuses a file without the module's
+// tables.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "data/db_handles.h"
 #include "orvicrm/ado_types.h"
+
+// The one message of a write refused because the database is read-only.
+void ReportReadOnlyDatabase();
+// The module's tables (names as in the schema) that db lacks, from one query; false with
+// the database's description in error when the query fails.
+bool FindMissingTables(sqlite3* db, std::vector<std::string>* missing, std::string* error);
 
 class CAdoConnection {
 public:
@@ -26,6 +35,7 @@ public:
 
     const char* GetDatabasePathText() const { return m_path; }
     bool IsConnected() const { return m_connected != 0; }
+    bool IsReadOnly() const { return m_connection && m_connection->readOnly; }
 
 private:
     _ConnectionPtr m_connection;
