@@ -1,5 +1,6 @@
 // Writes through CRstValues while other statements and connections hold the database.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <chrono>
 #include <string>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "data/ado_connection.h"
+#include "data/db_handles.h"
 #include "orvicrm/CRstValues.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
