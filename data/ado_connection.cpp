@@ -146,6 +146,8 @@ int CAdoConnection::ConnectDatabase(const std::string& path) {
             "连接失败", MsgIcon::Error);
         return 0;
     }
+    // Pages are read through a memory map rather than a read call each.
+    sqlite3_exec(connection->db, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
     m_connection = connection;
     m_connected = 1;
     return 1;

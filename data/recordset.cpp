@@ -1,10 +1,14 @@
 #include "data/recordset.h"
 
 #include <strings.h>
+#include <sys/mman.h>
+
 #include <cctype>
 #include <chrono>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <thread>
 
 namespace {
@@ -128,7 +132,8 @@ void OrviRecordset::Close() {
     m_rows.clear();
     m_blocks.clear();
     m_block = nullptr;
-    m_blockUsed = kBlockSize;
+    m_blockSize = 0;
+    m_blockUsed = 0;
     m_fetched = 0;
     m_pos = kBof;
     m_editMode = kNoEdit;
@@ -365,23 +370,30 @@ const CellValue* OrviRecordset::Pending(int column) const {
 
 bool OrviRecordset::ReadCell(int column, CellView* cell) const {
     if (column < 0 || column >= ColumnCount()) return false;
-    if (m_editMode != kNoEdit) {
-        if (const CellValue* value = Pending(column)) {
-            cell->type = value->type;
-            cell->i = value->i;
-            cell->d = value->d;
-            cell->text = value->text.data();
-            cell->size = value->text.size();
-            return true;
-        }
-        if (m_editMode == kAddRow) {
-            *cell = CellView{};
-            return true;
-        }
+    if (m_editMode == kNoEdit) {
+        if (m_pos < 0) return false;
+        ReadPacked(m_rows[m_pos].data, column, cell);
+        return true;
+    }
+    if (const CellValue* value = Pending(column)) {
+        cell->type = value->type;
+        cell->i = value->i;
+        cell->d = value->d;
+        cell->text = value->text.data();
+        cell->size = value->text.size();
+        return true;
+    }
+    if (m_editMode == kAddRow) {
+        *cell = CellView{};
+        return true;
     }
     if (m_pos < 0) return false;
     ReadPacked(m_rows[m_pos].data, column, cell);
     return true;
+}
+
+bool OrviRecordset::ReadField(const char* name, CellView* cell) const {
+    return ReadCell(ColumnIndex(name), cell);
 }
 
 // A packed row: byte 0 says whether the offsets are 32-bit (1) or 16-bit (0); then
@@ -572,20 +584,27 @@ const unsigned char* OrviRecordset::PackMerged(const unsigned char* row) {
     return PackRow(cellAt);
 }
 
+void OrviRecordset::FreeBlock::operator()(unsigned char* block) const {
+    std::free(block);
+}
+
 unsigned char* OrviRecordset::Allocate(size_t size) {
-    unsigned char* target;
-    if (size > kBlockSize / 4) {
-        m_blocks.emplace_back(new unsigned char[size]);
-        target = m_blocks.back().get();
-    } else {
-        if (!m_block || m_blockUsed + size > kBlockSize) {
-            m_blocks.emplace_back(new unsigned char[kBlockSize]);
-            m_block = m_blocks.back().get();
-            m_blockUsed = 0;
-        }
-        target = m_block + m_blockUsed;
-        m_blockUsed += size;
+    auto newBlock = [this](size_t bytes, bool huge) {
+        void* block = huge ? std::aligned_alloc(kBlockSize, bytes) : std::malloc(bytes);
+        if (!block) throw std::bad_alloc();
+        if (huge) madvise(block, bytes, MADV_HUGEPAGE);
+        m_blocks.emplace_back(static_cast<unsigned char*>(block));
+        return m_blocks.back().get();
+    };
+    if (size > kFirstBlockSize / 4) return newBlock(size, false);
+    if (m_blockUsed + size > m_blockSize) {
+        bool first = m_blockSize == 0;
+        m_blockSize = first ? kFirstBlockSize : kBlockSize;
+        m_block = newBlock(m_blockSize, !first);
+        m_blockUsed = 0;
     }
+    unsigned char* target = m_block + m_blockUsed;
+    m_blockUsed += size;
     return target;
 }
 

@@ -71,6 +71,8 @@ struct OrviRecordset {
     int ColumnIndex(const char* name) const;
     // The current row's cell, seen through the edit buffer: false without a current row.
     bool ReadCell(int column, CellView* cell) const;
+    // ReadCell of the column named name (the path every value read takes).
+    bool ReadField(const char* name, CellView* cell) const;
 
     // Edit buffer of the current row.
     bool Editing() const { return m_editMode != kNoEdit; }
@@ -98,7 +100,13 @@ private:
     enum EditMode { kNoEdit, kEditRow, kAddRow };
     static constexpr long kBof = -1;
     static constexpr long kEof = -2;
-    static constexpr size_t kBlockSize = 1 << 20;
+    // Rows are packed into a first small block, then into blocks of one huge page each, so
+    // that a large result costs few page faults and a small one little memory.
+    static constexpr size_t kFirstBlockSize = 256 << 10;
+    static constexpr size_t kBlockSize = 2 << 20;
+    struct FreeBlock {
+        void operator()(unsigned char* block) const;
+    };
 
     struct Row {
         const unsigned char* data;
@@ -144,9 +152,10 @@ private:
     mutable int m_lastColumn = -1;
 
     std::vector<Row> m_rows;
-    std::vector<std::unique_ptr<unsigned char[]>> m_blocks;
+    std::vector<std::unique_ptr<unsigned char[], FreeBlock>> m_blocks;
     unsigned char* m_block = nullptr;  // the block new rows go to
-    size_t m_blockUsed = kBlockSize;
+    size_t m_blockSize = 0;            // of m_block
+    size_t m_blockUsed = 0;
     size_t m_fetched = 0;
     long m_pos = kBof;
     std::vector<CellView> m_cells;  // the row being packed

@@ -351,7 +351,7 @@ int CRstValues::AddRecord(const char* field, const char* value) {
 
 bool CRstValues::ReadOwn(const char* field, CellView* cell) {
     if (!CheckOpen()) return false;
-    if (!m_recordset->ReadCell(m_recordset->ColumnIndex(field), cell)) {
+    if (!m_recordset->ReadField(field, cell)) {
         ReportError();  // no such column, or no current row
         return false;
     }
