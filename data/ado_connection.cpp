@@ -49,7 +49,7 @@ std::string FileUri(const std::string& path) {
 // Opens path read-only without leaving anything beside it: a database without a write-ahead
 // log of its own is opened immutable, so no -wal or -shm file is made.
 int OpenReadOnly(const std::string& path, sqlite3** db) {
-    int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX;
+    int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
     if (access((path + "-wal").c_str(), F_OK) == 0)
         return sqlite3_open_v2(path.c_str(), db, flags, nullptr);
     return sqlite3_open_v2((FileUri(path) + "?immutable=1").c_str(), db, flags | SQLITE_OPEN_URI,
@@ -117,7 +117,7 @@ int CAdoConnection::ConnectDatabase(const std::string& path) {
     int rc = connection->readOnly
                  ? OpenReadOnly(connection->path, &connection->db)
                  : sqlite3_open_v2(m_path, &connection->db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (!connection->db) {
         ShowMessage(0, "连接数据库失败!或者是否安装了ACCESS数据库引擎", "连接失败", MsgIcon::Error);
         return 0;
@@ -164,6 +164,7 @@ int CAdoConnection::ExecuteSql(const std::string& sql) {
         ReportConnectionErrors(3);  // nothing to describe: the unknown-error message
         return 0;
     }
+    DbLock lock(*m_connection);
     sqlite3* db = m_connection->db;
     char* error = nullptr;
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {

@@ -4,14 +4,18 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "orvicrm/ado_types.h"
 
-// One open SQLite database. Serialized mode: a page's worker may use it too.
+// One open SQLite database, opened without SQLite's own per-call locking: every use of db
+// holds the connection's lock (DbLock), so a page's worker may use it too, and a row is
+// stepped and read under one hold of the lock instead of one per call.
 struct OrviConnection {
     sqlite3* db = nullptr;
+    std::recursive_mutex mutex;
     std::string path;
     bool readOnly = false;  // opened read-only on purpose: every write is refused
     // Recordsets with a statement on this connection; guarded by the connection's lock.
@@ -27,16 +31,13 @@ struct OrviConnection {
     bool IsOpen() const { return db != nullptr; }
 };
 
-// Holds a connection's lock (recursive) for a scope.
+// Holds a connection's lock for a scope.
 class DbLock {
 public:
-    explicit DbLock(sqlite3* db) : m_mutex(sqlite3_db_mutex(db)) { sqlite3_mutex_enter(m_mutex); }
-    ~DbLock() { sqlite3_mutex_leave(m_mutex); }
-    DbLock(const DbLock&) = delete;
-    DbLock& operator=(const DbLock&) = delete;
+    explicit DbLock(OrviConnection& connection) : m_lock(connection.mutex) {}
 
 private:
-    sqlite3_mutex* m_mutex;
+    std::lock_guard<std::recursive_mutex> m_lock;
 };
 
 // How long a statement waits for another connection's write before it fails.

@@ -176,6 +176,7 @@ bool OrviRecordset::OpenTable(const _ConnectionPtr& connection, const std::strin
 }
 
 bool OrviRecordset::Prepare(const std::string& sql, int firstColumn, std::string* error) {
+    DbLock lock(*m_connection);
     sqlite3* db = m_connection->db;
     const char* tail = nullptr;
     sqlite3_stmt* stmt = nullptr;
@@ -195,11 +196,8 @@ bool OrviRecordset::Prepare(const std::string& sql, int firstColumn, std::string
             return false;
         }
     }
-    {
-        DbLock lock(db);
-        m_stmt = stmt;
-        m_connection->readers.push_back(this);
-    }
+    m_stmt = stmt;
+    m_connection->readers.push_back(this);
     m_firstColumn = firstColumn;
     int count = sqlite3_column_count(stmt);
     for (int c = firstColumn; c < count; ++c) {
@@ -230,7 +228,7 @@ int OrviRecordset::StepOne() {
     for (;;) {
         {
             // One hold of the connection's lock for the step and the reads of the row.
-            DbLock lock(db);
+            DbLock lock(*m_connection);
             if (m_paused) BeginRerun();  // a write on this connection reset the statement
             int rc;
             while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
@@ -281,7 +279,7 @@ bool OrviRecordset::HeldAlready() {
 
 void OrviRecordset::FinishStatement() {
     if (m_stmt) {
-        DbLock lock(m_connection->db);
+        DbLock lock(*m_connection);
         auto& readers = m_connection->readers;
         std::erase(readers, this);
         sqlite3_finalize(m_stmt);
@@ -538,8 +536,7 @@ void OrviRecordset::ReadPacked(const unsigned char* row, int column, CellView* c
 const unsigned char* OrviRecordset::PackStatementRow() {
     sqlite3_stmt* stmt = m_stmt;
     int first = m_firstColumn;
-    // One column_value call per cell. StepOne holds the connection's lock for the step and
-    // these reads, which keeps the values protected and saves a lock per accessor.
+    // One column_value call per cell, under the lock StepOne holds for the step and the row.
     auto cellAt = [stmt, first](int c) {
         CellView cell;
         sqlite3_value* value = sqlite3_column_value(stmt, c + first);
@@ -676,7 +673,7 @@ bool OrviRecordset::RunWrite(const std::string& sql, const int64_t* rowid, std::
         return false;
     }
     sqlite3* db = m_connection->db;
-    DbLock lock(db);
+    DbLock lock(*m_connection);
     // A statement of this connection left on a row keeps a read snapshot, and a write over
     // a snapshot older than another connection's last commit is refused at once. Reset
     // them: they run again, skipping the rows they hold, when more rows are wanted.
