@@ -97,6 +97,27 @@ TEST_F(WriteConflictTest, ReadOnlyResultsGoOnAfterAWriteOnTheirConnection) {
     EXPECT_TRUE(m_capture.Texts().empty());
 }
 
+TEST_F(WriteConflictTest, AWalkOnAnotherThreadGoesOnWhileItsConnectionWrites) {
+    ASSERT_EQ(m_b.ExecuteSql("BEGIN"), 1);
+    std::vector<std::string> expected;
+    for (int i = 0; i < 3000; ++i) {
+        expected.push_back("w" + std::to_string(i));
+        ASSERT_EQ(m_b.ExecuteSql("INSERT INTO ObjectPar VALUES ('" + expected.back() + "', 2)"), 1);
+    }
+    ASSERT_EQ(m_b.ExecuteSql("COMMIT"), 1);
+
+    std::vector<std::string> seen;
+    std::thread walker([this, &seen] {
+        CRstValues rst(m_a.GetConnection(), "ObjectPar");
+        if (rst.OpenRecord("SELECT * FROM ObjectPar WHERE ObjectParType=2")) seen = NamesToEnd(rst);
+    });
+    CRstValues writer(m_a.GetConnection(), "ObjectPar");
+    for (int i = 0; i < 40; ++i) AddParam(writer, ("new " + std::to_string(i)).c_str());
+    walker.join();
+    EXPECT_EQ(seen, expected);  // each row once, in order
+    EXPECT_TRUE(m_capture.Texts().empty());
+}
+
 TEST_F(WriteConflictTest, WriterWaitsForAnotherConnectionsLockAndShowsTheReasonWhenItGivesUp) {
     CRstValues rst(m_a.GetConnection(), "ObjectPar");
     // B holds the write lock for a moment: A waits for it.
