@@ -7,6 +7,7 @@
 #include <cstring>
 #include <thread>
 
+#include "data/db_handles.h"
 #include "data/schema.h"
 #include "platform/message_box.h"
 
@@ -151,6 +152,10 @@ int CAdoConnection::ConnectDatabase(const std::string& path) {
     m_connection = connection;
     m_connected = 1;
     return 1;
+}
+
+bool CAdoConnection::IsReadOnly() const {
+    return m_connection && m_connection->readOnly;
 }
 
 void CAdoConnection::CloseDatabase() {

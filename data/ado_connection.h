@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "data/db_handles.h"
 #include "orvicrm/ado_types.h"
+
+struct sqlite3;
 
 // The one message of a write refused because the database is read-only.
 void ReportReadOnlyDatabase();
@@ -35,7 +36,7 @@ public:
 
     const char* GetDatabasePathText() const { return m_path; }
     bool IsConnected() const { return m_connected != 0; }
-    bool IsReadOnly() const { return m_connection && m_connection->readOnly; }
+    bool IsReadOnly() const;  // opened read-only: every write is refused
 
 private:
     _ConnectionPtr m_connection;
