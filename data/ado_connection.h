@@ -1,11 +1,21 @@
 // The database connection of one window or loader thread, with the user messages of its
-// failures. Opens an existing SQLite file read-write; never creates one.
+// failures. Opens an existing SQLite file read-write, or read-only when the file or its
+// folder cannot be written; never creates one, and refuses a file without the module's
+// tables.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "orvicrm/ado_types.h"
+
+struct sqlite3;
+
+// The one message of a write refused because the database is read-only.
+void ReportReadOnlyDatabase();
+// The module's tables (names as in the schema) that db lacks, from one query; false with
+// the database's description in error when the query fails.
+bool FindMissingTables(sqlite3* db, std::vector<std::string>* missing, std::string* error);
 
 class CAdoConnection {
 public:
@@ -33,6 +43,7 @@ public:
 
     const char* GetDatabasePathText() const { return m_path; }
     bool IsConnected() const { return m_connected != 0; }
+    bool IsReadOnly() const;  // opened read-only: every write is refused
 
 private:
     _ConnectionPtr m_connection;

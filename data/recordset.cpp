@@ -1,13 +1,23 @@
 #include "data/recordset.h"
 
 #include <strings.h>
+#include <sys/mman.h>
+
 #include <cctype>
 #include <chrono>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <thread>
 
 namespace {
+
+// Reasons of refused writes, shown to the user with the write's failure message.
+const char kNotChangeable[] = "这个查询结果不能修改";
+const char kNoCurrentRow[] = "没有当前记录";
+const char kNoSuchColumn[] = "没有这个字段";
+const char kNoRow[] = "这条记录已经不存在";
 
 bool IsWordChar(char c) {
     unsigned char u = static_cast<unsigned char>(c);
@@ -122,7 +132,8 @@ void OrviRecordset::Close() {
     m_rows.clear();
     m_blocks.clear();
     m_block = nullptr;
-    m_blockUsed = kBlockSize;
+    m_blockSize = 0;
+    m_blockUsed = 0;
     m_fetched = 0;
     m_pos = kBof;
     m_editMode = kNoEdit;
@@ -165,6 +176,7 @@ bool OrviRecordset::OpenTable(const _ConnectionPtr& connection, const std::strin
 }
 
 bool OrviRecordset::Prepare(const std::string& sql, int firstColumn, std::string* error) {
+    DbLock lock(*m_connection);
     sqlite3* db = m_connection->db;
     const char* tail = nullptr;
     sqlite3_stmt* stmt = nullptr;
@@ -185,6 +197,7 @@ bool OrviRecordset::Prepare(const std::string& sql, int firstColumn, std::string
         }
     }
     m_stmt = stmt;
+    m_connection->readers.push_back(this);
     m_firstColumn = firstColumn;
     int count = sqlite3_column_count(stmt);
     for (int c = firstColumn; c < count; ++c) {
@@ -210,68 +223,76 @@ bool OrviRecordset::Start(std::string* error) {
 
 int OrviRecordset::StepOne() {
     if (m_done) return 0;
-    if (m_paused) {
-        m_paused = false;
-        m_rerun = true;
-        m_held.clear();
-        for (const Row& row : m_rows) m_held.insert(row.rowid);
-    }
-    // One hold of the connection's lock for the step and the reads of the row.
-    struct DbLock {
-        sqlite3_mutex* mutex;
-        explicit DbLock(sqlite3* db) : mutex(sqlite3_db_mutex(db)) { sqlite3_mutex_enter(mutex); }
-        ~DbLock() { sqlite3_mutex_leave(mutex); }
-    };
+    sqlite3* db = m_connection->db;
     int waitedMs = 0;
-    bool pause = false;
     for (;;) {
-        if (pause) {  // without the lock, so the writer can finish
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            waitedMs += 20;
-            pause = false;
-        }
-        DbLock lock(m_connection->db);
-        int rc = sqlite3_step(m_stmt);
-        if (rc == SQLITE_ROW) {
-            ++m_fetched;
-            int64_t rowid = m_firstColumn ? sqlite3_column_int64(m_stmt, 0) : 0;
-            if (m_rerun && m_held.count(rowid)) continue;
-            m_rows.push_back({PackStatementRow(), rowid});
-            return 1;
-        }
-        if (rc == SQLITE_DONE) {
-            FinishStatement();
-            return 0;
-        }
-        // Another connection's write outlasted the busy timeout or the step could not wait:
-        // start over (skipping the rows held) after a pause.
-        bool canRerun = m_rows.empty() || m_firstColumn;
-        if ((rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && canRerun && waitedMs < kBusyTimeoutMs) {
-            sqlite3_reset(m_stmt);
-            if (!m_rows.empty() && !m_rerun) {
-                m_rerun = true;
-                for (const Row& row : m_rows) m_held.insert(row.rowid);
+        {
+            // One hold of the connection's lock for the step and the reads of the row.
+            DbLock lock(*m_connection);
+            if (m_paused) BeginRerun();  // a write on this connection reset the statement
+            int rc;
+            while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+                ++m_fetched;
+                if (m_rerun && HeldAlready()) continue;
+                int64_t rowid = m_firstColumn ? sqlite3_column_int64(m_stmt, 0) : 0;
+                m_rows.push_back({PackStatementRow(), rowid});
+                return 1;
             }
-            pause = true;
-            continue;
+            if (rc == SQLITE_DONE) {
+                FinishStatement();
+                return 0;
+            }
+            if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || waitedMs >= kBusyTimeoutMs) {
+                m_stepError = sqlite3_errmsg(db);
+                FinishStatement();
+                return -1;
+            }
+            // Another connection's write outlasted the busy timeout or the step could not
+            // wait: start over after a pause (without the lock, so the writer can finish).
+            sqlite3_reset(m_stmt);
+            BeginRerun();
         }
-        m_stepError = sqlite3_errmsg(m_connection->db);
-        FinishStatement();
-        return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        waitedMs += 20;
     }
 }
 
-void OrviRecordset::FinishStatement() {
-    if (m_stmt) sqlite3_finalize(m_stmt);
-    m_stmt = nullptr;
-    m_done = true;
+void OrviRecordset::BeginRerun() {
     m_paused = false;
+    m_rerun = true;
+    m_held.clear();
+    m_skip = 0;
+    m_skipped = 0;
+    if (m_firstColumn) {
+        for (const Row& row : m_rows) m_held.insert(row.rowid);
+    } else {
+        m_skip = m_rows.size();  // without rowids the rows held are the first ones
+    }
+}
+
+bool OrviRecordset::HeldAlready() {
+    if (m_firstColumn) return m_held.count(sqlite3_column_int64(m_stmt, 0)) != 0;
+    if (m_skipped >= m_skip) return false;
+    ++m_skipped;
+    return true;
+}
+
+void OrviRecordset::FinishStatement() {
+    if (m_stmt) {
+        DbLock lock(*m_connection);
+        auto& readers = m_connection->readers;
+        std::erase(readers, this);
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        m_paused = false;
+    }
+    m_done = true;
     m_rerun = false;
     m_held.clear();
 }
 
-void OrviRecordset::PauseStatement() {
-    if (m_stmt && !m_done && !m_paused) {
+void OrviRecordset::PauseLocked() {
+    if (m_stmt && !m_paused && sqlite3_stmt_busy(m_stmt)) {
         sqlite3_reset(m_stmt);
         m_paused = true;
     }
@@ -347,23 +368,30 @@ const CellValue* OrviRecordset::Pending(int column) const {
 
 bool OrviRecordset::ReadCell(int column, CellView* cell) const {
     if (column < 0 || column >= ColumnCount()) return false;
-    if (m_editMode != kNoEdit) {
-        if (const CellValue* value = Pending(column)) {
-            cell->type = value->type;
-            cell->i = value->i;
-            cell->d = value->d;
-            cell->text = value->text.data();
-            cell->size = value->text.size();
-            return true;
-        }
-        if (m_editMode == kAddRow) {
-            *cell = CellView{};
-            return true;
-        }
+    if (m_editMode == kNoEdit) {
+        if (m_pos < 0) return false;
+        ReadPacked(m_rows[m_pos].data, column, cell);
+        return true;
+    }
+    if (const CellValue* value = Pending(column)) {
+        cell->type = value->type;
+        cell->i = value->i;
+        cell->d = value->d;
+        cell->text = value->text.data();
+        cell->size = value->text.size();
+        return true;
+    }
+    if (m_editMode == kAddRow) {
+        *cell = CellView{};
+        return true;
     }
     if (m_pos < 0) return false;
     ReadPacked(m_rows[m_pos].data, column, cell);
     return true;
+}
+
+bool OrviRecordset::ReadField(const char* name, CellView* cell) const {
+    return ReadCell(ColumnIndex(name), cell);
 }
 
 // A packed row: byte 0 says whether the offsets are 32-bit (1) or 16-bit (0); then
@@ -508,8 +536,7 @@ void OrviRecordset::ReadPacked(const unsigned char* row, int column, CellView* c
 const unsigned char* OrviRecordset::PackStatementRow() {
     sqlite3_stmt* stmt = m_stmt;
     int first = m_firstColumn;
-    // One column_value call per cell. StepOne holds the connection's lock for the step and
-    // these reads, which keeps the values protected and saves a lock per accessor.
+    // One column_value call per cell, under the lock StepOne holds for the step and the row.
     auto cellAt = [stmt, first](int c) {
         CellView cell;
         sqlite3_value* value = sqlite3_column_value(stmt, c + first);
@@ -554,20 +581,27 @@ const unsigned char* OrviRecordset::PackMerged(const unsigned char* row) {
     return PackRow(cellAt);
 }
 
+void OrviRecordset::FreeBlock::operator()(unsigned char* block) const {
+    std::free(block);
+}
+
 unsigned char* OrviRecordset::Allocate(size_t size) {
-    unsigned char* target;
-    if (size > kBlockSize / 4) {
-        m_blocks.emplace_back(new unsigned char[size]);
-        target = m_blocks.back().get();
-    } else {
-        if (!m_block || m_blockUsed + size > kBlockSize) {
-            m_blocks.emplace_back(new unsigned char[kBlockSize]);
-            m_block = m_blocks.back().get();
-            m_blockUsed = 0;
-        }
-        target = m_block + m_blockUsed;
-        m_blockUsed += size;
+    auto newBlock = [this](size_t bytes, bool huge) {
+        void* block = huge ? std::aligned_alloc(kBlockSize, bytes) : std::malloc(bytes);
+        if (!block) throw std::bad_alloc();
+        if (huge) madvise(block, bytes, MADV_HUGEPAGE);
+        m_blocks.emplace_back(static_cast<unsigned char*>(block));
+        return m_blocks.back().get();
+    };
+    if (size > kFirstBlockSize / 4) return newBlock(size, false);
+    if (m_blockUsed + size > m_blockSize) {
+        bool first = m_blockSize == 0;
+        m_blockSize = first ? kFirstBlockSize : kBlockSize;
+        m_block = newBlock(m_blockSize, !first);
+        m_blockUsed = 0;
     }
+    unsigned char* target = m_block + m_blockUsed;
+    m_blockUsed += size;
     return target;
 }
 
@@ -581,16 +615,16 @@ bool OrviRecordset::AddNew() {
 
 bool OrviRecordset::SetValue(int column, CellValue value, std::string* error) {
     if (column < 0 || column >= ColumnCount()) {
-        *error = "no such column";
+        *error = kNoSuchColumn;
         return false;
     }
     if (m_table.empty()) {
-        *error = "the result cannot be changed";
+        *error = kNotChangeable;
         return false;
     }
     if (m_editMode == kNoEdit) {
         if (m_pos < 0) {
-            *error = "no current row";
+            *error = kNoCurrentRow;
             return false;
         }
         m_editMode = kEditRow;
@@ -626,34 +660,60 @@ static void BindValue(sqlite3_stmt* stmt, int index, const CellValue& value) {
     }
 }
 
-bool OrviRecordset::RunWrite(const std::string& sql, int64_t rowid, bool bindRowid,
-                             std::string* error) {
-    PauseStatement();
-    sqlite3* db = m_connection->db;
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-        *error = sqlite3_errmsg(db);
+static bool Exec(sqlite3* db, const char* sql, std::string* error) {
+    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+    *error = sqlite3_errmsg(db);
+    return false;
+}
+
+bool OrviRecordset::RunWrite(const std::string& sql, const int64_t* rowid, std::string* error) {
+    m_refusedReadOnly = m_connection->readOnly;
+    if (m_refusedReadOnly) {
+        *error = "attempt to write a readonly database";
         return false;
     }
-    int index = 1;
-    for (const auto& [c, value] : m_pending) {
-        (void)c;
-        BindValue(stmt, index++, value);
+    sqlite3* db = m_connection->db;
+    DbLock lock(*m_connection);
+    // A statement of this connection left on a row keeps a read snapshot, and a write over
+    // a snapshot older than another connection's last commit is refused at once. Reset
+    // them: they run again, skipping the rows they hold, when more rows are wanted.
+    for (OrviRecordset* reader : m_connection->readers) reader->PauseLocked();
+    // Taking the write lock up front makes a writer wait in the busy handler for the
+    // others instead of failing when a read lock cannot be upgraded.
+    bool ownTransaction = sqlite3_get_autocommit(db) != 0;
+    if (ownTransaction && !Exec(db, "BEGIN IMMEDIATE", error)) return false;
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+    if (rc == SQLITE_OK) {
+        int index = 1;
+        for (const auto& [c, value] : m_pending) {
+            (void)c;
+            BindValue(stmt, index++, value);
+        }
+        if (rowid) sqlite3_bind_int64(stmt, index, *rowid);
+        rc = sqlite3_step(stmt);
     }
-    if (bindRowid) sqlite3_bind_int64(stmt, index, rowid);
-    int rc = sqlite3_step(stmt);
-    if (rc != SQLITE_DONE) *error = sqlite3_errmsg(db);
+    if (rc != SQLITE_DONE) {
+        *error = sqlite3_errmsg(db);
+        m_refusedReadOnly = (sqlite3_extended_errcode(db) & 0xff) == SQLITE_READONLY;
+    }
+    m_lastChanges = sqlite3_changes(db);
+    m_lastRowid = sqlite3_last_insert_rowid(db);
     sqlite3_finalize(stmt);
+    if (ownTransaction) {
+        if (rc == SQLITE_DONE && !Exec(db, "COMMIT", error)) rc = SQLITE_ERROR;
+        if (rc != SQLITE_DONE && !sqlite3_get_autocommit(db))
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
     return rc == SQLITE_DONE;
 }
 
 bool OrviRecordset::Update(std::string* error) {
     if (m_editMode == kNoEdit) return true;
     if (m_table.empty()) {
-        *error = "the result cannot be changed";
+        *error = kNotChangeable;
         return false;
     }
-    sqlite3* db = m_connection->db;
     std::string sql;
     if (m_editMode == kEditRow) {
         if (m_pending.empty()) {
@@ -666,9 +726,9 @@ bool OrviRecordset::Update(std::string* error) {
             sql += QuoteName(m_names[m_pending[k].first]) + "=?";
         }
         sql += " WHERE rowid=?";
-        if (!RunWrite(sql, m_rows[m_pos].rowid, true, error)) return false;
-        if (sqlite3_changes(db) == 0) {
-            *error = "the row no longer exists";
+        if (!RunWrite(sql, &m_rows[m_pos].rowid, error)) return false;
+        if (m_lastChanges == 0) {
+            *error = kNoRow;
             return false;
         }
         m_rows[m_pos].data = PackMerged(m_rows[m_pos].data);
@@ -685,8 +745,8 @@ bool OrviRecordset::Update(std::string* error) {
             }
             sql += ") VALUES (" + values + ")";
         }
-        if (!RunWrite(sql, 0, false, error)) return false;
-        m_rows.push_back({PackMerged(nullptr), sqlite3_last_insert_rowid(db)});
+        if (!RunWrite(sql, nullptr, error)) return false;
+        m_rows.push_back({PackMerged(nullptr), m_lastRowid});
         m_pos = static_cast<long>(m_rows.size()) - 1;
     }
     m_editMode = kNoEdit;
@@ -707,15 +767,15 @@ bool OrviRecordset::Delete(std::string* error) {
     }
     CancelUpdate();
     if (m_pos < 0) {
-        *error = "no current row";
+        *error = kNoCurrentRow;
         return false;
     }
     if (m_table.empty()) {
-        *error = "the result cannot be changed";
+        *error = kNotChangeable;
         return false;
     }
     // A row another connection removed already counts as deleted.
-    if (!RunWrite("DELETE FROM " + QuoteName(m_table) + " WHERE rowid=?", m_rows[m_pos].rowid, true,
+    if (!RunWrite("DELETE FROM " + QuoteName(m_table) + " WHERE rowid=?", &m_rows[m_pos].rowid,
                   error))
         return false;
     m_rows.erase(m_rows.begin() + m_pos);

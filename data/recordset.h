@@ -6,9 +6,9 @@
 // A query of the form "SELECT columns FROM table ..." is run with the table's rowid in
 // front; other queries give read-only results.
 //
-// Before it writes, the recordset resets its statement so that it holds no read snapshot
-// of the database; when more rows are wanted afterwards the query runs again and skips the
-// rows already held.
+// Before any write on a connection, every statement of its recordsets is reset so that none
+// holds a read snapshot of the database; when such a recordset wants more rows afterwards
+// its query runs again and skips the rows it already holds.
 #pragma once
 
 #include <sqlite3.h>
@@ -71,6 +71,8 @@ struct OrviRecordset {
     int ColumnIndex(const char* name) const;
     // The current row's cell, seen through the edit buffer: false without a current row.
     bool ReadCell(int column, CellView* cell) const;
+    // ReadCell of the column named name (the path every value read takes).
+    bool ReadField(const char* name, CellView* cell) const;
 
     // Edit buffer of the current row.
     bool Editing() const { return m_editMode != kNoEdit; }
@@ -87,12 +89,24 @@ struct OrviRecordset {
     // Rows taken from SQLite so far (including those skipped on a rerun).
     size_t RowsFetched() const { return m_fetched; }
     bool Updatable() const { return !m_table.empty(); }
+    // The last failed write was refused because the database is read-only.
+    bool RefusedReadOnly() const { return m_refusedReadOnly; }
+
+    // With the connection's lock held (a write of another recordset on the connection):
+    // gives up the read snapshot of a statement left on a row.
+    void PauseLocked();
 
 private:
     enum EditMode { kNoEdit, kEditRow, kAddRow };
     static constexpr long kBof = -1;
     static constexpr long kEof = -2;
-    static constexpr size_t kBlockSize = 1 << 20;
+    // Rows are packed into a first small block, then into blocks of one huge page each, so
+    // that a large result costs few page faults and a small one little memory.
+    static constexpr size_t kFirstBlockSize = 256 << 10;
+    static constexpr size_t kBlockSize = 2 << 20;
+    struct FreeBlock {
+        void operator()(unsigned char* block) const;
+    };
 
     struct Row {
         const unsigned char* data;
@@ -107,10 +121,13 @@ private:
     bool Prepare(const std::string& sql, int firstColumn, std::string* error);
     bool Start(std::string* error);  // fetches the first row
     bool Fetch(size_t index);        // whether row index exists, fetching rows up to it
-    int StepOne();  // fetches one more row into m_rows: 1, 0 at the end, -1 on an error
+    int StepOne();       // fetches one more row into m_rows: 1, 0 at the end, -1 on an error
+    void BeginRerun();   // the statement was reset: skip the rows held when it runs again
+    bool HeldAlready();  // on a rerun: the statement's row is one of the rows held
     void FinishStatement();
-    void PauseStatement();  // before a write: give up the read snapshot
-    bool RunWrite(const std::string& sql, int64_t rowid, bool bindRowid, std::string* error);
+    // Runs one write statement with the pending values (and rowid) bound, in a transaction
+    // of its own unless the connection is in one.
+    bool RunWrite(const std::string& sql, const int64_t* rowid, std::string* error);
     unsigned char* Allocate(size_t size);  // room for a packed row
     template <typename CellAt>
     const unsigned char* PackRow(CellAt cellAt);
@@ -122,10 +139,12 @@ private:
     _ConnectionPtr m_connection;
     sqlite3_stmt* m_stmt = nullptr;
     bool m_open = false;
-    bool m_done = true;     // the statement has delivered every row
-    bool m_paused = false;  // reset before a write; rerun and skip rows held
-    bool m_rerun = false;   // a rerun: skip rows whose rowid is in m_held
-    std::unordered_set<int64_t> m_held;
+    bool m_done = true;                  // the statement has delivered every row
+    bool m_paused = false;               // reset by a write; guarded by the connection's lock
+    bool m_rerun = false;                // a rerun: skip the rows held
+    std::unordered_set<int64_t> m_held;  // by rowid
+    size_t m_skip = 0;                   // without rowids: the first m_skip rows
+    size_t m_skipped = 0;
     int m_firstColumn = 0;  // 1 when column 0 of the statement is the rowid
     std::string m_table;    // the table written to; empty for a read-only result
     std::vector<std::string> m_names;
@@ -133,14 +152,19 @@ private:
     mutable int m_lastColumn = -1;
 
     std::vector<Row> m_rows;
-    std::vector<std::unique_ptr<unsigned char[]>> m_blocks;
+    std::vector<std::unique_ptr<unsigned char[], FreeBlock>> m_blocks;
     unsigned char* m_block = nullptr;  // the block new rows go to
-    size_t m_blockUsed = kBlockSize;
+    size_t m_blockSize = 0;            // of m_block
+    size_t m_blockUsed = 0;
     size_t m_fetched = 0;
     long m_pos = kBof;
     std::vector<CellView> m_cells;  // the row being packed
     std::vector<size_t> m_sizes;
     std::string m_stepError;
+
+    int m_lastChanges = 0;
+    int64_t m_lastRowid = 0;
+    bool m_refusedReadOnly = false;
 
     EditMode m_editMode = kNoEdit;
     long m_posBeforeAdd = kBof;

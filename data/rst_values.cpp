@@ -154,6 +154,13 @@ void CRstValues::ReportError() {
     ShowMessage(0, kFieldAccess, "字段访问", MsgIcon::Information);
 }
 
+void CRstValues::ReportWriteError(const std::string& reason) {
+    if (m_recordset && m_recordset->RefusedReadOnly())
+        ReportReadOnlyDatabase();
+    else
+        ShowMessage(0, std::string(kFieldAccess) + "\n" + reason, "字段访问", MsgIcon::Information);
+}
+
 int CRstValues::InitConnAndRec(_ConnectionPtr connection, const char* table) {
     try {
         m_recordset.reset();
@@ -207,7 +214,7 @@ void CRstValues::SavePending() {
     if (!m_recordset->Editing()) return;
     std::string error;
     if (!m_recordset->Update(&error)) {
-        ReportError();
+        ReportWriteError(error);
         m_recordset->CancelUpdate();
     }
 }
@@ -254,7 +261,7 @@ int CRstValues::AddRecord() {
     try {
         SavePending();
         if (!m_recordset->Updatable()) {
-            ReportError();
+            ReportWriteError("这个查询结果不能修改");
             return 0;
         }
         m_recordset->AddNew();
@@ -269,7 +276,7 @@ int CRstValues::UpdateRecord() {
     if (!CheckOpen()) return 0;
     std::string error;
     if (!m_recordset->Update(&error)) {
-        ReportError();
+        ReportWriteError(error);
         m_recordset->CancelUpdate();
         return 0;
     }
@@ -281,7 +288,7 @@ int CRstValues::DeleteRecord() {
     try {
         std::string error;
         if (!m_recordset->Delete(&error)) {
-            ReportError();
+            ReportWriteError(error);
             return 0;
         }
         if (!m_recordset->MoveFirst()) ReOpenRecord();
@@ -309,7 +316,7 @@ int CRstValues::SetField(const char* field, int type, int64_t i, double d, const
         if (text) value.text = text;
         std::string error;
         if (!m_recordset->SetValue(m_recordset->ColumnIndex(field), std::move(value), &error)) {
-            ReportError();
+            ReportWriteError(error + "（" + field + "）");
             return 0;
         }
         return 1;
@@ -344,7 +351,7 @@ int CRstValues::AddRecord(const char* field, const char* value) {
 
 bool CRstValues::ReadOwn(const char* field, CellView* cell) {
     if (!CheckOpen()) return false;
-    if (!m_recordset->ReadCell(m_recordset->ColumnIndex(field), cell)) {
+    if (!m_recordset->ReadField(field, cell)) {
         ReportError();  // no such column, or no current row
         return false;
     }

@@ -124,6 +124,8 @@ public:
 
 protected:
     void ReportError();  // the field-access message
+    // A refused write: the read-only message, else the field-access message with reason.
+    void ReportWriteError(const std::string& reason);
 
 private:
     enum AttachedRead { kReadOk, kReadMissing, kReadEnd, kReadFailed };

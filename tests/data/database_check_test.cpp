@@ -1,0 +1,190 @@
+// Databases the module must not write to: files without its tables and read-only files.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "data/ado_connection.h"
+#include "orvicrm/CRstValues.h"
+#include "platform/files.h"
+#include "support/message_capture.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kReadOnly[] = "数据库是只读的，不能保存修改。";
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void RunSql(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+TEST(DatabaseCheck, FileWithoutTheTablesIsRefusedWithOneMessageAndLeftAsItWas) {
+    TempModuleFolder temp;
+    std::string path = GetDatabasePath();
+    MakeSureDirectoryPathExists(path);
+    std::string folder = fs::path(path).parent_path().string();
+    const std::vector<std::string> all = {"SaleTable",    "ChanceTable", "ConsumeTable",
+                                          "HistoryTable", "ActiveTable", "FeedBackTable",
+                                          "FinanceTable", "ObjectPar"};
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        std::vector<std::string> missing;
+    };
+    std::vector<Case> cases = {
+        {"zero-length file", [&] { std::ofstream(path).close(); }, all},
+        {"another program's database",
+         [&] { RunSql(path, "PRAGMA journal_mode=WAL; CREATE TABLE Orders (id INTEGER)"); }, all},
+        {"two tables dropped",
+         [&] {
+             temp.CreateDatabase();
+             RunSql(path, "DROP TABLE FinanceTable; DROP TABLE objectpar");
+         },
+         {"FinanceTable", "ObjectPar"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(path);
+        c.make();
+        auto size = fs::file_size(path);
+        MessageCapture capture;
+        CAdoConnection connection;
+        EXPECT_EQ(connection.ConnectDatabase(path), 0);
+        ASSERT_EQ(capture.Count(), 1u);
+        EXPECT_EQ(capture.Messages()[0].caption, "连接失败");
+        for (const std::string& table : all) {
+            bool named = capture.Texts()[0].find(table) != std::string::npos;
+            bool missing = std::find(c.missing.begin(), c.missing.end(), table) != c.missing.end();
+            EXPECT_EQ(named, missing) << table << " in " << capture.Texts()[0];
+        }
+        EXPECT_EQ(connection.GetConnection(), nullptr);
+        EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"OrviCrm.db"});
+        EXPECT_EQ(fs::file_size(path), size);
+    }
+}
+
+// Runs check in a child process without root's right to write anywhere; the child reports
+// what went wrong as text.
+std::string RunUnprivileged(const std::function<std::string()>& check) {
+    int out[2];
+    if (pipe(out) != 0) return "no pipe";
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(out[0]);
+        std::string problems;
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            problems = "cannot drop root";
+        else
+            problems = check();
+        ssize_t written = write(out[1], problems.data(), problems.size());
+        _exit(written == static_cast<ssize_t>(problems.size()) ? 0 : 1);
+    }
+    close(out[1]);
+    std::string problems;
+    char buffer[512];
+    ssize_t got;
+    while ((got = read(out[0], buffer, sizeof buffer)) > 0) problems.append(buffer, got);
+    close(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) problems += " child failed";
+    return problems;
+}
+
+// Reads, then tries every kind of write: each refused once with the read-only message.
+std::string UseReadOnlyDatabase(const std::string& path) {
+    std::string problems;
+    auto check = [&problems](bool ok, const std::string& what) {
+        if (!ok) problems += what + "; ";
+    };
+    MessageCapture capture;
+    {
+        CAdoConnection connection;
+        check(connection.ConnectDatabase(path) == 1, "connects");
+        check(connection.IsReadOnly(), "is read-only");
+        CRstValues rst(connection.GetConnection(), "ObjectPar");
+        std::string name;
+        check(rst.OpenRecord("SELECT * FROM ObjectPar") == 1 &&
+                  rst.GetValue("ObjectParName", name) == 1 && name == "人民币",
+              "reads");
+        check(capture.Count() == 0, "no message while reading");
+
+        check(rst.AddRecord() == 1 && rst.AddRecord("ObjectParName", "新") == 1 &&
+                  rst.UpdateRecord() == 0,
+              "a new row is refused at the save");
+        rst.OpenRecord("SELECT * FROM ObjectPar");
+        check(rst.AddRecord("ObjectParName", "改") == 1 && rst.UpdateRecord() == 0,
+              "a change is refused");
+        check(rst.DeleteRecord() == 0, "a delete is refused");
+        check(connection.ExecuteSql("DELETE FROM ObjectPar") == 0, "a statement is refused");
+        std::vector<MessageInfo> messages = capture.Messages();
+        check(messages.size() == 4,
+              "one message per write, got " + std::to_string(messages.size()));
+        for (const MessageInfo& message : messages)
+            check(message.text == kReadOnly && message.caption == "错误",
+                  "read-only message, got " + message.text);
+        check(rst.GetValue("ObjectParName", name) == 1 && name == "人民币", "row unchanged");
+    }
+    std::vector<std::string> files = FilesIn(fs::path(path).parent_path().string());
+    check(files == std::vector<std::string>{fs::path(path).filename().string()},
+          "nothing beside the file");
+    return problems;
+}
+
+TEST(DatabaseCheck, ReadOnlyFileOrFolderOpensReadOnlyAndRefusesEveryWriteOnce) {
+    TempModuleFolder temp;
+    std::string made = temp.CreateDatabase();
+    RunSql(made, "INSERT INTO ObjectPar VALUES ('人民币', 8)");
+    chmod(temp.Path().c_str(), 0755);
+
+    // A read-only file in a folder the user may write to.
+    std::string folder = temp.Path() + "file";
+    fs::create_directory(folder);
+    chmod(folder.c_str(), 0777);
+    std::string path = folder + "/OrviCrm.db";
+    fs::copy_file(made, path);
+    chmod(path.c_str(), 0444);
+    EXPECT_EQ(RunUnprivileged([&] { return UseReadOnlyDatabase(path); }), "");
+
+    // A read-only folder, with characters a file URI must escape.
+    folder = temp.Path() + "只读 #?%";
+    fs::create_directory(folder);
+    path = folder + "/OrviCrm.db";
+    fs::copy_file(made, path);
+    chmod(path.c_str(), 0644);
+    chmod(folder.c_str(), 0555);
+    EXPECT_EQ(RunUnprivileged([&] { return UseReadOnlyDatabase(path); }), "");
+    chmod(folder.c_str(), 0755);
+
+    // The file's owner may write: read-write, as before.
+    MessageCapture capture;
+    CAdoConnection connection;
+    ASSERT_EQ(connection.ConnectDatabase(made), 1);
+    EXPECT_FALSE(connection.IsReadOnly());
+    EXPECT_EQ(connection.ExecuteSql("DELETE FROM ObjectPar"), 1);
+    EXPECT_EQ(capture.Count(), 0u);
+}
+
+}  // namespace
