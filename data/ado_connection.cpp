@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "data/db_handles.h"
+#include "data/recordset.h"
 #include "data/schema.h"
 #include "platform/message_box.h"
 
@@ -170,6 +171,9 @@ int CAdoConnection::ExecuteSql(const std::string& sql) {
         return 0;
     }
     DbLock lock(*m_connection);
+    // Statements of this connection left on a row keep an old read snapshot, over which a
+    // write would be refused at once: they give it up and run again when read further.
+    for (OrviRecordset* reader : m_connection->readers) reader->PauseLocked();
     sqlite3* db = m_connection->db;
     char* error = nullptr;
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {

@@ -87,6 +87,21 @@ TEST_F(WriteConflictTest, WritesPassAnOlderSnapshotOfAnotherRecordsetOnTheConnec
     EXPECT_TRUE(m_capture.Texts().empty());
 }
 
+TEST_F(WriteConflictTest, StatementsInATransactionPassAnOlderSnapshotOnTheConnection) {
+    CRstValues list(m_a.GetConnection(), "ObjectPar");
+    ASSERT_EQ(list.OpenRecord("SELECT * FROM ObjectPar"), 1);  // left on its first row
+    ASSERT_EQ(m_b.ExecuteSql("INSERT INTO ObjectPar VALUES ('from b', 1)"), 1);
+
+    ASSERT_EQ(m_a.BeginTrans(), 1);
+    EXPECT_EQ(m_a.ExecuteSql("UPDATE ObjectPar SET ObjectParName='v0 renamed' WHERE "
+                             "ObjectParName='v0'"),
+              1);
+    ASSERT_EQ(m_a.CommitTrans(), 1);
+    EXPECT_TRUE(m_capture.Texts().empty());
+    EXPECT_EQ(NamesInTable(), (std::vector<std::string>{"v0 renamed", "v1", "v2", "from b"}));
+    EXPECT_EQ(NamesToEnd(list), (std::vector<std::string>{"v0", "v1", "v2", "from b"}));
+}
+
 TEST_F(WriteConflictTest, ReadOnlyResultsGoOnAfterAWriteOnTheirConnection) {
     CRstValues counts(m_a.GetConnection(), "ObjectPar");
     ASSERT_EQ(counts.OpenRecord("SELECT DISTINCT ObjectParName FROM ObjectPar"), 1);
