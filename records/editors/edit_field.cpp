@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "data/value_format.h"
 #include "records/pages/date_text_parser.h"
 
 namespace {
@@ -119,9 +120,7 @@ std::string StoreNumber(long value) {
 }
 
 std::string StoreAmount(double value) {
-    char text[400];
-    std::snprintf(text, sizeof text, "%.2f", value);
-    return text;
+    return FormatMoney(value);
 }
 
 std::string ShowAmount(double value) {

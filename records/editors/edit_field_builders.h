@@ -62,14 +62,14 @@ constexpr EditField Whole(const char* field, const char* label, int id, int row,
 }
 
 constexpr EditField Lookup(const char* field, const char* label, int id, int row, int column,
-                           int kind, int buttonId, const char* tip) {
+                           int kind, int buttonId, const char* tip, int maxLength = kTextLength) {
     return {.field = field,
             .label = label,
             .control = EditControl::Lookup,
             .id = id,
             .row = row,
             .column = column,
-            .maxLength = kTextLength,
+            .maxLength = maxLength,
             .paramKind = kind,
             .buttonId = buttonId,
             .tip = tip};

@@ -1,36 +1,16 @@
 #include "records/editors/sale_edit_dlg.h"
 
 #include "params/param_kinds.h"
+#include "records/editors/edit_field_builders.h"
 
 namespace {
 
-constexpr double kMaxAmount = 99999999.0;
+using edit_fields::Amount;
 
-constexpr EditField Amount(const char* field, const char* label, int id, int row, int column) {
-    return {.field = field,
-            .label = label,
-            .control = EditControl::Amount,
-            .id = id,
-            .row = row,
-            .column = column,
-            .low = 0,
-            .high = kMaxAmount,
-            .unit = "元",
-            .dropLetters = true};
-}
-
+// The lookup values of a sale are at most 50 characters.
 constexpr EditField Lookup(const char* field, const char* label, int id, int row, int column,
                            int kind, int buttonId, const char* tip) {
-    return {.field = field,
-            .label = label,
-            .control = EditControl::Lookup,
-            .id = id,
-            .row = row,
-            .column = column,
-            .maxLength = 50,
-            .paramKind = kind,
-            .buttonId = buttonId,
-            .tip = tip};
+    return edit_fields::Lookup(field, label, id, row, column, kind, buttonId, tip, 50);
 }
 
 // Lookup loaders start in table order: money type, product model, product name, invoice type.
