@@ -6,8 +6,10 @@ JOBS       ?= $(shell nproc)
 BIN        := $(BUILD)/bin
 DEMO_DB    := $(BIN)/OrviMdb/OrviCrm.db
 SNAPSHOTS  ?= $(CURDIR)/snapshots
-# ccache keys on paths relative to the tree, so clones of it share their objects.
+# ccache keys on paths relative to the tree and not on the build folder, so clones of it
+# share their objects.
 export CCACHE_BASEDIR ?= $(CURDIR)
+export CCACHE_NOHASHDIR ?= 1
 
 .PHONY: all setup build build-asan run test test-plain test-asan bench format clean
 
