@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <algorithm>
+#include <bit>
+#include <type_traits>
 
 #include "ui/controls/list_sort.h"
 
@@ -227,6 +229,43 @@ struct ValueItem {
     int row;
 };
 
+// Sorts by value through a strict order on the items, one of each direction.
+template <class T, class Less>
+void SortItems(HugePageVector<T>& items, bool ascending, Less less) {
+    const long hi = static_cast<long>(items.size()) - 1;
+    auto greater = [&](const T& x, const T& p) { return less(p, x); };
+    if (ascending)
+        ListQuickSortBy(items.data(), 0, hi, less, greater);
+    else
+        ListQuickSortBy(items.data(), 0, hi, greater, less);
+}
+
+// Date values and row numbers packed in one word each, the value above the row, when both
+// fit: half the memory the sort moves. Only the value bits are compared.
+bool SortPacked(const HugePageVector<ValueItem<int64_t>>& items, bool ascending,
+                HugePageVector<int>& order) {
+    int64_t low = items[0].value;
+    int64_t high = low;
+    for (const auto& item : items) {
+        low = std::min(low, item.value);
+        high = std::max(high, item.value);
+    }
+    const unsigned rowBits = std::bit_width(items.size() - 1);
+    const unsigned valueBits =
+        std::bit_width(static_cast<uint64_t>(high) - static_cast<uint64_t>(low));
+    if (rowBits + valueBits > 64) return false;
+    HugePageVector<uint64_t> packed(items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        packed[i] =
+            ((static_cast<uint64_t>(items[i].value) - static_cast<uint64_t>(low)) << rowBits) |
+            static_cast<uint64_t>(items[i].row);
+    SortItems(packed, ascending,
+              [rowBits](uint64_t x, uint64_t p) { return (x >> rowBits) < (p >> rowBits); });
+    const uint64_t rowMask = (uint64_t{1} << rowBits) - 1;
+    for (size_t k = 0; k < packed.size(); ++k) order[k] = static_cast<int>(packed[k] & rowMask);
+    return true;
+}
+
 // Reads each row's value of one form into (value, row) pairs and sorts them; false, leaving
 // order untouched, at the first row read refuses.
 template <class V, class Read>
@@ -236,10 +275,10 @@ bool SortByForm(size_t n, bool ascending, HugePageVector<int>& order, Read read)
         if (!read(i, &items[i].value)) return false;
         items[i].row = static_cast<int>(i);
     }
-    ListQuickSort(items.data(), 0, static_cast<long>(n) - 1, ascending,
-                  [](const ValueItem<V>& a, const ValueItem<V>& b) {
-                      return a.value < b.value ? -1 : (b.value < a.value ? 1 : 0);
-                  });
+    if constexpr (std::is_same_v<V, int64_t>)
+        if (SortPacked(items, ascending, order)) return true;
+    SortItems(items, ascending,
+              [](const ValueItem<V>& x, const ValueItem<V>& p) { return x.value < p.value; });
     for (size_t k = 0; k < n; ++k) order[k] = items[k].row;
     return true;
 }
