@@ -3,6 +3,7 @@
 #include <QColor>
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <type_traits>
 
 #include "ui/controls/list_sort.h"
@@ -240,8 +241,8 @@ void SortItems(HugePageVector<T>& items, bool ascending, Less less) {
         ListQuickSortBy(items.data(), 0, hi, greater, less);
 }
 
-// Date values and row numbers packed in one word each, the value above the row, when both
-// fit: half the memory the sort moves. Only the value bits are compared.
+// Integer values and row numbers packed in one word each, the value above the row, when
+// both fit: half the memory the sort moves. Only the value bits are compared.
 bool SortPacked(const HugePageVector<ValueItem<int64_t>>& items, bool ascending,
                 HugePageVector<int>& order) {
     int64_t low = items[0].value;
@@ -250,20 +251,35 @@ bool SortPacked(const HugePageVector<ValueItem<int64_t>>& items, bool ascending,
         low = std::min(low, item.value);
         high = std::max(high, item.value);
     }
+    const auto base = static_cast<uint64_t>(low);
     const unsigned rowBits = std::bit_width(items.size() - 1);
-    const unsigned valueBits =
-        std::bit_width(static_cast<uint64_t>(high) - static_cast<uint64_t>(low));
+    const unsigned valueBits = std::bit_width(static_cast<uint64_t>(high) - base);
     if (rowBits + valueBits > 64) return false;
     HugePageVector<uint64_t> packed(items.size());
     for (size_t i = 0; i < items.size(); ++i)
-        packed[i] =
-            ((static_cast<uint64_t>(items[i].value) - static_cast<uint64_t>(low)) << rowBits) |
-            static_cast<uint64_t>(items[i].row);
+        packed[i] = ((static_cast<uint64_t>(items[i].value) - base) << rowBits) |
+                    static_cast<uint64_t>(items[i].row);
     SortItems(packed, ascending,
               [rowBits](uint64_t x, uint64_t p) { return (x >> rowBits) < (p >> rowBits); });
     const uint64_t rowMask = (uint64_t{1} << rowBits) - 1;
     for (size_t k = 0; k < packed.size(); ++k) order[k] = static_cast<int>(packed[k] & rowMask);
     return true;
+}
+
+// Numbers that are all whole hundredths (amounts, mostly) as integers: v is exactly
+// fl(c / 100) for an integer c, and below 1e13 distinct c give distinct doubles, so the
+// integers order as the doubles do.
+bool SortAsHundredths(const HugePageVector<ValueItem<double>>& items, bool ascending,
+                      HugePageVector<int>& order) {
+    HugePageVector<ValueItem<int64_t>> whole(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        const double v = items[i].value;
+        if (!(std::fabs(v) < 1e13)) return false;  // NaN too
+        const int64_t c = std::llround(v * 100);
+        if (static_cast<double>(c) / 100 != v) return false;
+        whole[i] = {c, items[i].row};
+    }
+    return SortPacked(whole, ascending, order);
 }
 
 // Reads each row's value of one form into (value, row) pairs and sorts them; false, leaving
@@ -277,6 +293,8 @@ bool SortByForm(size_t n, bool ascending, HugePageVector<int>& order, Read read)
     }
     if constexpr (std::is_same_v<V, int64_t>)
         if (SortPacked(items, ascending, order)) return true;
+    if constexpr (std::is_same_v<V, double>)
+        if (SortAsHundredths(items, ascending, order)) return true;
     SortItems(items, ascending,
               [](const ValueItem<V>& x, const ValueItem<V>& p) { return x.value < p.value; });
     for (size_t k = 0; k < n; ++k) order[k] = items[k].row;

@@ -162,6 +162,7 @@ TEST_F(CheckListTest, EveryKindOfColumnSortsLikePairwiseComparison) {
     const std::vector<std::vector<std::string>> pools = {
         {"7", "10", "1A", "ff", "-1", "13800138000", "0x20"},
         {"12.5", "3", "50%", "-0.5", "7", "10"},
+        {"0.125", "3", "-1e300", "nan", "7.5", "0.30000000000000004", "0.3"},
         // "1e5" and "500" are hex too, and as hex 1e5 comes first
         {"12.5", "3", "50%", "-0.5", "7", "1e5", "500"},
         {"2007_05_03", "2007-5-3 10:00", "9:05", "2006/12/31", "23:59:59"},
