@@ -242,59 +242,68 @@ void SortItems(HugePageVector<T>& items, bool ascending, Less less) {
 }
 
 // Integer values and row numbers packed in one word each, the value above the row, when
-// both fit: half the memory the sort moves. Only the value bits are compared.
-bool SortPacked(const HugePageVector<ValueItem<int64_t>>& items, bool ascending,
-                HugePageVector<int>& order) {
-    int64_t low = items[0].value;
+// both fit: half the memory of (value, row) pairs. Only the value bits are compared.
+// value(i) is row i's value.
+template <class Value>
+bool SortPacked(size_t n, bool ascending, HugePageVector<int>& order, Value value) {
+    int64_t low = value(0);
     int64_t high = low;
-    for (const auto& item : items) {
-        low = std::min(low, item.value);
-        high = std::max(high, item.value);
+    for (size_t i = 1; i < n; ++i) {
+        const int64_t v = value(i);
+        low = std::min(low, v);
+        high = std::max(high, v);
     }
     const auto base = static_cast<uint64_t>(low);
-    const unsigned rowBits = std::bit_width(items.size() - 1);
+    const unsigned rowBits = std::bit_width(n - 1);
     const unsigned valueBits = std::bit_width(static_cast<uint64_t>(high) - base);
     if (rowBits + valueBits > 64) return false;
-    HugePageVector<uint64_t> packed(items.size());
-    for (size_t i = 0; i < items.size(); ++i)
-        packed[i] = ((static_cast<uint64_t>(items[i].value) - base) << rowBits) |
-                    static_cast<uint64_t>(items[i].row);
+    HugePageVector<uint64_t> packed;
+    packed.reserve(n);
+    for (size_t i = 0; i < n; ++i)
+        packed.push_back(((static_cast<uint64_t>(value(i)) - base) << rowBits) | i);
     SortItems(packed, ascending,
               [rowBits](uint64_t x, uint64_t p) { return (x >> rowBits) < (p >> rowBits); });
     const uint64_t rowMask = (uint64_t{1} << rowBits) - 1;
-    for (size_t k = 0; k < packed.size(); ++k) order[k] = static_cast<int>(packed[k] & rowMask);
+    for (size_t k = 0; k < n; ++k) order[k] = static_cast<int>(packed[k] & rowMask);
     return true;
 }
 
-// Numbers that are all whole hundredths (amounts, mostly) as integers: v is exactly
-// fl(c / 100) for an integer c, and below 1e13 distinct c give distinct doubles, so the
-// integers order as the doubles do.
-bool SortAsHundredths(const HugePageVector<ValueItem<double>>& items, bool ascending,
-                      HugePageVector<int>& order) {
-    HugePageVector<ValueItem<int64_t>> whole(items.size());
-    for (size_t i = 0; i < items.size(); ++i) {
-        const double v = items[i].value;
+// Numbers that are all whole hundredths (amounts, mostly): each v is exactly fl(c / 100) for
+// an integer c, and below 1e13 distinct c give distinct doubles, so the c order as the v do.
+int64_t Hundredths(double v) {
+    return std::llround(v * 100);
+}
+bool AllHundredths(const HugePageVector<double>& values) {
+    for (const double v : values) {
         if (!(std::fabs(v) < 1e13)) return false;  // NaN too
-        const int64_t c = std::llround(v * 100);
-        if (static_cast<double>(c) / 100 != v) return false;
-        whole[i] = {c, items[i].row};
+        if (static_cast<double>(Hundredths(v)) / 100 != v) return false;
     }
-    return SortPacked(whole, ascending, order);
+    return true;
 }
 
-// Reads each row's value of one form into (value, row) pairs and sorts them; false, leaving
-// order untouched, at the first row read refuses.
+// Reads each row's value of one form and sorts the rows by it; false, leaving order
+// untouched, at the first row read refuses.
 template <class V, class Read>
 bool SortByForm(size_t n, bool ascending, HugePageVector<int>& order, Read read) {
-    HugePageVector<ValueItem<V>> items(n);
+    HugePageVector<V> values;
+    values.reserve(n);
     for (size_t i = 0; i < n; ++i) {
-        if (!read(i, &items[i].value)) return false;
-        items[i].row = static_cast<int>(i);
+        V v{};
+        if (!read(i, &v)) return false;
+        values.push_back(v);
     }
-    if constexpr (std::is_same_v<V, int64_t>)
-        if (SortPacked(items, ascending, order)) return true;
-    if constexpr (std::is_same_v<V, double>)
-        if (SortAsHundredths(items, ascending, order)) return true;
+    if constexpr (std::is_same_v<V, double>) {
+        if (AllHundredths(values) &&
+            SortPacked(n, ascending, order, [&](size_t i) { return Hundredths(values[i]); }))
+            return true;
+    } else {
+        if (SortPacked(n, ascending, order,
+                       [&](size_t i) { return static_cast<int64_t>(values[i]); }))
+            return true;
+    }
+    HugePageVector<ValueItem<V>> items;
+    items.reserve(n);
+    for (size_t i = 0; i < n; ++i) items.push_back({values[i], static_cast<int>(i)});
     SortItems(items, ascending,
               [](const ValueItem<V>& x, const ValueItem<V>& p) { return x.value < p.value; });
     for (size_t k = 0; k < n; ++k) order[k] = items[k].row;
