@@ -2,6 +2,9 @@
 
 #include <QColor>
 #include <algorithm>
+#include <bit>
+#include <cmath>
+#include <type_traits>
 
 #include "ui/controls/list_sort.h"
 
@@ -227,23 +230,96 @@ struct ValueItem {
     int row;
 };
 
-template <class V>
-void SortByValue(HugePageVector<ValueItem<V>>& items, bool ascending, HugePageVector<int>& order) {
-    ListQuickSort(items.data(), 0, static_cast<long>(items.size()) - 1, ascending,
-                  [](const ValueItem<V>& a, const ValueItem<V>& b) {
-                      return a.value < b.value ? -1 : (b.value < a.value ? 1 : 0);
-                  });
-    for (size_t k = 0; k < items.size(); ++k) order[k] = items[k].row;
+// Sorts by value through a strict order on the items, one of each direction.
+template <class T, class Less>
+void SortItems(HugePageVector<T>& items, bool ascending, Less less) {
+    const long hi = static_cast<long>(items.size()) - 1;
+    auto greater = [&](const T& x, const T& p) { return less(p, x); };
+    if (ascending)
+        ListQuickSortBy(items.data(), 0, hi, less, greater);
+    else
+        ListQuickSortBy(items.data(), 0, hi, greater, less);
 }
 
-template <class V, class Get>
-void SortByForm(const HugePageVector<CellNumbers>& numbers, bool ascending,
-                HugePageVector<int>& order, Get get) {
+// Integer values and row numbers packed in one word each, the value above the row, when
+// both fit: half the memory of (value, row) pairs. Only the value bits are compared.
+// value(i) is row i's value.
+template <class Value>
+bool SortPacked(size_t n, bool ascending, HugePageVector<int>& order, Value value) {
+    int64_t low = value(0);
+    int64_t high = low;
+    for (size_t i = 1; i < n; ++i) {
+        const int64_t v = value(i);
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    const auto base = static_cast<uint64_t>(low);
+    const unsigned rowBits = std::bit_width(n - 1);
+    const unsigned valueBits = std::bit_width(static_cast<uint64_t>(high) - base);
+    if (rowBits + valueBits > 64) return false;
+    HugePageVector<uint64_t> packed;
+    packed.reserve(n);
+    for (size_t i = 0; i < n; ++i)
+        packed.push_back(((static_cast<uint64_t>(value(i)) - base) << rowBits) | i);
+    SortItems(packed, ascending,
+              [rowBits](uint64_t x, uint64_t p) { return (x >> rowBits) < (p >> rowBits); });
+    const uint64_t rowMask = (uint64_t{1} << rowBits) - 1;
+    for (size_t k = 0; k < n; ++k) order[k] = static_cast<int>(packed[k] & rowMask);
+    return true;
+}
+
+// Numbers that are all whole hundredths (amounts, mostly): each v is exactly fl(c / 100) for
+// an integer c, and below 1e13 distinct c give distinct doubles, so the c order as the v do.
+int64_t Hundredths(double v) {
+    return std::llround(v * 100);
+}
+bool AllHundredths(const HugePageVector<double>& values) {
+    for (const double v : values) {
+        if (!(std::fabs(v) < 1e13)) return false;  // NaN too
+        if (static_cast<double>(Hundredths(v)) / 100 != v) return false;
+    }
+    return true;
+}
+
+// Reads each row's value of one form and sorts the rows by it; false, leaving order
+// untouched, at the first row read refuses.
+template <class V, class Read>
+bool SortByForm(size_t n, bool ascending, HugePageVector<int>& order, Read read) {
+    HugePageVector<V> values;
+    values.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+        V v{};
+        if (!read(i, &v)) return false;
+        values.push_back(v);
+    }
+    if constexpr (std::is_same_v<V, double>) {
+        if (AllHundredths(values) &&
+            SortPacked(n, ascending, order, [&](size_t i) { return Hundredths(values[i]); }))
+            return true;
+    } else {
+        if (SortPacked(n, ascending, order,
+                       [&](size_t i) { return static_cast<int64_t>(values[i]); }))
+            return true;
+    }
     HugePageVector<ValueItem<V>> items;
-    items.reserve(numbers.size());
-    for (size_t i = 0; i < numbers.size(); ++i)
-        items.push_back({get(numbers[i]), static_cast<int>(i)});
-    SortByValue(items, ascending, order);
+    items.reserve(n);
+    for (size_t i = 0; i < n; ++i) items.push_back({values[i], static_cast<int>(i)});
+    SortItems(items, ascending,
+              [](const ValueItem<V>& x, const ValueItem<V>& p) { return x.value < p.value; });
+    for (size_t k = 0; k < n; ++k) order[k] = items[k].row;
+    return true;
+}
+
+// A hex cell whose hex value orders like its decimal value against every other such cell:
+// at most eight decimal digits, after optional white space.
+bool HexOrdersAsDecimal(std::string_view text) {
+    size_t p = 0;
+    while (p < text.size() && (text[p] == ' ' || (text[p] >= '\t' && text[p] <= '\r'))) ++p;
+    const size_t digits = text.size() - p;
+    if (digits == 0 || digits > 8) return false;
+    for (; p < text.size(); ++p)
+        if (text[p] < '0' || text[p] > '9') return false;
+    return true;
 }
 
 // Both cache lines a row may span.
@@ -290,35 +366,45 @@ void SortByText(const HugePageVector<Item>& items, bool ascending, HugePageVecto
 HugePageVector<int> CListModel::SortedOrder(int column, bool ascending) const {
     const size_t n = m_rows.size();
     HugePageVector<int> order(n);
-    // Rows' texts lie scattered on the heap: ask for them a few rows ahead.
-    auto prefetch = [this, n](size_t i) {
-        if (i + 16 < n) __builtin_prefetch(m_rows[i + 16].cells.data());
+    // Rows' texts lie scattered on the heap: ask for them a few rows ahead, two cache lines,
+    // as a cell past the first few often starts in the second.
+    constexpr size_t kFetchAhead = 16;
+    auto cell = [this, column, n](size_t i) {
+        if (i + kFetchAhead < n) {
+            const char* text = m_rows[i + kFetchAhead].cells.data();
+            __builtin_prefetch(text);
+            __builtin_prefetch(text + 48);
+        }
+        return CellText(static_cast<int>(i), column);
     };
-    // When every cell has a numeric form in common, that form decides every comparison,
-    // so the rows are sorted on it alone; the order is the same as by the full keys.
-    HugePageVector<CellNumbers> numbers;
-    numbers.reserve(n);
-    unsigned common = kCellHex | kCellNumber | kCellDateTime;
-    for (size_t i = 0; i < n && common; ++i) {
-        prefetch(i);
-        numbers.push_back(ReadCellNumbers(CellText(static_cast<int>(i), column)));
-        common &= numbers.back().forms;
-    }
-    if (common & kCellHex) {
-        SortByForm<uint32_t>(numbers, ascending, order, [](const CellNumbers& k) { return k.hex; });
+    // When one numeric form decides every comparison, the rows are sorted on its values
+    // alone, giving the order the full keys give. The first row names the forms worth trying.
+    const unsigned forms = ReadCellNumbers(cell(0)).forms;
+    if ((forms & kCellHex) && SortByForm<uint32_t>(n, ascending, order, [&](size_t i, uint32_t* v) {
+            return ParseCellHex32(cell(i), v);
+        }))
         return order;
+    if (forms & kCellNumber) {
+        // Two hex cells compare as hex; that agrees with their numbers only for plain digits.
+        size_t hexCells = 0;
+        bool hexDisagrees = false;
+        const bool read = SortByForm<double>(n, ascending, order, [&](size_t i, double* v) {
+            const std::string_view text = cell(i);
+            if (!ParseCellNumber(text, v)) return false;
+            uint32_t hex = 0;
+            if (ParseCellHex32(text, &hex)) {
+                ++hexCells;
+                hexDisagrees = hexDisagrees || !HexOrdersAsDecimal(text);
+            }
+            return !(hexDisagrees && hexCells > 1);
+        });
+        if (read) return order;
     }
-    if (common & kCellNumber) {
-        SortByForm<double>(numbers, ascending, order,
-                           [](const CellNumbers& k) { return k.number; });
+    // A date or time holds a separator no hex text or number has: this form stands alone.
+    if ((forms & kCellDateTime) &&
+        SortByForm<int64_t>(n, ascending, order,
+                            [&](size_t i, int64_t* v) { return ParseCellDateTime(cell(i), v); }))
         return order;
-    }
-    if (common & kCellDateTime) {
-        SortByForm<int64_t>(numbers, ascending, order,
-                            [](const CellNumbers& k) { return k.dateTime; });
-        return order;
-    }
-    HugePageVector<CellNumbers>().swap(numbers);
 
     struct Item {
         CellKey key;
@@ -329,9 +415,7 @@ HugePageVector<int> CListModel::SortedOrder(int column, bool ascending) const {
     items.reserve(n);
     bool textOnly = true;  // no cell has a numeric form and every one has GB18030 bytes
     for (size_t i = 0; i < n; ++i) {
-        prefetch(i);
-        items.push_back(
-            {builder.Build(CellText(static_cast<int>(i), column)), static_cast<int>(i)});
+        items.push_back({builder.Build(cell(i)), static_cast<int>(i)});
         textOnly = textOnly && items.back().key.num.forms == 0 && items.back().key.gbValid;
     }
     if (textOnly) {

@@ -38,7 +38,7 @@ locale_t CLocale() {
 }
 
 // Days from 1970-01-01 to the given proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
+constexpr int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
     y -= m <= 2;
     const int64_t era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -200,7 +200,8 @@ bool ParseCellDateTime(std::string_view t, int64_t* value) {
         ++c.p;
         if (!c.Digits(1, 2, &d)) return false;
         if (y < 100 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) return false;
-        const int64_t day = DaysFromCivil(y, m, d) - DaysFromCivil(1899, 12, 30);
+        constexpr int64_t kDayZero = DaysFromCivil(1899, 12, 30);
+        const int64_t day = DaysFromCivil(y, m, d) - kDayZero;
         int64_t seconds = 0;
         if (c.p < c.t.size()) {
             if (c.t[c.p] != ' ') return false;

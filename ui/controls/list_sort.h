@@ -88,32 +88,41 @@ inline int CompareCellKeys(const CellKey& a, const CellKey& b) {
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-// The list's quicksort of a[lo..hi]; cmp(x, y) returns negative, zero or positive. The
-// middle element's value is the pivot of each partition; the order of equal elements is the
-// one this partitioning leaves. The scans are bounded by the range, so a comparison that is
-// not a consistent order (cells of mixed forms can make one) cannot run past it, and the
-// smaller part is sorted by recursion, the larger one in the loop, to bound the stack.
-template <class T, class Cmp>
-void ListQuickSort(T* a, long lo, long hi, bool ascending, Cmp cmp) {
+// The list's quicksort of a[lo..hi]: before(x, pivot) and after(x, pivot) tell whether x
+// belongs before or after the pivot. The middle element's value is the pivot of each
+// partition; the order of equal elements is the one this partitioning leaves. The scans are
+// bounded by the range, so a comparison that is not a consistent order (cells of mixed forms
+// can make one) cannot run past it, and the smaller part is sorted by recursion, the larger
+// one in the loop, to bound the stack.
+template <class T, class Before, class After>
+void ListQuickSortBy(T* a, long lo, long hi, Before before, After after) {
     while (lo < hi) {
         long i = lo;
         long j = hi;
         const T pivot = a[lo + (hi - lo) / 2];
-        const int toward = ascending ? 1 : -1;
         do {
-            while (i < hi && cmp(a[i], pivot) * toward < 0) ++i;
-            while (j > lo && cmp(a[j], pivot) * toward > 0) --j;
+            while (i < hi && before(a[i], pivot)) ++i;
+            while (j > lo && after(a[j], pivot)) --j;
             if (j < i) break;
             if (j > i) std::swap(a[i], a[j]);
             ++i;
             --j;
         } while (i <= j);
         if (j - lo < hi - i) {
-            if (lo < j) ListQuickSort(a, lo, j, ascending, cmp);
+            if (lo < j) ListQuickSortBy(a, lo, j, before, after);
             lo = i;
         } else {
-            if (i < hi) ListQuickSort(a, i, hi, ascending, cmp);
+            if (i < hi) ListQuickSortBy(a, i, hi, before, after);
             hi = j;
         }
     }
+}
+
+// The same with cmp(x, y) returning negative, zero or positive.
+template <class T, class Cmp>
+void ListQuickSort(T* a, long lo, long hi, bool ascending, Cmp cmp) {
+    const int toward = ascending ? 1 : -1;
+    ListQuickSortBy(
+        a, lo, hi, [&](const T& x, const T& p) { return cmp(x, p) * toward < 0; },
+        [&](const T& x, const T& p) { return cmp(x, p) * toward > 0; });
 }

@@ -159,16 +159,25 @@ TEST_F(CheckListTest, SortMovesTicksSelectionFocusAndRecords) {
 TEST_F(CheckListTest, EveryKindOfColumnSortsLikePairwiseComparison) {
     // Columns where every cell shares a numeric form and mixed ones; heavy duplicates so the
     // order of equal cells counts.
-    const std::vector<std::vector<std::string>> pools = {
-        {"7", "10", "1A", "ff", "-1", "13800138000", "0x20"},
-        {"12.5", "3", "50%", "-0.5", "7", "1e2"},
-        {"2007_05_03", "2007-5-3 10:00", "9:05", "2006/12/31", "23:59:59"},
-        {"", "张三", "王五", "12", "2007_05_03", "abc", "3.5", "\xFF"}};
+    struct Pool {
+        int rows;
+        std::vector<std::string> cells;
+    };
+    const std::vector<Pool> pools = {
+        {300, {"7", "10", "1A", "ff", "-1", "13800138000", "0x20"}},
+        {300, {"12.5", "3", "50%", "-0.5", "7", "10"}},
+        // amounts whose hundredths and row numbers no longer share one word
+        {9000, {"-9999999999999.99", "9999999999999.99", "12.25", "-3.75", "0.5"}},
+        {300, {"0.125", "3", "-1e300", "nan", "7.5", "0.30000000000000004", "0.3"}},
+        // "1e5" and "500" are hex too, and as hex 1e5 comes first
+        {300, {"12.5", "3", "50%", "-0.5", "7", "1e5", "500"}},
+        {300, {"2007_05_03", "2007-5-3 10:00", "9:05", "2006/12/31", "23:59:59"}},
+        {300, {"", "张三", "王五", "12", "2007_05_03", "abc", "3.5", "\xFF"}}};
     std::mt19937 rng(3);
-    for (const auto& pool : pools) {
+    for (const auto& [rows, pool] : pools) {
         list->DeleteAllRows();
         std::vector<std::string> texts;
-        for (int i = 0; i < 300; ++i) {
+        for (int i = 0; i < rows; ++i) {
             texts.push_back(pool[rng() % pool.size()]);
             list->InsertRow(i, std::to_string(i));
             list->SetCellText(i, 1, texts.back());
