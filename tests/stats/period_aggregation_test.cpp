@@ -6,20 +6,9 @@
 
 #include "stats/period_aggregation.h"
 #include "stats/stat_query.h"
+#include "support/local_time.h"
 
 namespace {
-
-long Local(int y, int m, int d, int hh = 12, int mm = 0, int ss = 0) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = m - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = hh;
-    tm.tm_min = mm;
-    tm.tm_sec = ss;
-    tm.tm_isdst = -1;
-    return static_cast<long>(std::mktime(&tm));
-}
 
 // One sales record: date, quantity, then the six money columns.
 struct Sale {
@@ -61,8 +50,8 @@ using Labels_t = std::vector<std::string>;
 }  // namespace
 
 TEST(PeriodAggregation, QuarterBoundaryByEveryUnit) {
-    const std::vector<Sale> sales = {{Local(2007, 3, 31, 23, 59, 59), 1, {}},
-                                     {Local(2007, 4, 1, 0, 0, 0), 1, {}}};
+    const std::vector<Sale> sales = {{LocalTime(2007, 3, 31, 23, 59, 59), 1, {}},
+                                     {LocalTime(2007, 4, 1, 0, 0, 0), 1, {}}};
     EXPECT_EQ(Labels(FoldSales(kUnitDay, sales)), (Labels_t{"2007年03月31日", "2007年04月01日"}));
     EXPECT_EQ(Labels(FoldSales(kUnitMonth, sales)), (Labels_t{"2007年03月", "2007年04月"}));
     EXPECT_EQ(Labels(FoldSales(kUnitQuarter, sales)), (Labels_t{"2007年1季度", "2007年2季度"}));
@@ -72,24 +61,26 @@ TEST(PeriodAggregation, QuarterBoundaryByEveryUnit) {
 }
 
 TEST(PeriodAggregation, PeriodEdgesCompareTheYearToo) {
-    EXPECT_TRUE(IsNewPeriod(kUnitMonth, Local(2007, 1, 10), Local(2008, 1, 10)));
-    EXPECT_TRUE(IsNewPeriod(kUnitYear, Local(2007, 12, 31, 23, 59, 59), Local(2008, 1, 1, 0)));
-    EXPECT_FALSE(IsNewPeriod(kUnitDay, Local(2007, 5, 8, 0, 0, 0), Local(2007, 5, 8, 23, 59, 59)));
-    EXPECT_FALSE(IsNewPeriod(kUnitQuarter, Local(2007, 4, 1), Local(2007, 6, 30)));
-    EXPECT_TRUE(IsNewPeriod(kUnitQuarter, Local(2007, 6, 30), Local(2007, 7, 1)));
+    EXPECT_TRUE(IsNewPeriod(kUnitMonth, LocalTime(2007, 1, 10), LocalTime(2008, 1, 10)));
+    EXPECT_TRUE(
+        IsNewPeriod(kUnitYear, LocalTime(2007, 12, 31, 23, 59, 59), LocalTime(2008, 1, 1, 0)));
+    EXPECT_FALSE(
+        IsNewPeriod(kUnitDay, LocalTime(2007, 5, 8, 0, 0, 0), LocalTime(2007, 5, 8, 23, 59, 59)));
+    EXPECT_FALSE(IsNewPeriod(kUnitQuarter, LocalTime(2007, 4, 1), LocalTime(2007, 6, 30)));
+    EXPECT_TRUE(IsNewPeriod(kUnitQuarter, LocalTime(2007, 6, 30), LocalTime(2007, 7, 1)));
     // Local midnight, not UTC midnight, splits days (08:00 in Shanghai is 00:00 UTC).
-    EXPECT_TRUE(IsNewPeriod(kUnitDay, Local(2007, 5, 8, 23), Local(2007, 5, 9, 1)));
-    EXPECT_FALSE(IsNewPeriod(kUnitDay, Local(2007, 5, 8, 7), Local(2007, 5, 8, 9)));
+    EXPECT_TRUE(IsNewPeriod(kUnitDay, LocalTime(2007, 5, 8, 23), LocalTime(2007, 5, 9, 1)));
+    EXPECT_FALSE(IsNewPeriod(kUnitDay, LocalTime(2007, 5, 8, 7), LocalTime(2007, 5, 8, 9)));
 
     const Folded f =
-        FoldSales(kUnitMonth, {{Local(2007, 1, 15), 1, {}}, {Local(2008, 1, 15), 1, {}}});
+        FoldSales(kUnitMonth, {{LocalTime(2007, 1, 15), 1, {}}, {LocalTime(2008, 1, 15), 1, {}}});
     EXPECT_EQ(Labels(f), (Labels_t{"2007年01月", "2008年01月"}));
 }
 
 TEST(PeriodAggregation, SalesOfOneDayAddUp) {
-    const Folded f = FoldSales(kUnitDay, {{Local(2007, 5, 8, 9), 2, {1.5, 10, 4, 6, 0, 10}},
-                                          {Local(2007, 5, 8, 17), 3, {2.25, 20, 20, 0, 5, 15}},
-                                          {Local(2007, 5, 10, 9), 1, {100, 0, 0, 0, 0, 0}}});
+    const Folded f = FoldSales(kUnitDay, {{LocalTime(2007, 5, 8, 9), 2, {1.5, 10, 4, 6, 0, 10}},
+                                          {LocalTime(2007, 5, 8, 17), 3, {2.25, 20, 20, 0, 5, 15}},
+                                          {LocalTime(2007, 5, 10, 9), 1, {100, 0, 0, 0, 0, 0}}});
     ASSERT_EQ(f.rows.size(), 2u);
     EXPECT_EQ(f.rows[0],
               (StatRow{"2007年05月08日", "5", "3.75", "30.00", "24.00", "6.00", "5.00", "25.00"}));
@@ -114,7 +105,7 @@ TEST(PeriodAggregation, NoRecordsGiveOnlyZeroTotals) {
 
 // Sums above 2^24 keep their units and cents.
 TEST(PeriodAggregation, LargeMoneySumsStayExact) {
-    const long day = Local(2007, 5, 8);
+    const long day = LocalTime(2007, 5, 8);
     const Folded f = FoldSales(kUnitYear, {{day, 1, {16777215, 0, 0, 0, 0, 0}},
                                            {day, 1, {1.25, 0, 0, 0, 0, 0}},
                                            {day, 1, {1.25, 0, 0, 0, 0, 0}}});
@@ -125,15 +116,16 @@ TEST(PeriodAggregation, LargeMoneySumsStayExact) {
 
 // A record dated 0 (1970-01-01 08:00 here) is a period of its own, before or after others.
 TEST(PeriodAggregation, RecordsDatedZeroStandApart) {
-    const Folded first = FoldSales(kUnitDay, {{0, 1, {}}, {0, 4, {}}, {Local(2007, 1, 5), 2, {}}});
+    const Folded first =
+        FoldSales(kUnitDay, {{0, 1, {}}, {0, 4, {}}, {LocalTime(2007, 1, 5), 2, {}}});
     ASSERT_EQ(first.rows.size(), 2u);
     EXPECT_EQ(first.rows[0][0], "1970年01月01日");
     EXPECT_EQ(first.rows[0][1], "5");
     EXPECT_EQ(first.rows[1][0], "2007年01月05日");
     EXPECT_EQ(first.rows[1][1], "2");
 
-    const Folded between =
-        FoldSales(kUnitYear, {{Local(2007, 1, 5), 2, {}}, {0, 1, {}}, {Local(2007, 2, 5), 3, {}}});
+    const Folded between = FoldSales(
+        kUnitYear, {{LocalTime(2007, 1, 5), 2, {}}, {0, 1, {}}, {LocalTime(2007, 2, 5), 3, {}}});
     EXPECT_EQ(Labels(between), (Labels_t{"2007年", "1970年", "2007年"}));
     EXPECT_EQ(between.series[1], "2,1,3,");
 }
@@ -141,8 +133,8 @@ TEST(PeriodAggregation, RecordsDatedZeroStandApart) {
 TEST(PeriodAggregation, ExpenseAndOpportunityColumns) {
     CPeriodFolder consume(DescribeStat(StatKind::Consume), kUnitMonth);
     std::vector<StatRow> rows;
-    const double a[] = {static_cast<double>(Local(2007, 2, 1)), 12.5};
-    const double b[] = {static_cast<double>(Local(2007, 2, 20)), 7.25};
+    const double a[] = {static_cast<double>(LocalTime(2007, 2, 1)), 12.5};
+    const double b[] = {static_cast<double>(LocalTime(2007, 2, 20)), 7.25};
     consume.AddRecord(a, rows);
     consume.AddRecord(b, rows);
     consume.Finish(rows);
@@ -151,7 +143,7 @@ TEST(PeriodAggregation, ExpenseAndOpportunityColumns) {
 
     CPeriodFolder chance(DescribeStat(StatKind::Chance), kUnitQuarter);
     rows.clear();
-    const double c[] = {static_cast<double>(Local(2008, 11, 1)), 4, 1, 2};
+    const double c[] = {static_cast<double>(LocalTime(2008, 11, 1)), 4, 1, 2};
     chance.AddRecord(c, rows);
     chance.Finish(rows);
     EXPECT_EQ(rows, (std::vector<StatRow>{{"2008年4季度", "4", "1.00", "2.00"}}));

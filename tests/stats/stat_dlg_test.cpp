@@ -16,24 +16,13 @@
 #include "stats/stat_dlg.h"
 #include "stats/stat_page.h"
 #include "stats/stat_table_dlg.h"
+#include "support/local_time.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
 #include "ui/controls/check_list_ctrl.h"
 #include "ui/main/crm_tab_ctrl.h"
 
 namespace {
-
-long Local(int y, int m, int d, int hh = 12, int mm = 0, int ss = 0) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = m - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = hh;
-    tm.tm_min = mm;
-    tm.tm_sec = ss;
-    tm.tm_isdst = -1;
-    return static_cast<long>(std::mktime(&tm));
-}
 
 void Exec(const std::string& path, const std::string& sql) {
     sqlite3* db = nullptr;
@@ -57,9 +46,9 @@ std::string Sale(long date, int number, double money, std::string product = "甲
 // The sales of the boundary cases: 2007-03-31 / 2007-04-01, two sales of 2007-05-08 with
 // quantities 2 and 3, January 2008.
 std::string BoundarySales() {
-    return Sale(Local(2007, 3, 31, 23, 0), 1, 10) + Sale(Local(2007, 4, 1, 1, 0), 1, 20) +
-           Sale(Local(2007, 5, 8, 9), 2, 1.5) + Sale(Local(2007, 5, 8, 17), 3, 2.25) +
-           Sale(Local(2008, 1, 15), 4, 5);
+    return Sale(LocalTime(2007, 3, 31, 23, 0), 1, 10) + Sale(LocalTime(2007, 4, 1, 1, 0), 1, 20) +
+           Sale(LocalTime(2007, 5, 8, 9), 2, 1.5) + Sale(LocalTime(2007, 5, 8, 17), 3, 2.25) +
+           Sale(LocalTime(2008, 1, 15), 4, 5);
 }
 
 class StatWindowTest : public ::testing::Test {
@@ -145,7 +134,7 @@ TEST_F(StatWindowTest, SalesByEveryUnit) {
     Exec(m_dbPath, BoundarySales());
     Open();
     CStatPage* page = Page(0);
-    SetRange(page, Local(2007, 1, 1, 0), Local(2008, 12, 31, 23));
+    SetRange(page, LocalTime(2007, 1, 1, 0), LocalTime(2008, 12, 31, 23));
 
     Run(page, 0);
     EXPECT_EQ(Column(page, 0),
@@ -182,14 +171,14 @@ TEST_F(StatWindowTest, SalesByEveryUnit) {
 TEST_F(StatWindowTest, ChanceAndConsumeSendTheirSeries) {
     Exec(m_dbPath,
          "INSERT INTO ChanceTable (ChanceDate, ChanceNumber, ChanceMoney, SaleMoney) VALUES (" +
-             std::to_string(Local(2007, 2, 1)) + ", 3, 10, 20), (" +
-             std::to_string(Local(2007, 2, 9)) + ", 1, 0.5, 1);" +
+             std::to_string(LocalTime(2007, 2, 1)) + ", 3, 10, 20), (" +
+             std::to_string(LocalTime(2007, 2, 9)) + ", 1, 0.5, 1);" +
              "INSERT INTO ConsumeTable (ConsumeDate, ConsumeMoney) VALUES (" +
-             std::to_string(Local(2007, 6, 30, 23)) + ", 8), (" +
-             std::to_string(Local(2007, 7, 1, 1)) + ", 2);");
+             std::to_string(LocalTime(2007, 6, 30, 23)) + ", 8), (" +
+             std::to_string(LocalTime(2007, 7, 1, 1)) + ", 2);");
     Open();
     CStatPage* chance = Page(1);
-    SetRange(chance, Local(2007, 1, 1), Local(2007, 12, 31));
+    SetRange(chance, LocalTime(2007, 1, 1), LocalTime(2007, 12, 31));
     Run(chance, 1);
     EXPECT_EQ(Rows(chance), (std::vector<Texts>{{"", "合计:4", "合计:10.50", "合计:21.00"},
                                                 {"2007年02月", "4", "10.50", "21.00"}}));
@@ -197,7 +186,7 @@ TEST_F(StatWindowTest, ChanceAndConsumeSendTheirSeries) {
     EXPECT_FALSE(chance->Chart()->HasSeries(4));
 
     CStatPage* consume = Page(2);
-    SetRange(consume, Local(2007, 1, 1), Local(2007, 12, 31));
+    SetRange(consume, LocalTime(2007, 1, 1), LocalTime(2007, 12, 31));
     Run(consume, 2);
     EXPECT_EQ(
         Rows(consume),
@@ -212,28 +201,29 @@ TEST_F(StatWindowTest, EmptyRangesGiveOnlyTheTotalsRow) {
     Exec(m_dbPath, BoundarySales());
     Open();
     CStatPage* page = Page(0);
-    SetRange(page, Local(2007, 1, 1), Local(2008, 12, 31));
+    SetRange(page, LocalTime(2007, 1, 1), LocalTime(2008, 12, 31));
     Run(page, 1);
     ASSERT_EQ(page->Chart()->GetPointCount(), 4);
 
-    SetRange(page, Local(2008, 12, 31), Local(2007, 1, 1));
+    SetRange(page, LocalTime(2008, 12, 31), LocalTime(2007, 1, 1));
     Run(page, 1);
     EXPECT_EQ(Rows(page), (std::vector<Texts>{{"", "合计:0", "合计:0.00", "合计:0.00", "合计:0.00",
                                                "合计:0.00", "合计:0.00", "合计:0.00"}}));
     EXPECT_EQ(page->Chart()->GetPointCount(), 0);
 
-    SetRange(page, Local(2010, 1, 1), Local(2010, 12, 31));
+    SetRange(page, LocalTime(2010, 1, 1), LocalTime(2010, 12, 31));
     Run(page, 0);
     EXPECT_EQ(Rows(page).size(), 1u);
     EXPECT_EQ(page->Chart()->GetPointCount(), 0);
 }
 
 TEST_F(StatWindowTest, ProductContentWithApostrophe) {
-    Exec(m_dbPath, Sale(Local(2007, 3, 1), 2, 1, "O'Neil") + Sale(Local(2007, 3, 2), 5, 1, "甲"));
+    Exec(m_dbPath,
+         Sale(LocalTime(2007, 3, 1), 2, 1, "O'Neil") + Sale(LocalTime(2007, 3, 2), 5, 1, "甲"));
     Open();
     MessageCapture capture;
     CStatPage* page = Page(0);
-    SetRange(page, Local(2007, 1, 1), Local(2007, 12, 31));
+    SetRange(page, LocalTime(2007, 1, 1), LocalTime(2007, 12, 31));
     page->ContentCombo()->setEditText(QStringLiteral("O'Neil"));
     Run(page, 3);
     EXPECT_EQ(capture.Count(), 0u);
@@ -259,10 +249,10 @@ TEST_F(StatWindowTest, ConditionChangeRefillsTheContentList) {
 
 // Records dated 0 (and negative dates, which read as 0) are a period of their own.
 TEST_F(StatWindowTest, RecordsDatedZero) {
-    Exec(m_dbPath, Sale(0, 1, 1) + Sale(-50, 2, 1) + Sale(Local(2007, 1, 5), 4, 1));
+    Exec(m_dbPath, Sale(0, 1, 1) + Sale(-50, 2, 1) + Sale(LocalTime(2007, 1, 5), 4, 1));
     Open();
     CStatPage* page = Page(0);
-    SetRange(page, Local(1970, 1, 1, 0), Local(2007, 12, 31));
+    SetRange(page, LocalTime(1970, 1, 1, 0), LocalTime(2007, 12, 31));
     Run(page, 1);
     EXPECT_EQ(Column(page, 0), (Texts{"", "1970年01月", "2007年01月"}));
     EXPECT_EQ(Column(page, 1), (Texts{"合计:7", "3", "4"}));
@@ -277,11 +267,11 @@ protected:
             "BEGIN;WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i+1 FROM n "
             "WHERE i < 299999) INSERT INTO SaleTable (SaleDate, SaleNumber, "
             "SaleMoney) SELECT " +
-            std::to_string(Local(2000, 1, 1)) + " + i * 3600, 1, 1 FROM n;COMMIT;";
+            std::to_string(LocalTime(2000, 1, 1)) + " + i * 3600, 1, 1 FROM n;COMMIT;";
         Exec(m_dbPath, sql);
         Open();
         m_page = Page(0);
-        SetRange(m_page, Local(2000, 1, 1, 0), Local(2040, 1, 1));
+        SetRange(m_page, LocalTime(2000, 1, 1, 0), LocalTime(2040, 1, 1));
     }
     CStatPage* m_page = nullptr;
 };
@@ -336,7 +326,7 @@ TEST_F(StatWindowTest, KeysNeverCloseTheWindow) {
     Exec(m_dbPath, BoundarySales());
     Open();
     CStatPage* page = Page(0);
-    SetRange(page, Local(2007, 1, 1), Local(2008, 12, 31));
+    SetRange(page, LocalTime(2007, 1, 1), LocalTime(2008, 12, 31));
     auto* unit = Control<QComboBox>(page, IDC_STAT_UNIT);
     unit->setCurrentIndex(3);
     unit->setFocus();
@@ -384,7 +374,7 @@ TEST_F(StatWindowTest, ChartDrawsTickedSeries) {
     Exec(m_dbPath, BoundarySales());
     Open();
     CStatPage* page = Page(0);
-    SetRange(page, Local(2007, 1, 1), Local(2008, 12, 31));
+    SetRange(page, LocalTime(2007, 1, 1), LocalTime(2008, 12, 31));
     CStatChartDlg* chart = page->Chart();
     page->Sheets()->SetCurSel(1);
     const int legendOnly = CountPixels(chart, Qt::green);
