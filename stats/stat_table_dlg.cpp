@@ -3,7 +3,6 @@
 #include <QKeyEvent>
 #include <QTableView>
 #include <chrono>
-#include <iterator>
 
 #include "orvicrm/CRstValues.h"
 #include "platform/files.h"
@@ -91,15 +90,11 @@ bool CStatTableDlg::StartRun(int unit, const std::string& sql) {
     StopRun();
     m_worker.Wait();  // a run that has handed over its result may still be ending
     m_list->DeleteAllRows();
+    m_rows.Reset();
     {
-        std::lock_guard lock(m_queueMutex);
-        m_queue.clear();
+        std::lock_guard lock(m_resultMutex);
         m_result.reset();
-        m_queueDone = false;
-        m_queueNotified = false;
     }
-    m_pending.clear();
-    m_pendingNext = 0;
     m_running = m_worker.Start([this, unit, sql] { StatWorkerProc(unit, sql); });
     return m_running;
 }
@@ -166,45 +161,28 @@ void CStatTableDlg::StatWorkerProc(int unit, const std::string& sql) {
 }
 
 void CStatTableDlg::HandOver(std::vector<StatRow>& rows, std::optional<RunResult> result) {
-    bool notify = false;
-    {
-        std::lock_guard lock(m_queueMutex);
-        std::move(rows.begin(), rows.end(), std::back_inserter(m_queue));
-        rows.clear();
-        if (result) {
-            m_result = std::move(result);
-            m_queueDone = true;
-        }
-        notify = !m_queueNotified;
-        m_queueNotified = true;
+    const bool done = result.has_value();
+    if (done) {
+        // In place before the window can learn that the run is done.
+        std::lock_guard lock(m_resultMutex);
+        m_result = std::move(result);
     }
-    if (notify) PostMessage(GetSafeHwnd(), WM_STAT_ROWS, 0, 0);
+    if (m_rows.Push(rows, done)) PostMessage(GetSafeHwnd(), WM_STAT_ROWS, 0, 0);
 }
 
 void CStatTableDlg::OnRowsReady(bool unbounded) {
     if (!m_running || m_closing) return;
-    bool done = false;
-    {
-        std::lock_guard lock(m_queueMutex);
-        if (m_pendingNext >= m_pending.size()) {
-            m_pending.clear();
-            m_pendingNext = 0;
-        }
-        std::move(m_queue.begin(), m_queue.end(), std::back_inserter(m_pending));
-        m_queue.clear();
-        done = m_queueDone;
-        m_queueNotified = false;
-    }
+    const bool done = m_rows.Take();
     const auto start = Clock::now();
     int appended = 0;
-    while (m_pendingNext < m_pending.size()) {
-        StatRow& row = m_pending[m_pendingNext++];
+    while (m_rows.HasPending()) {
+        StatRow& row = m_rows.Next();
         const int r = m_list->InsertRow(m_list->GetRowCount(), row[0]);
         for (int c = 1; c < m_stat.ColumnCount(); ++c) m_list->SetCellText(r, c, row[c]);
         row.clear();
         if (!unbounded && (++appended & 63) == 0 && Clock::now() - start >= kAppendBudget) break;
     }
-    if (m_pendingNext < m_pending.size())
+    if (m_rows.HasPending())
         PostMessage(GetSafeHwnd(), WM_STAT_ROWS, 0, 0);
     else if (done)
         FinishRun();
@@ -213,11 +191,10 @@ void CStatTableDlg::OnRowsReady(bool unbounded) {
 void CStatTableDlg::FinishRun() {
     std::optional<RunResult> result;
     {
-        std::lock_guard lock(m_queueMutex);
+        std::lock_guard lock(m_resultMutex);
         result.swap(m_result);
     }
-    m_pending.clear();
-    m_pendingNext = 0;
+    m_rows.DropPending();
     m_running = false;
     if (!result) return;
     m_list->InsertRow(0, result->totals[0]);

@@ -12,6 +12,7 @@
 
 #include "data/ado_connection.h"
 #include "platform/message_layer.h"
+#include "platform/row_hand_over.h"
 #include "platform/worker.h"
 #include "stats/period_aggregation.h"
 
@@ -63,11 +64,7 @@ private:
     bool m_running = false;
     bool m_closing = false;
 
-    std::mutex m_queueMutex;
-    std::vector<StatRow> m_queue;
-    std::optional<RunResult> m_result;
-    bool m_queueDone = false;
-    bool m_queueNotified = false;
-    std::vector<StatRow> m_pending;
-    size_t m_pendingNext = 0;
+    RowHandOver<StatRow> m_rows;  // from the worker to the list
+    std::mutex m_resultMutex;
+    std::optional<RunResult> m_result;  // set by the worker before its last batch
 };

@@ -7,12 +7,12 @@
 
 #include <QPointer>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "data/ado_connection.h"
 #include "orvicrm/CRstValues.h"
+#include "platform/row_hand_over.h"
 #include "platform/worker.h"
 #include "records/pages/kind_description.h"
 #include "ui/main/page_window.h"
@@ -138,14 +138,7 @@ private:
     CRstValues m_rst;
     Worker m_worker;
 
-    // Rows handed over by the load thread.
-    std::mutex m_queueMutex;
-    std::vector<LoadedRow> m_queue;
-    bool m_queueDone = false;
-    bool m_queueNotified = false;
-    // Rows taken from the queue and not yet appended.
-    std::vector<LoadedRow> m_pending;
-    size_t m_pendingNext = 0;
+    RowHandOver<LoadedRow> m_rows;  // from the load thread to the list
 
     std::vector<int> m_rowOfRecord;  // record index -> row; empty when out of date
 };

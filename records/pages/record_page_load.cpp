@@ -2,7 +2,6 @@
 // window's thread appends them in slices that keep its event loop responsive.
 #include <QPushButton>
 #include <chrono>
-#include <iterator>
 #include <thread>
 
 #include "platform/messages.h"
@@ -78,14 +77,7 @@ void CRecordPage::StartLoad(const std::string& sql) {
     StopLoad(0);
     m_sql = sql;
     EmptyList();
-    {
-        std::lock_guard lock(m_queueMutex);
-        m_queue.clear();
-        m_queueDone = false;
-        m_queueNotified = false;
-    }
-    m_pending.clear();
-    m_pendingNext = 0;
+    m_rows.Reset();
     m_loading = true;
     m_queryButton->setEnabled(false);
     m_stopButton->setEnabled(true);
@@ -115,52 +107,19 @@ void CRecordPage::LoadThreadProc(const std::string& sql) {
 
 void CRecordPage::HandOver(std::vector<LoadedRow>& batch, bool done) {
     // Keep the loader from running far ahead of the window (bounded memory, prompt stop).
-    for (;;) {
-        {
-            std::lock_guard lock(m_queueMutex);
-            if (done || m_queue.size() < kMaxQueuedRows || m_worker.StopRequested()) break;
-        }
+    while (!done && m_rows.Queued() >= kMaxQueuedRows && !m_worker.StopRequested())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    bool notify = false;
-    {
-        std::lock_guard lock(m_queueMutex);
-        if (m_queue.empty())
-            m_queue.swap(batch);
-        else
-            std::move(batch.begin(), batch.end(), std::back_inserter(m_queue));
-        batch.clear();
-        if (done) m_queueDone = true;
-        notify = !m_queueNotified;
-        m_queueNotified = true;
-    }
-    if (notify) PostMessage(GetSafeHwnd(), WM_PAGE_LOADED, 0, 0);
+    if (m_rows.Push(batch, done)) PostMessage(GetSafeHwnd(), WM_PAGE_LOADED, 0, 0);
 }
 
 void CRecordPage::OnRowsReady(bool unbounded) {
     if (!m_loading || m_closing) return;
-    bool done = false;
-    {
-        std::lock_guard lock(m_queueMutex);
-        if (!m_queue.empty()) {
-            if (m_pendingNext >= m_pending.size()) {
-                m_pending.clear();
-                m_pendingNext = 0;
-            }
-            if (m_pending.empty())
-                m_pending.swap(m_queue);
-            else
-                std::move(m_queue.begin(), m_queue.end(), std::back_inserter(m_pending));
-            m_queue.clear();
-        }
-        done = m_queueDone;
-        m_queueNotified = false;
-    }
+    const bool done = m_rows.Take();
     const auto start = Clock::now();
     int appended = 0;
     const int columns = m_kind.ColumnCount();
-    while (m_pendingNext < m_pending.size()) {
-        LoadedRow& row = m_pending[m_pendingNext++];
+    while (m_rows.HasPending()) {
+        LoadedRow& row = m_rows.Next();
         const int r = m_list->InsertRow(m_list->GetRowCount(), row.cells[0]);
         for (int c = 1; c < columns; ++c)
             if (!row.cells[c].empty()) m_list->SetCellText(r, c, row.cells[c]);
@@ -171,11 +130,10 @@ void CRecordPage::OnRowsReady(bool unbounded) {
     }
     m_rowOfRecord.clear();
     m_rowCount = m_list->GetRowCount();
-    if (m_pendingNext < m_pending.size()) {
+    if (m_rows.HasPending()) {
         PostMessage(GetSafeHwnd(), WM_PAGE_LOADED, 0, 0);
     } else if (done) {
-        m_pending.clear();
-        m_pendingNext = 0;
+        m_rows.DropPending();
         FinishLoad();
         return;
     }
