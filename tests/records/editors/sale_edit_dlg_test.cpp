@@ -1,7 +1,9 @@
 #include "records/editors/sale_edit_dlg.h"
 
+#include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <memory>
 
@@ -79,6 +81,28 @@ TEST_F(SaleEditDlgTest, NewRecordStartsWithDefaultsAndStoresTheirForms) {
     ASSERT_TRUE(PressOk(*other));
     EXPECT_EQ(other->m_values[18], "0");
     EXPECT_EQ(m_capture.Count(), 0u);
+}
+
+TEST_F(SaleEditDlgTest, ContactTypedOverTheSelectionGivesTheTypedClientsKey) {
+    auto dlg = Open(0, std::vector<std::string>(20), 5);
+    auto* contact = Control<QComboBox>(dlg.get(), 1231);
+    ASSERT_EQ(contact->currentText().toStdString(), "张三");
+    contact->lineEdit()->selectAll();
+    QTest::sendKeyEvent(QTest::Click, contact->lineEdit(), Qt::Key_unknown, QStringLiteral("李四"),
+                        Qt::NoModifier);
+    WaitLoaded(*dlg);
+    ASSERT_TRUE(PressOk(*dlg));
+    EXPECT_EQ(dlg->m_values[2] + "/" + dlg->m_values[18], "李四/6");
+
+    // A name no client has gives key 0.
+    auto unknown = Open(0, std::vector<std::string>(20), 5);
+    auto* edit = Control<QComboBox>(unknown.get(), 1231)->lineEdit();
+    edit->selectAll();
+    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QStringLiteral("王五"),
+                        Qt::NoModifier);
+    WaitLoaded(*unknown);
+    ASSERT_TRUE(PressOk(*unknown));
+    EXPECT_EQ(unknown->m_values[2] + "/" + unknown->m_values[18], "王五/0");
 }
 
 TEST_F(SaleEditDlgTest, ModifyShowsTheRecordAndSelectsTheFirstEqualEntry) {
