@@ -16,6 +16,16 @@ int Quarter(const std::tm& tm) {
     return tm.tm_mon / 3;
 }
 
+// A sum as the table shows it: counts whole, money with two decimals.
+std::string FormatSum(StatColumnKind kind, double sum) {
+    char text[400];  // the largest double takes 309 digits before the point
+    if (kind == StatColumnKind::Count)
+        std::snprintf(text, sizeof text, "%lld", static_cast<long long>(sum));
+    else
+        std::snprintf(text, sizeof text, "%.2f", sum);
+    return text;
+}
+
 }  // namespace
 
 bool IsNewPeriod(int unit, long a, long b) {
@@ -83,12 +93,7 @@ void CPeriodFolder::EmitPeriodRow(std::vector<StatRow>& rows) {
     StatRow row(m_stat.ColumnCount());
     row[0] = FormatPeriodLabel(m_unit, m_previousDate);
     for (int c = 1; c < m_stat.ColumnCount(); ++c) {
-        char text[64];
-        if (m_stat.columns[c].kind == StatColumnKind::Count)
-            std::snprintf(text, sizeof text, "%lld", static_cast<long long>(m_periodSums[c]));
-        else
-            std::snprintf(text, sizeof text, "%.2f", m_periodSums[c]);
-        row[c] = text;
+        row[c] = FormatSum(m_stat.columns[c].kind, m_periodSums[c]);
         m_periodSums[c] = 0;
     }
     for (int c = 0; c < m_stat.ColumnCount(); ++c) {
@@ -101,13 +106,7 @@ void CPeriodFolder::EmitPeriodRow(std::vector<StatRow>& rows) {
 
 StatRow CPeriodFolder::EmitTotalsRow() const {
     StatRow row(m_stat.ColumnCount());
-    for (int c = 1; c < m_stat.ColumnCount(); ++c) {
-        char text[64];
-        if (m_stat.columns[c].kind == StatColumnKind::Count)
-            std::snprintf(text, sizeof text, "合计:%lld", static_cast<long long>(m_totals[c]));
-        else
-            std::snprintf(text, sizeof text, "合计:%.2f", m_totals[c]);
-        row[c] = text;
-    }
+    for (int c = 1; c < m_stat.ColumnCount(); ++c)
+        row[c] = "合计:" + FormatSum(m_stat.columns[c].kind, m_totals[c]);
     return row;
 }
