@@ -51,12 +51,16 @@ struct DbDialect {
     const char* beginWrite;    // starts a transaction that writes
     const char* returningKey;  // appended to an INSERT so that it answers the new key
     bool numberedParameters;   // $1, $2 ... instead of ?1, ?2 ...
+    bool foldsNames;           // unquoted names are stored in lower case (QuoteName lowers)
 
     std::string Parameter(int n) const {  // the n-th bound value, from 1
         return (numberedParameters ? "$" : "?") + std::to_string(n);
     }
     std::string QuoteName(std::string_view name) const;
 };
+
+// The hidden key column of every table on a server (a bigserial primary key).
+inline constexpr char kServerRowKey[] = "orvi_rowkey";
 
 // A running query whose rows are taken one at a time.
 class DbQuery {
