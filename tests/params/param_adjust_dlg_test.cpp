@@ -70,8 +70,10 @@ protected:
     void Select(int row) { m_dlg->List()->selectRow(row); }
     void Click(int id) { QTest::mouseClick(Control<QPushButton>(m_dlg.get(), id), Qt::LeftButton); }
     void AddMany(int n) {  // product names v1 ... vn
-        m_db.Exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-                  std::to_string(n) + ") INSERT INTO ObjectPar SELECT 'v' || i, 5 FROM n");
+        m_db.Exec(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+            std::to_string(n) +
+            ") INSERT INTO ObjectPar (ObjectParName, ObjectParType) SELECT 'v' || i, 5 FROM n");
     }
 
     ParamDb m_db;
@@ -166,9 +168,7 @@ TEST_F(ParamAdjustDlgTest, RenameAndMergeReachEveryRecordOfTheKind) {
 TEST_F(ParamAdjustDlgTest, AFailedRenameOrMergeKeepsTheOldNameEverywhere) {
     for (const char* name : {"A", "B"}) m_db.AddParam(kParamProductName, name);
     m_db.AddProductRecords("'A'");
-    m_db.Exec(
-        "CREATE TRIGGER refuse BEFORE UPDATE ON FeedBackTable BEGIN "
-        "SELECT RAISE(ABORT, 'feedback is locked'); END");
+    m_db.Sql().RefuseUpdates("FeedBackTable", "feedback is locked");
     Run(kParamProductName, [&] {
         for (const char* name : {"C", "B"}) {  // a rename, then a merge
             Select(0);
@@ -177,7 +177,7 @@ TEST_F(ParamAdjustDlgTest, AFailedRenameOrMergeKeepsTheOldNameEverywhere) {
             EXPECT_EQ(Listed(), (Names{"A", "B"}));
         }
         // The recordset reads the table again: the second row is still B's.
-        m_db.Exec("DROP TRIGGER refuse");
+        m_db.Sql().AllowUpdates("FeedBackTable");
         Select(1);
         TypeName("D");
         Click(IDC_PARAM_MODIFY);

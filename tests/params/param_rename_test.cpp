@@ -39,3 +39,12 @@ TEST_F(ParamRenameDb, RenamesExactlyTheRecordsHoldingTheOldValue) {
     EXPECT_EQ(m_db.Column("SELECT count(*) FROM SaleTable WHERE ProductType='Other'"), Names{"1"});
     EXPECT_EQ(m_capture.Count(), 0u);
 }
+
+TEST_F(ParamRenameDb, BackslashesAndPercentAreTextLikeAnyOther) {
+    for (const char* literal : {"'a\\b%'", "'a\\bc'", "'ab%'", "'a\\b%%'"})
+        m_db.AddProductRecords(literal);
+    EXPECT_EQ(RenameParamReferences(m_connection, kParamProductName, "a\\b%", "c'\\%"), 1);
+    const std::string names = "a\\b%%,a\\bc,ab%,c'\\%";
+    EXPECT_EQ(m_db.ProductNames(), names + "|" + names + "|" + names);
+    EXPECT_EQ(m_capture.Count(), 0u);
+}

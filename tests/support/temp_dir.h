@@ -11,7 +11,10 @@ public:
     TempModuleFolder& operator=(const TempModuleFolder&) = delete;
 
     const std::string& Path() const { return m_path; }  // with a trailing '/'
-    // Creates the module's database (all tables, no rows) at GetDatabasePath().
+    // Creates the module's database (all tables, no rows) at GetDatabasePath() and answers
+    // its location. On the test server (TestOnPostgres) the process's own database there,
+    // emptied, row keys restarted; ORVICRM_DATABASE points the module at it until the folder
+    // goes. ORVICRM_TEST_POSTGRES is a "key=value ..." connection string.
     std::string CreateDatabase() const;
 
 private:

@@ -12,6 +12,9 @@
 // The tests run on the throwaway PostgreSQL server named by ORVICRM_TEST_POSTGRES.
 bool TestOnPostgres();
 
+// "INSERT INTO table (every column of the schema's table) VALUES (values)".
+std::string InsertAll(const std::string& table, const std::string& values);
+
 class TestSql {
 public:
     explicit TestSql(const std::string& location);  // what GetDatabasePath() gave
@@ -19,13 +22,22 @@ public:
     TestSql(const TestSql&) = delete;
     TestSql& operator=(const TestSql&) = delete;
 
-    bool Exec(const std::string& sql);  // expects success
+    bool Exec(const std::string& sql);                                   // expects success
     std::vector<std::vector<std::string>> Rows(const std::string& sql);  // NULL reads as ""
     std::vector<std::string> Column(const std::string& sql);             // first column
     std::string Text(const std::string& sql);                            // first cell or ""
     long long Number(const std::string& sql);                            // first cell or 0
+    // The cells of the first row joined by '/' (a real always with its point: "10.0").
+    std::string Joined(const std::string& sql);
     DbSession& Session() { return *m_session; }
+    // The hidden key of every row ("rowid" on SQLite).
+    std::string RowKey() const { return m_session->Dialect().rowKey; }
+    // Every update of table fails with message until AllowUpdates.
+    bool RefuseUpdates(const std::string& table, const std::string& message);
+    bool AllowUpdates(const std::string& table);
 
 private:
+    std::string RefusalName(const std::string& table) const { return "refuse_" + table; }
+
     std::unique_ptr<DbSession> m_session;
 };
