@@ -2,7 +2,6 @@
 #include "export/export_dlg.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QApplication>
 #include <QFileDialog>
@@ -25,6 +24,7 @@
 #include "platform/messages.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
+#include "support/test_sql.h"
 
 namespace {
 
@@ -176,14 +176,11 @@ TEST(ExportProgressDlg, CancelStopsTheWriterAndClosesTheFile) {
     TempModuleFolder temp;
     MessageCapture capture;
     CAdoConnection connection;
-    ASSERT_EQ(connection.ConnectDatabase(temp.CreateDatabase()), 1);
-    sqlite3* db = connection.GetConnection()->db;
-    ASSERT_EQ(sqlite3_exec(db,
-                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                           "WHERE i < 200000) INSERT INTO ActiveTable (ActiveName, "
-                           "ObjectDateTime) SELECT 'r' || i, 5 FROM n",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    const std::string location = temp.CreateDatabase();
+    TestSql(location).Exec(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) "
+        "INSERT INTO ActiveTable (ActiveName, ObjectDateTime) SELECT 'r' || i, 5 FROM n");
+    ASSERT_EQ(connection.ConnectDatabase(location), 1);
     CRstValues rst;
     rst.InitConnAndRec(connection.GetConnection(), "ActiveTable");
     rst.OpenRecord("SELECT * FROM ActiveTable");

@@ -1,7 +1,6 @@
 #include "export/export_run.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -13,6 +12,7 @@
 #include "orvicrm/CRstValues.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
+#include "support/test_sql.h"
 
 namespace {
 
@@ -55,17 +55,16 @@ protected:
     }
 
     void AddActives(int count) {
-        sqlite3* db = m_connection.GetConnection()->db;
-        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-        for (int i = 0; i < count; ++i) {
-            const std::string sql =
-                "INSERT INTO ActiveTable (ActiveName, ActiveType, ActiveBeginDate, "
-                "ActiveUseDate, ObjectDateTime) VALUES ('活动" +
-                std::to_string(i) + "', '" + (i == 1 ? "" : "拜访") + "', " +
-                std::to_string(kBegin + i) + ", " + std::to_string(1590 + i) + ", 5)";
-            ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        }
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        std::string values;
+        for (int i = 0; i < count; ++i)
+            values += std::string(i ? ", " : "") + "('活动" + std::to_string(i) + "', '" +
+                      (i == 1 ? "" : "拜访") + "', " + std::to_string(kBegin + i) + ", " +
+                      std::to_string(1590 + i) + ", 5)";
+        TestSql(m_connection.GetDatabasePathText())
+            .Exec(
+                "INSERT INTO ActiveTable (ActiveName, ActiveType, ActiveBeginDate, ActiveUseDate, "
+                "ObjectDateTime) VALUES " +
+                values);
         m_rst.InitConnAndRec(m_connection.GetConnection(), "ActiveTable");
         m_rst.OpenRecord("SELECT * FROM ActiveTable WHERE ObjectDateTime=5");
         m_job.recordCount = m_rst.GetTotalRecordCount();

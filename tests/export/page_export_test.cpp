@@ -1,7 +1,6 @@
 // 导出 on the record pages, end to end: tick rows in the list, choose columns and the file,
 // let the writer run, answer the question.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -26,6 +25,7 @@
 #include "records/pages/record_page.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
+#include "support/test_sql.h"
 #include "ui/controls/check_list_ctrl.h"
 
 namespace {
@@ -43,7 +43,7 @@ std::string ReadFile(const std::string& path) {
 class PageExportTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(sqlite3_open(m_temp.CreateDatabase().c_str(), &m_db), SQLITE_OK);
+        m_sql = std::make_unique<TestSql>(m_temp.CreateDatabase());
         g_clientNames = {"张三"};
         g_clientKeys = {5};
         m_main.resize(1100, 600);
@@ -56,19 +56,29 @@ protected:
     void TearDown() override {
         m_page.reset();
         SetViewerLauncher({});
-        sqlite3_close(m_db);
+        m_sql.reset();
         g_clientNames.clear();
         g_clientKeys.clear();
     }
 
-    void Exec(const std::string& sql) {
-        ASSERT_EQ(sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+    void Exec(const std::string& sql) { m_sql->Exec(sql); }
+    void AddActive(const std::string& name, long begin, long minutes) {
+        Exec(
+            "INSERT INTO ActiveTable (ActiveName, ActiveType, ClientName, ActiveBeginDate, "
+            "ActiveUseDate, ObjectDateTime) VALUES ('" +
+            name + "', '拜访', '张三', " + std::to_string(begin) + ", " + std::to_string(minutes) +
+            ", 5)");
     }
-    void AddActive(const std::string& name, long begin, long minutes, const char* rowid = "NULL") {
-        Exec(std::string("INSERT INTO ActiveTable (rowid, ActiveName, ActiveType, ClientName, "
-                         "ActiveBeginDate, ActiveUseDate, ObjectDateTime) VALUES (") +
-             rowid + ", '" + name + "', '拜访', '张三', " + std::to_string(begin) + ", " +
-             std::to_string(minutes) + ", 5)");
+    // A record that a query without an order reads before every other.
+    void AddFirstActive(const std::string& name) {
+        if (!TestOnPostgres()) {
+            Exec("INSERT INTO ActiveTable (rowid, ActiveName, ObjectDateTime) VALUES (-1, '" +
+                 name + "', 5)");
+            return;
+        }
+        Exec("INSERT INTO ActiveTable (ActiveName, ObjectDateTime) VALUES ('" + name + "', 5)");
+        // A server reads rows in the order they were last written.
+        Exec("UPDATE ActiveTable SET ActiveName = ActiveName WHERE ActiveName <> '" + name + "'");
     }
 
     void Open(RecordKind kind) {
@@ -118,7 +128,7 @@ protected:
     }
 
     TempModuleFolder m_temp;
-    sqlite3* m_db = nullptr;
+    std::unique_ptr<TestSql> m_sql;
     MessageCapture m_capture;
     QWidget m_main;
     QWidget* m_tab = nullptr;
@@ -178,7 +188,7 @@ TEST_F(ActiveExportTest, WritesTheTickedRowsOfASortedListWithTheChosenColumns) {
 }
 
 TEST_F(ActiveExportTest, ARecordAddedByAnotherSeatAfterListingChangesNothing) {
-    AddActive("x", kBegin, 1, "-1");  // comes first when the query runs again
+    AddFirstActive("x");
     AddActive("y", kBegin, 1);
     const std::string path = m_temp.Path() + "list.htm";
     Export([&](CExportDlg* dlg) { Choose(dlg, {"主题", "开始时间", "计划持续时间"}, path); });
@@ -207,9 +217,9 @@ TEST_F(PageExportTest, NothingToExportIsRefusedBeforeTheDialog) {
 }
 
 TEST_F(PageExportTest, SaleRecordsAreTitledAsSalesWithEveryColumnShown) {
-    Exec(
-        "INSERT INTO SaleTable VALUES (1172729109, '合同', '张三', '产品', '型号', '特征', 12.5, "
-        "3, 85, 31.88, 'HT-1', 37.5, '增值税', '人民币', 10, 27.5, 0, 37.5, 5, 0)");
+    Exec(InsertAll("SaleTable",
+                   "1172729109, '合同', '张三', '产品', '型号', '特征', 12.5, 3, 85, 31.88, "
+                   "'HT-1', 37.5, '增值税', '人民币', 10, 27.5, 0, 37.5, 5, 0"));
     Open(RecordKind::Sale);
     m_page->List()->CheckAll();
     const std::string path = m_temp.Path() + "sale.htm";

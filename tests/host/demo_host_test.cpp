@@ -1,7 +1,6 @@
 // The demo host's snapshot run ends on its own, also when a page shows a message box while
 // its tabs are walked, and reports such a failure in its exit status.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,6 +8,7 @@
 #include <filesystem>
 
 #include "support/temp_dir.h"
+#include "support/test_sql.h"
 
 namespace {
 
@@ -43,14 +43,6 @@ SnapshotRun RunSnapshot(const TempModuleFolder& folder) {
     return run;
 }
 
-bool Exec(const std::string& path, const char* sql) {
-    sqlite3* db = nullptr;
-    bool ok = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
-              sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
-}
-
 }  // namespace
 
 TEST(DemoHost, SnapshotAnswersMessageBoxesAndReportsThem) {
@@ -69,9 +61,9 @@ TEST(DemoHost, SnapshotAnswersMessageBoxesAndReportsThem) {
     // A column the 机会 page reads is missing: its load fails with a message box while the
     // tabs are walked.
     TempModuleFolder folder;
-    ASSERT_TRUE(Exec(folder.CreateDatabase(),
-                     "ALTER TABLE ChanceTable DROP COLUMN ChanceName;"
-                     "INSERT INTO ChanceTable (ObjectDateTime) VALUES (101)"));
+    ASSERT_TRUE(TestSql(folder.CreateDatabase())
+                    .Exec("ALTER TABLE ChanceTable DROP COLUMN ChanceName;"
+                          "INSERT INTO ChanceTable (ObjectDateTime) VALUES (101)"));
     const SnapshotRun run = RunSnapshot(folder);
     ASSERT_TRUE(run.finished);
     EXPECT_NE(run.exitCode, 0);

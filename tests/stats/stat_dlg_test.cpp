@@ -1,7 +1,6 @@
 // The statistics window driven as a user would: pick the range and unit, press 开始统计,
 // read the result list and the chart.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,19 +18,14 @@
 #include "support/local_time.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
+#include "support/test_sql.h"
 #include "ui/controls/check_list_ctrl.h"
 #include "ui/main/crm_tab_ctrl.h"
 
 namespace {
 
 void Exec(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    char* error = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
-        << (error ? error : "");
-    sqlite3_free(error);
-    sqlite3_close(db);
+    TestSql(path).Exec(sql);
 }
 
 std::string Sale(long date, int number, double money, std::string product = "甲") {

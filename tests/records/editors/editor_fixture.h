@@ -1,9 +1,8 @@
-// A module folder with a fresh database, the call context's clients, and helpers to reach
-// an editor's controls by id and to answer a modal editor.
+// A module folder with a fresh database and a direct connection to it, the call context's
+// clients, and helpers to reach an editor's controls by id and to answer a modal editor.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -12,45 +11,33 @@
 #include <QTimer>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "host/call_context.h"
 #include "records/editors/record_edit_dlg.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
+#include "support/test_sql.h"
 
 class EditorFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(sqlite3_open(m_temp.CreateDatabase().c_str(), &m_db), SQLITE_OK);
+        m_sql = std::make_unique<TestSql>(m_temp.CreateDatabase());
         g_clientNames = {"张三", "李四"};
         g_clientKeys = {5, 6};
         g_pickedNames.clear();
         g_pickedKeys.clear();
     }
     void TearDown() override {
-        sqlite3_close(m_db);
+        m_sql.reset();
         g_clientNames.clear();
         g_clientKeys.clear();
     }
 
-    void Exec(const std::string& sql) {
-        char* error = nullptr;
-        ASSERT_EQ(sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
-            << (error ? error : "");
-        sqlite3_free(error);
-    }
-    std::string Text(const std::string& sql) {
-        sqlite3_stmt* st = nullptr;
-        std::string out = "<none>";
-        if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK &&
-            sqlite3_step(st) == SQLITE_ROW) {
-            const unsigned char* t = sqlite3_column_text(st, 0);
-            out = t ? reinterpret_cast<const char*>(t) : "";
-        }
-        sqlite3_finalize(st);
-        return out;
-    }
+    void Exec(const std::string& sql) { m_sql->Exec(sql); }
+    std::string Text(const std::string& sql) { return m_sql->Text(sql); }
+    std::string Joined(const std::string& sql) { return m_sql->Joined(sql); }
     void AddParams(int kind, std::initializer_list<const char*> names) {
         for (const char* name : names)
             Exec("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('" +
@@ -114,6 +101,6 @@ protected:
     }
 
     TempModuleFolder m_temp;
-    sqlite3* m_db = nullptr;
+    std::unique_ptr<TestSql> m_sql;
     MessageCapture m_capture;
 };

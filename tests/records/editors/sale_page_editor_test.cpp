@@ -77,10 +77,10 @@ TEST_F(SalePageEditorTest, AddSortReopenChangeAndReadTheTable) {
                    {IDC_EDIT_CONTACT, "李四"}});
     EXPECT_EQ(m_capture.Count(), 0u);
     const std::string where = " FROM SaleTable WHERE SaleName='新的销售'";
-    EXPECT_EQ(Text("SELECT SaleNumber || '/' || DisCount || '/' || ProductPrice || '/' || "
-                   "SaleMoney || '/' || MoneyType || '/' || AgreeMent || '/' || ClientName || "
-                   "'/' || ObjectDateTime" +
-                   where),
+    EXPECT_EQ(Joined("SELECT SaleNumber, DisCount, ProductPrice, "
+                     "SaleMoney, MoneyType, AgreeMent, ClientName, "
+                     "ObjectDateTime" +
+                     where),
               "4/15/12.5/42.5/RMB/HT-9/李四/6");
     EXPECT_EQ(Text("SELECT SaleDate" + where), std::to_string(TodayLocalStart()));
     // The new row is the last, unticked, in its display forms.
@@ -95,9 +95,9 @@ TEST_F(SalePageEditorTest, AddSortReopenChangeAndReadTheTable) {
     m_page->List()->SelectRow(1);
     Command(1043, {{1000, "改过的销售"}, {1021, "99"}, {1051, "20"}});
     EXPECT_EQ(m_capture.Count(), 0u);
-    EXPECT_EQ(Text("SELECT COUNT(*) || '/' || SUM(SaleMoney) FROM SaleTable"), "3/159.0");
-    EXPECT_EQ(Text("SELECT SaleMoney || '/' || DisCount || '/' || SaleNumber || '/' || MoneyType "
-                   "|| '/' || ObjectDateTime FROM SaleTable WHERE SaleName='改过的销售'"),
+    EXPECT_EQ(Joined("SELECT COUNT(*), SUM(SaleMoney) FROM SaleTable"), "3/159.0");
+    EXPECT_EQ(Joined("SELECT SaleMoney, DisCount, SaleNumber, MoneyType, "
+                     "ObjectDateTime FROM SaleTable WHERE SaleName='改过的销售'"),
               "99.0/20/4/RMB/6");
     EXPECT_EQ(RowOf("改过的销售"), 1);  // refreshed in place
     EXPECT_EQ(Cell(1, 9) + "|" + Cell(1, 8) + "|" + Cell(0, 1), "99.00|20%|乙");
@@ -107,8 +107,7 @@ TEST_F(SalePageEditorTest, FailedWriteLeavesTableAndListAsTheyWere) {
     AddSale("甲", 10);
     OpenMain(5);
     const std::string before = Cell(0, 1) + Cell(0, 9);
-    Exec(
-        "CREATE TRIGGER no_update BEFORE UPDATE ON SaleTable BEGIN SELECT RAISE(ABORT, 'no'); END");
+    m_sql->RefuseUpdates("SaleTable", "no");
     m_page->List()->SelectRow(0);
     Command(1043, {{1000, "改不了"}, {1021, "77"}});
     EXPECT_GE(m_capture.Count(), 1u);  // the failure is shown
@@ -116,12 +115,12 @@ TEST_F(SalePageEditorTest, FailedWriteLeavesTableAndListAsTheyWere) {
     EXPECT_EQ(Text("SELECT SaleName FROM SaleTable"), "甲");
 
     // No change is left pending: the next write carries only its own values.
-    Exec("DROP TRIGGER no_update");
+    m_sql->AllowUpdates("SaleTable");
     m_capture.Clear();
     Command(1043, {{1019, "2"}});
     EXPECT_EQ(m_capture.Count(), 0u);
-    EXPECT_EQ(Text("SELECT SaleName || '/' || SaleMoney || '/' || ProductPrice || '/' || "
-                   "ClientDateTime FROM SaleTable"),
+    EXPECT_EQ(Joined("SELECT SaleName, SaleMoney, ProductPrice, "
+                     "ClientDateTime FROM SaleTable"),
               "甲/10.0/2.0/3");
 }
 

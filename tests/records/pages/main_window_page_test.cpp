@@ -1,6 +1,5 @@
 // The pages inside the real main window: count label, 全选, tab switches, keys and buttons.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +13,7 @@
 #include "records/pages/record_page.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
+#include "support/test_sql.h"
 #include "ui/controls/check_list_ctrl.h"
 #include "ui/main/crm_manage_dlg.h"
 #include "ui/main/crm_tab_ctrl.h"
@@ -29,14 +29,10 @@ void WaitIdle(CRecordPage* page) {
 
 TEST(MainWindowPages, CountSelectAllAndKeysFollowTheVisiblePage) {
     TempModuleFolder temp;
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(temp.CreateDatabase().c_str(), &db), SQLITE_OK);
-    sqlite3_exec(db,
-                 "INSERT INTO SaleTable (SaleName, ObjectDateTime) VALUES ('s1', 5), ('s2', 5),"
-                 " ('s3', 5); INSERT INTO ChanceTable (ChanceName, ObjectDateTime) VALUES "
-                 "('c1', 5)",
-                 nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    TestSql(temp.CreateDatabase())
+        .Exec(
+            "INSERT INTO SaleTable (SaleName, ObjectDateTime) VALUES ('s1', 5), ('s2', 5), "
+            "('s3', 5); INSERT INTO ChanceTable (ChanceName, ObjectDateTime) VALUES ('c1', 5)");
     g_clientNames = {"张三"};
     g_clientKeys = {5};
     MessageCapture capture;
