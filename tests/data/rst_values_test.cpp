@@ -1,12 +1,14 @@
 #include "orvicrm/CRstValues.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <cstring>
 #include <string>
 
 #include "data/ado_connection.h"
 #include "data/recordset.h"
+#include "data/sqlite/sqlite_session.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
 
@@ -29,9 +31,9 @@ protected:
 
     void Exec(const std::string& sql) {
         char* error = nullptr;
-        ASSERT_EQ(
-            sqlite3_exec(m_connection.GetConnection()->db, sql.c_str(), nullptr, nullptr, &error),
-            SQLITE_OK)
+        ASSERT_EQ(sqlite3_exec(SqliteHandle(*m_connection.GetConnection()->session), sql.c_str(),
+                               nullptr, nullptr, &error),
+                  SQLITE_OK)
             << (error ? error : "");
     }
 
@@ -52,7 +54,8 @@ protected:
 
     long long QueryInt(const std::string& sql) {
         sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(m_connection.GetConnection()->db, sql.c_str(), -1, &stmt, nullptr);
+        sqlite3_prepare_v2(SqliteHandle(*m_connection.GetConnection()->session), sql.c_str(), -1,
+                           &stmt, nullptr);
         long long v = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -999;
         sqlite3_finalize(stmt);
         return v;

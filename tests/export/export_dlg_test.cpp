@@ -19,6 +19,7 @@
 
 #include "data/ado_connection.h"
 #include "data/db_handles.h"
+#include "data/sqlite/sqlite_session.h"
 #include "export/export_progress_dlg.h"
 #include "orvicrm/CRstValues.h"
 #include "platform/files.h"
@@ -177,7 +178,7 @@ TEST(ExportProgressDlg, CancelStopsTheWriterAndClosesTheFile) {
     MessageCapture capture;
     CAdoConnection connection;
     ASSERT_EQ(connection.ConnectDatabase(temp.CreateDatabase()), 1);
-    sqlite3* db = connection.GetConnection()->db;
+    sqlite3* db = SqliteHandle(*connection.GetConnection()->session);
     ASSERT_EQ(sqlite3_exec(db,
                            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
                            "WHERE i < 200000) INSERT INTO ActiveTable (ActiveName, "

@@ -10,6 +10,7 @@
 
 #include "data/ado_connection.h"
 #include "data/recordset.h"
+#include "data/sqlite/sqlite_session.h"
 #include "orvicrm/CRstValues.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
@@ -55,7 +56,7 @@ protected:
     }
 
     void AddActives(int count) {
-        sqlite3* db = m_connection.GetConnection()->db;
+        sqlite3* db = SqliteHandle(*m_connection.GetConnection()->session);
         sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
         for (int i = 0; i < count; ++i) {
             const std::string sql =
