@@ -1,13 +1,11 @@
 #include "data/ado_connection.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <thread>
 
 #include "data/db_handles.h"
+#include "data/driver.h"
 #include "data/recordset.h"
 #include "data/schema.h"
 #include "platform/message_box.h"
@@ -19,54 +17,22 @@ std::string Lower(std::string text) {
     return text;
 }
 
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// An existing file that this process may not change: the file or its folder (where SQLite
-// keeps its journal and shared-memory files) is not writable.
-bool NeedsReadOnlyOpen(const std::string& path) {
-    if (access(path.c_str(), F_OK) != 0) return false;
-    return access(path.c_str(), W_OK) != 0 || access(FolderOf(path).c_str(), W_OK) != 0;
-}
-
-std::string FileUri(const std::string& path) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string uri = "file:";
-    for (char c : path) {
-        unsigned char u = static_cast<unsigned char>(c);
-        if (std::isalnum(u) || std::strchr("/._~-", c)) {
-            uri += c;
-        } else {
-            uri += '%';
-            uri += kHex[u >> 4];
-            uri += kHex[u & 15];
-        }
+// A connection string as the user may see it: without a password.
+std::string DisplayedLocation(const std::string& location) {
+    if (!IsServerLocation(location)) return location;
+    std::string shown = location;
+    size_t at = shown.find('@');
+    size_t scheme = shown.find("://");
+    if (scheme != std::string::npos && at != std::string::npos) {
+        size_t colon = shown.find(':', scheme + 3);
+        if (colon != std::string::npos && colon < at) shown.erase(colon, at - colon);
     }
-    return uri;
-}
-
-// Opens path read-only without leaving anything beside it: a database without a write-ahead
-// log of its own is opened immutable, so no -wal or -shm file is made.
-int OpenReadOnly(const std::string& path, sqlite3** db) {
-    int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
-    if (access((path + "-wal").c_str(), F_OK) == 0)
-        return sqlite3_open_v2(path.c_str(), db, flags, nullptr);
-    return sqlite3_open_v2((FileUri(path) + "?immutable=1").c_str(), db, flags | SQLITE_OPEN_URI,
-                           nullptr);
-}
-
-// Busy handler: waits for another connection's lock in short steps, so that a waiter does
-// not sleep through the moments the lock is free while several writers take turns.
-int WaitForLock(void* data, int count) {
-    auto* connection = static_cast<OrviConnection*>(data);
-    auto now = std::chrono::steady_clock::now();
-    if (count == 0) connection->busySince = now;
-    if (now - connection->busySince >= std::chrono::milliseconds(kBusyTimeoutMs)) return 0;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return 1;
+    size_t password = shown.find("password=");
+    if (password != std::string::npos) {
+        size_t end = shown.find(' ', password);
+        shown.erase(password, end == std::string::npos ? std::string::npos : end - password);
+    }
+    return shown;
 }
 
 std::string Join(const std::vector<std::string>& names) {
@@ -81,19 +47,14 @@ void ReportReadOnlyDatabase() {
     ShowMessage(0, "数据库是只读的，不能保存修改。", "错误", MsgIcon::Error);
 }
 
-bool FindMissingTables(sqlite3* db, std::vector<std::string>* missing, std::string* error) {
-    sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &stmt,
-                                nullptr);
+bool FindMissingTables(DbSession& session, std::vector<std::string>* missing, std::string* error) {
     std::vector<std::string> present;
-    while (rc == SQLITE_OK && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        const unsigned char* name = sqlite3_column_text(stmt, 0);
-        present.push_back(Lower(name ? reinterpret_cast<const char*>(name) : ""));
-        rc = SQLITE_OK;
+    DbError failure;
+    if (!session.TableNames(&present, &failure)) {
+        *error = failure.text;
+        return false;
     }
-    if (rc != SQLITE_DONE) *error = sqlite3_errmsg(db);
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE) return false;
+    for (std::string& name : present) name = Lower(name);
     missing->clear();
     for (const TableDef* table : AllTables())  // table names ignore case, as in SQL
         if (std::find(present.begin(), present.end(), Lower(table->name)) == present.end())
@@ -105,51 +66,46 @@ CAdoConnection::~CAdoConnection() {
     CloseDatabase();
 }
 
-int CAdoConnection::ConnectDatabase(const std::string& path) {
+int CAdoConnection::ConnectDatabase(const std::string& location) {
     if (m_connected == 1 && m_connection && m_connection->IsOpen()) return 1;
 
-    std::strncpy(m_path, path.c_str(), sizeof(m_path) - 1);
+    std::strncpy(m_path, location.c_str(), sizeof(m_path) - 1);
     m_path[sizeof(m_path) - 1] = '\0';
 
     m_connection.reset();
     m_errors.clear();
     auto connection = std::make_shared<OrviConnection>();
-    connection->path = m_path;
-    connection->readOnly = NeedsReadOnlyOpen(connection->path);
-    int rc = connection->readOnly
-                 ? OpenReadOnly(connection->path, &connection->db)
-                 : sqlite3_open_v2(m_path, &connection->db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (!connection->db) {
+    connection->location = location;
+    DbError failure;
+    connection->session = OpenDatabase(location, &failure);
+    std::vector<std::string> missing;
+    if (connection->session) {
+        // A file is only read at the first statement: a damaged file shows up here.
+        std::string error;
+        if (!FindMissingTables(*connection->session, &missing, &error)) {
+            m_errors.push_back(error);
+            connection->session.reset();
+        }
+    } else if (failure.text.empty()) {
         ShowMessage(0, "连接数据库失败!或者是否安装了ACCESS数据库引擎", "连接失败", MsgIcon::Error);
         return 0;
-    }
-    std::vector<std::string> missing;
-    if (rc == SQLITE_OK) {
-        sqlite3_busy_handler(connection->db, WaitForLock, connection.get());
-        // The file is only read at the first statement: a damaged file shows up here.
-        std::string error;
-        if (!FindMissingTables(connection->db, &missing, &error)) {
-            m_errors.push_back(error);
-            rc = SQLITE_ERROR;
-        }
     } else {
-        m_errors.push_back(sqlite3_errmsg(connection->db));
+        m_errors.push_back(failure.text);
     }
-    if (rc != SQLITE_OK) {
+    if (!connection->session) {
         m_connection = connection;
         ReportConnectionErrors(0);
         m_connection.reset();
         return 0;
     }
     if (!missing.empty()) {
-        ShowMessage(
-            0, "数据库 " + connection->path + " 不是本系统的数据库，缺少数据表：" + Join(missing),
-            "连接失败", MsgIcon::Error);
+        ShowMessage(0,
+                    "数据库 " + DisplayedLocation(location) + " 不是本系统的数据库，缺少数据表：" +
+                        Join(missing),
+                    "连接失败", MsgIcon::Error);
         return 0;
     }
-    // Pages are read through a memory map rather than a read call each.
-    sqlite3_exec(connection->db, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
+    connection->readOnly = connection->session->ReadOnly();
     m_connection = connection;
     m_connected = 1;
     return 1;
@@ -171,16 +127,13 @@ int CAdoConnection::ExecuteSql(const std::string& sql) {
         return 0;
     }
     DbLock lock(*m_connection);
-    // Statements of this connection left on a row keep an old read snapshot, over which a
-    // write would be refused at once: they give it up and run again when read further.
+    // Queries of this connection may have to give up their place for a write; they run
+    // again when read further.
     for (OrviRecordset* reader : m_connection->readers) reader->PauseLocked();
-    sqlite3* db = m_connection->db;
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-        bool readOnly = (sqlite3_extended_errcode(db) & 0xff) == SQLITE_READONLY;
-        m_errors.push_back(error ? error : sqlite3_errmsg(db));
-        sqlite3_free(error);
-        if (readOnly)
+    DbError failure;
+    if (!m_connection->session->Execute(sql, &failure)) {
+        m_errors.push_back(failure.text);
+        if (failure.readOnly)
             ReportReadOnlyDatabase();
         else
             ReportConnectionErrors(3);
@@ -190,7 +143,8 @@ int CAdoConnection::ExecuteSql(const std::string& sql) {
 }
 
 int CAdoConnection::BeginTrans() {
-    return ExecuteSql("BEGIN IMMEDIATE");
+    if (!m_connected || !m_connection) return ExecuteSql("BEGIN");
+    return ExecuteSql(m_connection->session->Dialect().beginWrite);
 }
 
 int CAdoConnection::CommitTrans() {
@@ -198,7 +152,10 @@ int CAdoConnection::CommitTrans() {
 }
 
 int CAdoConnection::RollbackTrans() {
-    if (m_connected && m_connection && sqlite3_get_autocommit(m_connection->db)) return 1;
+    if (m_connected && m_connection) {
+        DbLock lock(*m_connection);
+        if (!m_connection->session->InTransaction()) return 1;
+    }
     return ExecuteSql("ROLLBACK");
 }
 

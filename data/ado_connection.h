@@ -1,7 +1,8 @@
 // The database connection of one window or loader thread, with the user messages of its
-// failures. Opens an existing SQLite file read-write, or read-only when the file or its
-// folder cannot be written; never creates one, and refuses a file without the module's
-// tables.
+// failures. Opens a SQLite file (read-write, or read-only when the file or its folder cannot
+// be written; never creates one) or a PostgreSQL database named by a connection string, and
+// refuses a database without the module's tables. A connection to a server that went away
+// connects again at its next command.
 #pragma once
 
 #include <string>
@@ -9,13 +10,13 @@
 
 #include "orvicrm/ado_types.h"
 
-struct sqlite3;
+class DbSession;
 
 // The one message of a write refused because the database is read-only.
 void ReportReadOnlyDatabase();
-// The module's tables (names as in the schema) that db lacks, from one query; false with
-// the database's description in error when the query fails.
-bool FindMissingTables(sqlite3* db, std::vector<std::string>* missing, std::string* error);
+// The module's tables (names as in the schema) that the database lacks, from one query;
+// false with the database's description in error when the query fails.
+bool FindMissingTables(DbSession& session, std::vector<std::string>* missing, std::string* error);
 
 class CAdoConnection {
 public:
@@ -25,7 +26,8 @@ public:
     CAdoConnection& operator=(const CAdoConnection&) = delete;
 
     // 1 when open (an open connection is kept as it is), 0 after the failure messages.
-    int ConnectDatabase(const std::string& path);
+    // location: a database file's path or a server's connection string.
+    int ConnectDatabase(const std::string& location);
     void CloseDatabase();
     // Runs statements that return no rows: 1 done, 0 failed (reported unless never connected).
     int ExecuteSql(const std::string& sql);

@@ -1,34 +1,29 @@
 // The module-side definitions behind _ConnectionPtr and _RecordsetPtr.
 #pragma once
 
-#include <sqlite3.h>
-
-#include <chrono>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "data/driver.h"
 #include "orvicrm/ado_types.h"
 
-// One open SQLite database, opened without SQLite's own per-call locking: every use of db
-// holds the connection's lock (DbLock), so a page's worker may use it too, and a row is
-// stepped and read under one hold of the lock instead of one per call.
+// One open database session. Every use of it holds the connection's lock (DbLock), so a
+// page's worker may use the connection too, and a row is stepped and read under one hold of
+// the lock.
 struct OrviConnection {
-    sqlite3* db = nullptr;
+    std::unique_ptr<DbSession> session;
     std::recursive_mutex mutex;
-    std::string path;
+    std::string location;   // the file path or the server's connection string
     bool readOnly = false;  // opened read-only on purpose: every write is refused
-    // Recordsets with a statement on this connection; guarded by the connection's lock.
+    // Recordsets with a running query on this connection; guarded by the connection's lock.
     std::vector<OrviRecordset*> readers;
-    std::chrono::steady_clock::time_point busySince;  // start of the current lock wait
 
     OrviConnection() = default;
-    ~OrviConnection() {
-        if (db) sqlite3_close_v2(db);  // deferred until the last statement is finalized
-    }
     OrviConnection(const OrviConnection&) = delete;
     OrviConnection& operator=(const OrviConnection&) = delete;
-    bool IsOpen() const { return db != nullptr; }
+    bool IsOpen() const { return session != nullptr; }
 };
 
 // Holds a connection's lock for a scope.
@@ -40,5 +35,5 @@ private:
     std::lock_guard<std::recursive_mutex> m_lock;
 };
 
-// How long a statement waits for another connection's write before it fails.
+// How long a query waits for another connection's write before it fails.
 constexpr int kBusyTimeoutMs = 5000;

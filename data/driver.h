@@ -46,12 +46,12 @@ struct DbError {
 
 // The SQL differences between the databases, for the statements built in data/.
 struct DbDialect {
-    const char* rowKey;        // the hidden key of every row: "rowid" or our key column
-    const char* nullSafeEqual; // "a <op> b" is true for two NULLs and for equal values
-    const char* beginWrite;    // starts a transaction that writes
-    const char* returningKey;  // appended to an INSERT so that it answers the new key
-    bool numberedParameters;   // $1, $2 ... instead of ?1, ?2 ...
-    bool foldsNames;           // unquoted names are stored in lower case (QuoteName lowers)
+    const char* rowKey;         // the hidden key of every row: "rowid" or our key column
+    const char* nullSafeEqual;  // "a <op> b" is true for two NULLs and for equal values
+    const char* beginWrite;     // starts a transaction that writes
+    const char* returningKey;   // appended to an INSERT so that it answers the new key
+    bool numberedParameters;    // $1, $2 ... instead of ?1, ?2 ...
+    bool foldsNames;            // unquoted names are stored in lower case (QuoteName lowers)
 
     std::string Parameter(int n) const {  // the n-th bound value, from 1
         return (numberedParameters ? "$" : "?") + std::to_string(n);

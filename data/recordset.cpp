@@ -18,6 +18,8 @@ const char kNotChangeable[] = "这个查询结果不能修改";
 const char kNoCurrentRow[] = "没有当前记录";
 const char kNoSuchColumn[] = "没有这个字段";
 const char kNoRow[] = "这条记录已经不存在";
+const char kChangedByOther[] = "这条记录已被其他用户修改，请重新查询后再修改。";
+const char kInvalidText[] = "文本不是有效的 UTF-8 编码。";
 
 bool IsWordChar(char c) {
     unsigned char u = static_cast<unsigned char>(c);
@@ -40,18 +42,54 @@ bool SameWord(const std::string& s, size_t begin, size_t end, const char* word) 
            strncasecmp(s.c_str() + begin, word, end - begin) == 0;
 }
 
-std::string QuoteName(const std::string& name) {
-    std::string quoted = "\"";
-    for (char c : name) {
-        quoted += c;
-        if (c == '"') quoted += '"';
-    }
-    return quoted + "\"";
+CellValue ToValue(const CellView& cell) {
+    CellValue value;
+    value.type = cell.type;
+    value.i = cell.i;
+    value.d = cell.d;
+    if (cell.type == kCellText || cell.type == kCellBlob) value.text.assign(cell.text, cell.size);
+    return value;
 }
 
 }  // namespace
 
-std::string RowidQuery(const std::string& sql, std::string* table) {
+bool IsValidUtf8(std::string_view text) {
+    size_t i = 0, n = text.size();
+    while (i < n) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int length;
+        uint32_t code;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+            code = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            code = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            code = c & 0x07;
+        } else {
+            return false;
+        }
+        if (n - i < static_cast<size_t>(length)) return false;
+        for (int k = 1; k < length; ++k) {
+            unsigned char next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if ((length == 3 && code < 0x800) || (length == 4 && code < 0x10000) || code > 0x10FFFF ||
+            (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += static_cast<size_t>(length);
+    }
+    return true;
+}
+
+std::string RowidQuery(const std::string& sql, std::string* table, const char* key) {
     size_t i = 0, n = sql.size();
     while (i < n && IsSpace(sql[i])) ++i;
     size_t word = i;
@@ -111,7 +149,7 @@ std::string RowidQuery(const std::string& sql, std::string* table) {
         }
     }
     *table = name;
-    return sql.substr(0, listBegin) + " rowid," + sql.substr(listBegin);
+    return sql.substr(0, listBegin) + " " + key + "," + sql.substr(listBegin);
 }
 
 OrviRecordset::~OrviRecordset() {
@@ -125,6 +163,7 @@ void OrviRecordset::Close() {
     m_done = true;
     m_paused = false;
     m_firstColumn = 0;
+    m_columns.clear();
     m_table.clear();
     m_names.clear();
     m_index.clear();
@@ -143,13 +182,13 @@ void OrviRecordset::Close() {
 bool OrviRecordset::Open(const _ConnectionPtr& connection, const std::string& sql,
                          std::string* error) {
     Close();
-    if (!connection || !connection->db) {
+    if (!connection || !connection->session) {
         *error = "no open connection";
         return false;
     }
     m_connection = connection;
     std::string table;
-    std::string withRowid = RowidQuery(sql, &table);
+    std::string withRowid = RowidQuery(sql, &table, Dialect().rowKey);
     if (!withRowid.empty() && Prepare(withRowid, 1, error)) {
         m_table = table;
     } else if (!Prepare(sql, 0, error)) {
@@ -162,12 +201,14 @@ bool OrviRecordset::Open(const _ConnectionPtr& connection, const std::string& sq
 bool OrviRecordset::OpenTable(const _ConnectionPtr& connection, const std::string& table,
                               std::string* error) {
     Close();
-    if (!connection || !connection->db) {
+    if (!connection || !connection->session) {
         *error = "no open connection";
         return false;
     }
     m_connection = connection;
-    if (!Prepare("SELECT rowid, * FROM " + QuoteName(table), 1, error)) {
+    const DbDialect& dialect = Dialect();
+    if (!Prepare(std::string("SELECT ") + dialect.rowKey + ", * FROM " + dialect.QuoteName(table),
+                 1, error)) {
         Close();
         return false;
     }
@@ -177,35 +218,31 @@ bool OrviRecordset::OpenTable(const _ConnectionPtr& connection, const std::strin
 
 bool OrviRecordset::Prepare(const std::string& sql, int firstColumn, std::string* error) {
     DbLock lock(*m_connection);
-    sqlite3* db = m_connection->db;
-    const char* tail = nullptr;
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail) !=
-        SQLITE_OK) {
-        *error = sqlite3_errmsg(db);
+    DbError failure;
+    std::unique_ptr<DbQuery> query = m_connection->session->Query(sql, &failure);
+    if (!query) {
+        *error = failure.text;
         return false;
     }
-    if (!stmt) {
-        *error = "no statement";
-        return false;
-    }
-    for (; tail && *tail; ++tail) {
-        if (!IsSpace(*tail) && *tail != ';') {
-            sqlite3_finalize(stmt);
-            *error = "more than one statement";
-            return false;
-        }
-    }
-    m_stmt = stmt;
+    m_query = std::move(query);
     m_connection->readers.push_back(this);
     m_firstColumn = firstColumn;
-    int count = sqlite3_column_count(stmt);
+    const char* key = Dialect().rowKey;
+    int count = m_query->ColumnCount();
     for (int c = firstColumn; c < count; ++c) {
-        const char* name = sqlite3_column_name(stmt, c);
-        m_names.emplace_back(name ? name : "");
-        m_index.emplace(m_names.back(), c - firstColumn);  // the first of equal names wins
+        std::string name = m_query->ColumnName(c);
+        if (strcasecmp(name.c_str(), key) == 0) continue;  // the hidden key of "*"
+        m_names.push_back(std::move(name));
+        m_columns.push_back(c);
+        m_index.emplace(m_names.back(), static_cast<int>(m_names.size()) - 1);  // first wins
     }
     return true;
+}
+
+int64_t OrviRecordset::QueryKey() const {
+    CellView cell;
+    m_query->Cell(0, &cell);
+    return cell.i;
 }
 
 bool OrviRecordset::Start(std::string* error) {
@@ -223,33 +260,32 @@ bool OrviRecordset::Start(std::string* error) {
 
 int OrviRecordset::StepOne() {
     if (m_done) return 0;
-    sqlite3* db = m_connection->db;
     int waitedMs = 0;
     for (;;) {
         {
             // One hold of the connection's lock for the step and the reads of the row.
             DbLock lock(*m_connection);
-            if (m_paused) BeginRerun();  // a write on this connection reset the statement
-            int rc;
-            while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+            if (m_paused) BeginRerun();  // the query gave up its place for a write
+            DbError failure;
+            DbQuery::Step step;
+            while ((step = m_query->Next(&failure)) == DbQuery::kRow) {
                 ++m_fetched;
                 if (m_rerun && HeldAlready()) continue;
-                int64_t rowid = m_firstColumn ? sqlite3_column_int64(m_stmt, 0) : 0;
-                m_rows.push_back({PackStatementRow(), rowid});
+                int64_t key = m_firstColumn ? QueryKey() : 0;
+                m_rows.push_back({PackStatementRow(), key});
                 return 1;
             }
-            if (rc == SQLITE_DONE) {
+            if (step == DbQuery::kDone) {
                 FinishStatement();
                 return 0;
             }
-            if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || waitedMs >= kBusyTimeoutMs) {
-                m_stepError = sqlite3_errmsg(db);
+            if (step == DbQuery::kError || waitedMs >= kBusyTimeoutMs) {
+                m_stepError = failure.text;
                 FinishStatement();
                 return -1;
             }
-            // Another connection's write outlasted the busy timeout or the step could not
-            // wait: start over after a pause (without the lock, so the writer can finish).
-            sqlite3_reset(m_stmt);
+            // Another connection's write holds the database: start over after a pause
+            // (without the lock, so the writer can finish).
             BeginRerun();
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -271,19 +307,18 @@ void OrviRecordset::BeginRerun() {
 }
 
 bool OrviRecordset::HeldAlready() {
-    if (m_firstColumn) return m_held.count(sqlite3_column_int64(m_stmt, 0)) != 0;
+    if (m_firstColumn) return m_held.count(QueryKey()) != 0;
     if (m_skipped >= m_skip) return false;
     ++m_skipped;
     return true;
 }
 
 void OrviRecordset::FinishStatement() {
-    if (m_stmt) {
+    if (m_query) {
         DbLock lock(*m_connection);
         auto& readers = m_connection->readers;
         std::erase(readers, this);
-        sqlite3_finalize(m_stmt);
-        m_stmt = nullptr;
+        m_query.reset();
         m_paused = false;
     }
     m_done = true;
@@ -292,10 +327,7 @@ void OrviRecordset::FinishStatement() {
 }
 
 void OrviRecordset::PauseLocked() {
-    if (m_stmt && !m_paused && sqlite3_stmt_busy(m_stmt)) {
-        sqlite3_reset(m_stmt);
-        m_paused = true;
-    }
+    if (m_query && !m_paused && m_query->YieldToWrite()) m_paused = true;
 }
 
 bool OrviRecordset::Fetch(size_t index) {
@@ -408,12 +440,12 @@ enum CellTag : unsigned char {
 
 static size_t PackedSize(const CellView& cell) {
     switch (cell.type) {
-        case SQLITE_INTEGER:
+        case kCellInteger:
             return cell.i >= INT32_MIN && cell.i <= INT32_MAX ? 5 : 9;
-        case SQLITE_FLOAT:
+        case kCellFloat:
             return static_cast<double>(static_cast<float>(cell.d)) == cell.d ? 5 : 9;
-        case SQLITE_TEXT:
-        case SQLITE_BLOB:
+        case kCellText:
+        case kCellBlob:
             return 1 + cell.size;
         default:
             return 1;
@@ -422,7 +454,7 @@ static size_t PackedSize(const CellView& cell) {
 
 static void WriteCell(unsigned char* p, const CellView& cell, size_t size) {
     switch (cell.type) {
-        case SQLITE_INTEGER:
+        case kCellInteger:
             if (size == 5) {
                 int32_t v = static_cast<int32_t>(cell.i);
                 p[0] = kTagInt32;
@@ -432,7 +464,7 @@ static void WriteCell(unsigned char* p, const CellView& cell, size_t size) {
                 std::memcpy(p + 1, &cell.i, sizeof cell.i);
             }
             return;
-        case SQLITE_FLOAT:
+        case kCellFloat:
             if (size == 5) {
                 float f = static_cast<float>(cell.d);
                 p[0] = kTagFloat32;
@@ -442,9 +474,9 @@ static void WriteCell(unsigned char* p, const CellView& cell, size_t size) {
                 std::memcpy(p + 1, &cell.d, sizeof cell.d);
             }
             return;
-        case SQLITE_TEXT:
-        case SQLITE_BLOB:
-            p[0] = cell.type == SQLITE_TEXT ? kTagText : kTagBlob;
+        case kCellText:
+        case kCellBlob:
+            p[0] = cell.type == kCellText ? kTagText : kTagBlob;
             if (cell.size) std::memcpy(p + 1, cell.text, cell.size);
             return;
         default:
@@ -503,62 +535,40 @@ void OrviRecordset::ReadPacked(const unsigned char* row, int column, CellView* c
         case kTagInt32: {
             int32_t v;
             std::memcpy(&v, p + 1, sizeof v);
-            cell->type = SQLITE_INTEGER;
+            cell->type = kCellInteger;
             cell->i = v;
             return;
         }
         case kTagInt64:
-            cell->type = SQLITE_INTEGER;
+            cell->type = kCellInteger;
             std::memcpy(&cell->i, p + 1, sizeof cell->i);
             return;
         case kTagFloat32: {
             float f;
             std::memcpy(&f, p + 1, sizeof f);
-            cell->type = SQLITE_FLOAT;
+            cell->type = kCellFloat;
             cell->d = f;
             return;
         }
         case kTagDouble:
-            cell->type = SQLITE_FLOAT;
+            cell->type = kCellFloat;
             std::memcpy(&cell->d, p + 1, sizeof cell->d);
             return;
         case kTagText:
         case kTagBlob:
-            cell->type = p[0] == kTagText ? SQLITE_TEXT : SQLITE_BLOB;
+            cell->type = p[0] == kTagText ? kCellText : kCellBlob;
             cell->text = reinterpret_cast<const char*>(p + 1);
             cell->size = end - begin - 1;
             return;
         default:
-            cell->type = SQLITE_NULL;
+            cell->type = kCellNull;
     }
 }
 
 const unsigned char* OrviRecordset::PackStatementRow() {
-    sqlite3_stmt* stmt = m_stmt;
-    int first = m_firstColumn;
-    // One column_value call per cell, under the lock StepOne holds for the step and the row.
-    auto cellAt = [stmt, first](int c) {
+    auto cellAt = [this](int c) {
         CellView cell;
-        sqlite3_value* value = sqlite3_column_value(stmt, c + first);
-        cell.type = sqlite3_value_type(value);
-        switch (cell.type) {
-            case SQLITE_INTEGER:
-                cell.i = sqlite3_value_int64(value);
-                break;
-            case SQLITE_FLOAT:
-                cell.d = sqlite3_value_double(value);
-                break;
-            case SQLITE_TEXT:
-                cell.text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-                cell.size = static_cast<size_t>(sqlite3_value_bytes(value));
-                break;
-            case SQLITE_BLOB:
-                cell.text = static_cast<const char*>(sqlite3_value_blob(value));
-                cell.size = static_cast<size_t>(sqlite3_value_bytes(value));
-                break;
-            default:
-                break;
-        }
+        m_query->Cell(m_columns[c], &cell);
         return cell;
     };
     return PackRow(cellAt);
@@ -639,73 +649,42 @@ bool OrviRecordset::SetValue(int column, CellValue value, std::string* error) {
     return true;
 }
 
-static void BindValue(sqlite3_stmt* stmt, int index, const CellValue& value) {
-    switch (value.type) {
-        case SQLITE_INTEGER:
-            sqlite3_bind_int64(stmt, index, value.i);
-            break;
-        case SQLITE_FLOAT:
-            sqlite3_bind_double(stmt, index, value.d);
-            break;
-        case SQLITE_TEXT:
-            sqlite3_bind_text(stmt, index, value.text.data(), static_cast<int>(value.text.size()),
-                              SQLITE_TRANSIENT);
-            break;
-        case SQLITE_BLOB:
-            sqlite3_bind_blob(stmt, index, value.text.data(), static_cast<int>(value.text.size()),
-                              SQLITE_TRANSIENT);
-            break;
-        default:
-            sqlite3_bind_null(stmt, index);
-    }
-}
-
-static bool Exec(sqlite3* db, const char* sql, std::string* error) {
-    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
-    *error = sqlite3_errmsg(db);
-    return false;
-}
-
-bool OrviRecordset::RunWrite(const std::string& sql, const int64_t* rowid, std::string* error) {
+bool OrviRecordset::RunWrite(const std::string& sql, const std::vector<CellValue>& values,
+                             std::string* error) {
     m_refusedReadOnly = m_connection->readOnly;
     if (m_refusedReadOnly) {
         *error = "attempt to write a readonly database";
         return false;
     }
-    sqlite3* db = m_connection->db;
     DbLock lock(*m_connection);
-    // A statement of this connection left on a row keeps a read snapshot, and a write over
-    // a snapshot older than another connection's last commit is refused at once. Reset
-    // them: they run again, skipping the rows they hold, when more rows are wanted.
     for (OrviRecordset* reader : m_connection->readers) reader->PauseLocked();
-    // Taking the write lock up front makes a writer wait in the busy handler for the
-    // others instead of failing when a read lock cannot be upgraded.
-    bool ownTransaction = sqlite3_get_autocommit(db) != 0;
-    if (ownTransaction && !Exec(db, "BEGIN IMMEDIATE", error)) return false;
-    sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
-    if (rc == SQLITE_OK) {
-        int index = 1;
-        for (const auto& [c, value] : m_pending) {
-            (void)c;
-            BindValue(stmt, index++, value);
+    DbSession& session = *m_connection->session;
+    // Taking the write lock up front makes a writer wait for the others instead of failing
+    // when a read lock cannot be upgraded.
+    bool ownTransaction = !session.InTransaction();
+    DbError failure;
+    bool done = !ownTransaction || session.Execute(Dialect().beginWrite, &failure);
+    m_lastWrite = {};
+    if (done) done = session.Write(sql, values, &m_lastWrite, &failure);
+    if (ownTransaction && done) done = session.Execute("COMMIT", &failure);
+    if (!done) {
+        *error = failure.text;
+        m_refusedReadOnly = failure.readOnly;
+        DbError ignored;
+        if (ownTransaction && session.InTransaction()) session.Execute("ROLLBACK", &ignored);
+    }
+    return done;
+}
+
+bool OrviRecordset::PendingTextsValid(std::string* error) const {
+    for (const auto& [c, value] : m_pending) {
+        (void)c;
+        if (value.type == kCellText && !IsValidUtf8(value.text)) {
+            *error = kInvalidText;
+            return false;
         }
-        if (rowid) sqlite3_bind_int64(stmt, index, *rowid);
-        rc = sqlite3_step(stmt);
     }
-    if (rc != SQLITE_DONE) {
-        *error = sqlite3_errmsg(db);
-        m_refusedReadOnly = (sqlite3_extended_errcode(db) & 0xff) == SQLITE_READONLY;
-    }
-    m_lastChanges = sqlite3_changes(db);
-    m_lastRowid = sqlite3_last_insert_rowid(db);
-    sqlite3_finalize(stmt);
-    if (ownTransaction) {
-        if (rc == SQLITE_DONE && !Exec(db, "COMMIT", error)) rc = SQLITE_ERROR;
-        if (rc != SQLITE_DONE && !sqlite3_get_autocommit(db))
-            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    }
-    return rc == SQLITE_DONE;
+    return true;
 }
 
 bool OrviRecordset::Update(std::string* error) {
@@ -714,44 +693,75 @@ bool OrviRecordset::Update(std::string* error) {
         *error = kNotChangeable;
         return false;
     }
+    if (m_editMode == kEditRow && m_pending.empty()) {
+        m_editMode = kNoEdit;
+        return true;
+    }
+    if (!PendingTextsValid(error)) return false;
+    const DbDialect& dialect = Dialect();
+    std::vector<CellValue> values;
+    for (const auto& [c, value] : m_pending) {
+        (void)c;
+        values.push_back(value);
+    }
     std::string sql;
     if (m_editMode == kEditRow) {
-        if (m_pending.empty()) {
-            m_editMode = kNoEdit;
-            return true;
-        }
-        sql = "UPDATE " + QuoteName(m_table) + " SET ";
+        // Only over the values the row was read with: another seat's change is not
+        // overwritten.
+        std::string where = std::string(" WHERE ") + dialect.rowKey + "=";
+        sql = "UPDATE " + dialect.QuoteName(m_table) + " SET ";
         for (size_t k = 0; k < m_pending.size(); ++k) {
             if (k) sql += ", ";
-            sql += QuoteName(m_names[m_pending[k].first]) + "=?";
+            sql += dialect.QuoteName(m_names[m_pending[k].first]) + "=" +
+                   dialect.Parameter(static_cast<int>(values.size() - m_pending.size() + k + 1));
         }
-        sql += " WHERE rowid=?";
-        if (!RunWrite(sql, &m_rows[m_pos].rowid, error)) return false;
-        if (m_lastChanges == 0) {
-            *error = kNoRow;
+        values.push_back(CellValue{kCellInteger, m_rows[m_pos].rowid, 0, {}});
+        where += dialect.Parameter(static_cast<int>(values.size()));
+        for (const auto& [c, value] : m_pending) {
+            (void)value;
+            CellView original;
+            ReadPacked(m_rows[m_pos].data, c, &original);
+            values.push_back(ToValue(original));
+            where += " AND " + dialect.QuoteName(m_names[c]) + " " + dialect.nullSafeEqual + " " +
+                     dialect.Parameter(static_cast<int>(values.size()));
+        }
+        if (!RunWrite(sql + where, values, error)) return false;
+        if (m_lastWrite.changes == 0) {
+            *error = RowStillThere() ? kChangedByOther : kNoRow;
             return false;
         }
         m_rows[m_pos].data = PackMerged(m_rows[m_pos].data);
     } else {
-        sql = "INSERT INTO " + QuoteName(m_table);
+        sql = "INSERT INTO " + dialect.QuoteName(m_table);
         if (m_pending.empty()) {
             sql += " DEFAULT VALUES";
         } else {
-            std::string values;
+            std::string list;
             for (size_t k = 0; k < m_pending.size(); ++k) {
                 sql += k ? ", " : " (";
-                values += k ? ", ?" : "?";
-                sql += QuoteName(m_names[m_pending[k].first]);
+                list += (k ? ", " : "") + dialect.Parameter(static_cast<int>(k + 1));
+                sql += dialect.QuoteName(m_names[m_pending[k].first]);
             }
-            sql += ") VALUES (" + values + ")";
+            sql += ") VALUES (" + list + ")";
         }
-        if (!RunWrite(sql, nullptr, error)) return false;
-        m_rows.push_back({PackMerged(nullptr), m_lastRowid});
+        sql += dialect.returningKey;
+        if (!RunWrite(sql, values, error)) return false;
+        m_rows.push_back({PackMerged(nullptr), m_lastWrite.newKey});
         m_pos = static_cast<long>(m_rows.size()) - 1;
     }
     m_editMode = kNoEdit;
     m_pending.clear();
     return true;
+}
+
+bool OrviRecordset::RowStillThere() {
+    const DbDialect& dialect = Dialect();
+    std::string sql = std::string("SELECT 1 FROM ") + dialect.QuoteName(m_table) + " WHERE " +
+                      dialect.rowKey + "=" + std::to_string(m_rows[m_pos].rowid);
+    DbLock lock(*m_connection);
+    DbError failure;
+    std::unique_ptr<DbQuery> query = m_connection->session->Query(sql, &failure);
+    return query && query->Next(&failure) == DbQuery::kRow;
 }
 
 void OrviRecordset::CancelUpdate() {
@@ -775,8 +785,11 @@ bool OrviRecordset::Delete(std::string* error) {
         return false;
     }
     // A row another connection removed already counts as deleted.
-    if (!RunWrite("DELETE FROM " + QuoteName(m_table) + " WHERE rowid=?", &m_rows[m_pos].rowid,
-                  error))
+    const DbDialect& dialect = Dialect();
+    std::vector<CellValue> key{CellValue{kCellInteger, m_rows[m_pos].rowid, 0, {}}};
+    if (!RunWrite("DELETE FROM " + dialect.QuoteName(m_table) + " WHERE " + dialect.rowKey + "=" +
+                      dialect.Parameter(1),
+                  key, error))
         return false;
     m_rows.erase(m_rows.begin() + m_pos);
     m_pos = kBof;

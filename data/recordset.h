@@ -1,17 +1,18 @@
 // The module side of _RecordsetPtr: the result of one query on one connection with a
-// current row, fetched from SQLite only as far as the cursor has gone.
+// current row, fetched from the database only as far as the cursor has gone.
 //
 // Rows already fetched are kept packed, one buffer per row in large shared blocks, with
-// their rowid, so the cursor can go back and any seen row can be read, changed or deleted.
-// A query of the form "SELECT columns FROM table ..." is run with the table's rowid in
-// front; other queries give read-only results.
+// their row key, so the cursor can go back and any seen row can be read, changed or
+// deleted. A query of the form "SELECT columns FROM table ..." is run with the table's row
+// key in front; other queries give read-only results. The key column is never shown.
 //
-// Before any write on a connection, every statement of its recordsets is reset so that none
-// holds a read snapshot of the database; when such a recordset wants more rows afterwards
-// its query runs again and skips the rows it already holds.
+// A change is written only over the values it was read with: a row another connection
+// changed in between is not overwritten, the write fails.
+//
+// Before any write on a connection, every query of its recordsets may give up its place
+// (SQLite: so that none holds a read snapshot of the database); when such a recordset wants
+// more rows afterwards its query runs again and skips the rows it already holds.
 #pragma once
-
-#include <sqlite3.h>
 
 #include <cstdint>
 #include <functional>
@@ -24,23 +25,6 @@
 #include <vector>
 
 #include "data/db_handles.h"
-
-// One cell of the current row: a view into the recordset's storage.
-struct CellView {
-    int type = SQLITE_NULL;  // SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT, SQLITE_BLOB, SQLITE_NULL
-    int64_t i = 0;
-    double d = 0;
-    const char* text = nullptr;  // SQLITE_TEXT and SQLITE_BLOB, not terminated
-    size_t size = 0;
-};
-
-// A value set through the edit buffer.
-struct CellValue {
-    int type = SQLITE_NULL;
-    int64_t i = 0;
-    double d = 0;
-    std::string text;
-};
 
 struct OrviRecordset {
     OrviRecordset() = default;
@@ -92,8 +76,8 @@ struct OrviRecordset {
     // The last failed write was refused because the database is read-only.
     bool RefusedReadOnly() const { return m_refusedReadOnly; }
 
-    // With the connection's lock held (a write of another recordset on the connection):
-    // gives up the read snapshot of a statement left on a row.
+    // With the connection's lock held (a write of another recordset on the connection): the
+    // query gives up its place if its database wants that.
     void PauseLocked();
 
 private:
@@ -119,15 +103,19 @@ private:
     };
 
     bool Prepare(const std::string& sql, int firstColumn, std::string* error);
+    int64_t QueryKey() const;        // the key of the query's current row
     bool Start(std::string* error);  // fetches the first row
     bool Fetch(size_t index);        // whether row index exists, fetching rows up to it
     int StepOne();       // fetches one more row into m_rows: 1, 0 at the end, -1 on an error
     void BeginRerun();   // the statement was reset: skip the rows held when it runs again
     bool HeldAlready();  // on a rerun: the statement's row is one of the rows held
     void FinishStatement();
-    // Runs one write statement with the pending values (and rowid) bound, in a transaction
-    // of its own unless the connection is in one.
-    bool RunWrite(const std::string& sql, const int64_t* rowid, std::string* error);
+    // Runs one write statement with values bound, in a transaction of its own unless the
+    // connection is in one.
+    bool RunWrite(const std::string& sql, const std::vector<CellValue>& values, std::string* error);
+    bool PendingTextsValid(std::string* error) const;
+    bool RowStillThere();  // the current row's key is still in the table
+    const DbDialect& Dialect() const { return m_connection->session->Dialect(); }
     unsigned char* Allocate(size_t size);  // room for a packed row
     template <typename CellAt>
     const unsigned char* PackRow(CellAt cellAt);
@@ -137,16 +125,17 @@ private:
     const CellValue* Pending(int column) const;
 
     _ConnectionPtr m_connection;
-    sqlite3_stmt* m_stmt = nullptr;
+    std::unique_ptr<DbQuery> m_query;
     bool m_open = false;
-    bool m_done = true;                  // the statement has delivered every row
-    bool m_paused = false;               // reset by a write; guarded by the connection's lock
-    bool m_rerun = false;                // a rerun: skip the rows held
-    std::unordered_set<int64_t> m_held;  // by rowid
-    size_t m_skip = 0;                   // without rowids: the first m_skip rows
+    bool m_done = true;     // the statement has delivered every row
+    bool m_paused = false;  // gave up its place for a write; guarded by the connection's lock
+    bool m_rerun = false;   // a rerun: skip the rows held
+    std::unordered_set<int64_t> m_held;  // by row key
+    size_t m_skip = 0;                   // without keys: the first m_skip rows
     size_t m_skipped = 0;
-    int m_firstColumn = 0;  // 1 when column 0 of the statement is the rowid
-    std::string m_table;    // the table written to; empty for a read-only result
+    int m_firstColumn = 0;       // 1 when column 0 of the query is the row key
+    std::vector<int> m_columns;  // the query's column of each column of the result
+    std::string m_table;         // the table written to; empty for a read-only result
     std::vector<std::string> m_names;
     std::unordered_map<std::string, int, NameHash, std::equal_to<>> m_index;
     mutable int m_lastColumn = -1;
@@ -162,8 +151,7 @@ private:
     std::vector<size_t> m_sizes;
     std::string m_stepError;
 
-    int m_lastChanges = 0;
-    int64_t m_lastRowid = 0;
+    WriteResult m_lastWrite;
     bool m_refusedReadOnly = false;
 
     EditMode m_editMode = kNoEdit;
@@ -171,6 +159,9 @@ private:
     std::vector<std::pair<int, CellValue>> m_pending;
 };
 
-// "SELECT rowid, ..." for a simple single-table query, with its table; empty when the
-// query is not of that form.
-std::string RowidQuery(const std::string& sql, std::string* table);
+// "SELECT <key>, ..." for a simple single-table query, with its table; empty when the query
+// is not of that form.
+std::string RowidQuery(const std::string& sql, std::string* table, const char* key = "rowid");
+
+// Whether text is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
+bool IsValidUtf8(std::string_view text);

@@ -59,14 +59,14 @@ bool TextToDouble(const char* text, size_t size, double* value) {
 // The cell as a number (NULL is 0): false for a text that is not a number.
 bool CellNumber(const CellView& cell, double* d) {
     switch (cell.type) {
-        case SQLITE_INTEGER:
+        case kCellInteger:
             *d = static_cast<double>(cell.i);
             return true;
-        case SQLITE_FLOAT:
+        case kCellFloat:
             *d = cell.d;
             return true;
-        case SQLITE_TEXT:
-        case SQLITE_BLOB:
+        case kCellText:
+        case kCellBlob:
             return TextToDouble(cell.text, cell.size, d);
         default:
             *d = 0;
@@ -78,15 +78,15 @@ bool CellNumber(const CellView& cell, double* d) {
 int32_t ReadPositiveInteger(const CellView& cell) {
     long long v = 0;
     switch (cell.type) {
-        case SQLITE_INTEGER:
+        case kCellInteger:
             v = cell.i;
             break;
-        case SQLITE_FLOAT:
+        case kCellFloat:
             v = cell.d >= 1 ? (cell.d >= INT32_MAX ? INT32_MAX : static_cast<long long>(cell.d))
                             : 0;
             break;
-        case SQLITE_TEXT:
-        case SQLITE_BLOB:
+        case kCellText:
+        case kCellBlob:
             v = LeadingInteger(cell.text, cell.size);
             break;
         default:
@@ -308,7 +308,7 @@ int CRstValues::Release() {
 int CRstValues::SetField(const char* field, int type, int64_t i, double d, const char* text) {
     if (!CheckOpen()) return 0;
     try {
-        if (!field || (type == SQLITE_TEXT && !text)) throw std::bad_alloc();
+        if (!field || (type == kCellText && !text)) throw std::bad_alloc();
         CellValue value;
         value.type = type;
         value.i = i;
@@ -327,26 +327,26 @@ int CRstValues::SetField(const char* field, int type, int64_t i, double d, const
 }
 
 int CRstValues::AddRecord(const char* field, int value) {
-    return SetField(field, SQLITE_INTEGER, value < 0 ? 0 : value, 0, nullptr);
+    return SetField(field, kCellInteger, value < 0 ? 0 : value, 0, nullptr);
 }
 
 int CRstValues::AddRecord(const char* field, long value) {
     int32_t v = static_cast<int32_t>(value);  // a 32-bit column
-    return SetField(field, SQLITE_INTEGER, v < 0 ? 0 : v, 0, nullptr);
+    return SetField(field, kCellInteger, v < 0 ? 0 : v, 0, nullptr);
 }
 
 int CRstValues::AddRecord(const char* field, unsigned long value) {
     int32_t bits = static_cast<int32_t>(static_cast<uint32_t>(value));
-    return SetField(field, SQLITE_INTEGER, bits, 0, nullptr);
+    return SetField(field, kCellInteger, bits, 0, nullptr);
 }
 
 int CRstValues::AddRecord(const char* field, float value) {
     float v = value < 0.0f ? 0.0f : value;
-    return SetField(field, SQLITE_FLOAT, 0, static_cast<double>(v), nullptr);
+    return SetField(field, kCellFloat, 0, static_cast<double>(v), nullptr);
 }
 
 int CRstValues::AddRecord(const char* field, const char* value) {
-    return SetField(field, SQLITE_TEXT, 0, 0, value);
+    return SetField(field, kCellText, 0, 0, value);
 }
 
 bool CRstValues::ReadOwn(const char* field, CellView* cell) {
@@ -389,14 +389,14 @@ int CRstValues::GetValue(const char* field, std::string& value) {
     CellView cell;
     if (!ReadOwn(field, &cell)) return 0;
     switch (cell.type) {
-        case SQLITE_INTEGER:
+        case kCellInteger:
             value = std::to_string(cell.i);
             break;
-        case SQLITE_FLOAT:
+        case kCellFloat:
             value = RealText(cell.d);
             break;
-        case SQLITE_TEXT:
-        case SQLITE_BLOB:
+        case kCellText:
+        case kCellBlob:
             value.assign(cell.text, cell.size);
             break;
         default:
@@ -435,7 +435,7 @@ int CRstValues::GetValueLong(long& value, const _variant_t& index) {
     try {
         CellView cell;
         if (ReadAttached(index, &cell) != kReadOk) return 0;
-        if (cell.type == SQLITE_INTEGER || cell.type == SQLITE_NULL) {
+        if (cell.type == kCellInteger || cell.type == kCellNull) {
             value = static_cast<int32_t>(cell.i);
             return 1;
         }
@@ -497,9 +497,9 @@ int CRstValues::GetValueStr(char* out, const _variant_t& index, int maxLen) {
         CellView cell;
         if (ReadAttached(index, &cell) != kReadOk) return 0;
         std::string text;
-        if (cell.type == SQLITE_INTEGER)
+        if (cell.type == kCellInteger)
             text = std::to_string(static_cast<int32_t>(cell.i));
-        else if (cell.type == SQLITE_TEXT)
+        else if (cell.type == kCellText)
             text.assign(cell.text, cell.size);
         size_t size = text.size();
         if (maxLen > 0 && size > static_cast<size_t>(maxLen)) {
@@ -550,7 +550,7 @@ int CRstValues::GetValText(std::string& out, const char* field) {
         ReportError();
         return 0;
     }
-    if ((cell.type != SQLITE_TEXT && cell.type != SQLITE_BLOB) || cell.size == 0) return 0;
+    if ((cell.type != kCellText && cell.type != kCellBlob) || cell.size == 0) return 0;
     out.assign(cell.text, cell.size);
     return 1;
 }

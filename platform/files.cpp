@@ -1,8 +1,11 @@
 #include "platform/files.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <system_error>
+
+#include "ui/main/ini_file.h"
 
 namespace {
 std::mutex g_mutex;
@@ -23,6 +26,15 @@ std::string GetModuleFolder() {
 }
 
 std::string GetDatabasePath() {
+    // A server for every seat: the environment wins over the file beside the settings.
+    if (const char* location = std::getenv("ORVICRM_DATABASE"); location && *location)
+        return location;
+    CIniFile ini;
+    ini.SetPath(GetModuleFolder() + "Ini/Database.Ini");
+    if (ini.ReadFile()) {
+        std::string location = ini.GetValue("Database", "Connection");
+        if (!location.empty()) return location;
+    }
     return GetModuleFolder() + "OrviMdb/OrviCrm.db";
 }
 

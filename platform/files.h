@@ -5,7 +5,9 @@
 
 // The folder of the running executable, with a trailing '/'.
 std::string GetModuleFolder();
-// GetModuleFolder() + "OrviMdb/OrviCrm.db".
+// The database every window connects to: the environment's ORVICRM_DATABASE, else the
+// Connection= line of [Database] in GetModuleFolder() + "Ini/Database.Ini" (a server's
+// connection string), else the file GetModuleFolder() + "OrviMdb/OrviCrm.db".
 std::string GetDatabasePath();
 // GetModuleFolder() + "Ini/WindowPar.Ini".
 std::string GetSettingsPath();

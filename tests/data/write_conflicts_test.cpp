@@ -9,6 +9,7 @@
 
 #include "data/ado_connection.h"
 #include "data/db_handles.h"
+#include "data/sqlite/sqlite_session.h"
 #include "orvicrm/CRstValues.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
@@ -160,7 +161,7 @@ TEST_F(WriteConflictTest, WriterWaitsForAnotherConnectionsLockAndShowsTheReasonW
 
     // B keeps it longer than A waits: one message with the database's reason.
     ASSERT_EQ(m_b.ExecuteSql("BEGIN IMMEDIATE"), 1);
-    sqlite3_busy_timeout(m_a.GetConnection()->db, 100);
+    sqlite3_busy_timeout(SqliteHandle(*m_a.GetConnection()->session), 100);
     EXPECT_EQ(rst.AddRecord(), 1);
     EXPECT_EQ(rst.AddRecord("ObjectParName", "refused"), 1);
     EXPECT_EQ(rst.UpdateRecord(), 0);
