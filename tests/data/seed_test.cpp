@@ -6,6 +6,7 @@
 #include "orvicrm/CRstValues.h"
 #include "support/message_capture.h"
 #include "support/temp_dir.h"
+#include "support/test_sql.h"
 
 namespace {
 
@@ -69,8 +70,10 @@ TEST(Seed, GeneratedRecordsForOneClient) {
                     "SELECT * FROM ActiveTable WHERE ObjectDateTime=101 AND "
                     "ClientName='张三' AND ActiveEndDate=ActiveBeginDate+ActiveUseDate*60"),
               500);
-    EXPECT_FALSE(
-        SeedGenerated(temp.Path() + "no-folder/x/../../OrviMdb", RecordKind::Sale, 1, 101, &error));
+    if (!TestOnPostgres()) {  // the folder the database file was made in
+        EXPECT_FALSE(SeedGenerated(temp.Path() + "no-folder/x/../../OrviMdb", RecordKind::Sale, 1,
+                                   101, &error));
+    }
 }
 
 }  // namespace

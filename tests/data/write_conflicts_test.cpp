@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -43,10 +44,15 @@ protected:
         return names;
     }
 
-    std::vector<std::string> NamesInTable() {
-        CRstValues rst(m_b.GetConnection(), "ObjectPar");
-        return rst.OpenRecord("SELECT * FROM ObjectPar") ? NamesToEnd(rst)
-                                                         : std::vector<std::string>{};
+    std::vector<std::string> NamesInTable() {  // in the order the rows were made
+        TestSql sql(m_path);
+        return sql.Column("SELECT ObjectParName FROM ObjectPar ORDER BY " + sql.RowKey());
+    }
+    // What a result left open reads on after writes: on a file the rows as they are when
+    // read, on a server the rows as they were when its query began.
+    static std::vector<std::string> FileOrServer(std::vector<std::string> file,
+                                                 std::vector<std::string> server) {
+        return TestOnPostgres() ? server : file;
     }
 
     static void MoveTo(CRstValues& rst, const std::string& wanted) {
@@ -89,7 +95,7 @@ TEST_F(WriteConflictTest, WritesPassAnOlderSnapshotOfAnotherRecordsetOnTheConnec
 
     // The first keeps the row it holds and goes on from there, each row once.
     EXPECT_EQ(NamesToEnd(first),
-              (std::vector<std::string>{"v0", "v1 changed", "from b", "from a"}));
+              FileOrServer({"v0", "v1 changed", "from b", "from a"}, {"v0", "v1", "v2"}));
     EXPECT_EQ(NamesInTable(), (std::vector<std::string>{"v0", "v1 changed", "from b", "from a"}));
     EXPECT_TRUE(m_capture.Texts().empty());
 }
@@ -108,7 +114,7 @@ TEST_F(WriteConflictTest, StatementsInATransactionPassAnOlderSnapshotOnTheConnec
     ASSERT_EQ(m_a.CommitTrans(), 1);
     EXPECT_TRUE(m_capture.Texts().empty());
     EXPECT_EQ(NamesInTable(), (std::vector<std::string>{"v0 renamed", "v1", "v2", "from b"}));
-    EXPECT_EQ(NamesToEnd(list), (std::vector<std::string>{"v0", "v1", "v2", "from b"}));
+    EXPECT_EQ(NamesToEnd(list), FileOrServer({"v0", "v1", "v2", "from b"}, {"v0", "v1", "v2"}));
 }
 
 TEST_F(WriteConflictTest, ReadOnlyResultsGoOnAfterAWriteOnTheirConnection) {
@@ -119,7 +125,9 @@ TEST_F(WriteConflictTest, ReadOnlyResultsGoOnAfterAWriteOnTheirConnection) {
         1);
     CRstValues writer(m_a.GetConnection(), "ObjectPar");
     AddParam(writer, "from a");
-    EXPECT_EQ(NamesToEnd(counts), (std::vector<std::string>{"v0", "v1", "v2", "from b", "from a"}));
+    std::vector<std::string> names = NamesToEnd(counts);
+    if (TestOnPostgres()) std::sort(names.begin(), names.end());  // DISTINCT keeps no order there
+    EXPECT_EQ(names, FileOrServer({"v0", "v1", "v2", "from b", "from a"}, {"v0", "v1", "v2"}));
     EXPECT_TRUE(m_capture.Texts().empty());
 }
 
