@@ -234,7 +234,7 @@ TEST_F(KindEditorsTest, PagesAddChangeAndRoundTripTheirRecords) {
         m_page->List()->SelectRow(0);
         EXPECT_TRUE(RunEditor(WM_PAGE_VIEW, {}));
         EXPECT_EQ(Text(std::string("SELECT COUNT(*) FROM (SELECT * FROM ") + table +
-                       " EXCEPT SELECT * FROM Before)"),
+                       " EXCEPT SELECT * FROM Before) AS changed"),
                   "0");
         Exec("DROP TABLE Before");
         EXPECT_EQ(ListRow(0), row);

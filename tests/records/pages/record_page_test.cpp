@@ -267,6 +267,8 @@ TEST_F(RecordPageTest, ConnectionEndedByTheServerDuringALoad) {
     auto* edit = Control<QLineEdit>(IDC_CONTENT_EDIT);
     edit->setText("r");
     QTest::keyClick(edit, Qt::Key_Return);
+    // Once rows arrive, the server ends every connection to the database but this one.
+    while (m_page->IsLoading() && m_page->List()->GetRowCount() == 0) QTest::qWait(1);
     ASSERT_TRUE(m_page->IsLoading());
     EXPECT_GE(Count("SELECT COUNT(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE "
                     "datname = current_database() AND pid <> pg_backend_pid()"),
@@ -277,11 +279,9 @@ TEST_F(RecordPageTest, ConnectionEndedByTheServerDuringALoad) {
     EXPECT_TRUE(Control<QPushButton>(IDC_QUERY)->isEnabled());
 
     m_capture.Clear();
-    Query("主题", "r1999");
-    EXPECT_EQ(Column(1),
-              (Rows{"r1999",   "r19990",  "r19991",  "r19992",  "r19993",  "r19994",  "r19995",
-                    "r19996",  "r19997",  "r19998",  "r19999",  "r199990", "r199991", "r199992",
-                    "r199993", "r199994", "r199995", "r199996", "r199997", "r199998", "r199999"}));
+    Query("主题", "r19999");
+    EXPECT_EQ(Column(1), (Rows{"r19999", "r199990", "r199991", "r199992", "r199993", "r199994",
+                               "r199995", "r199996", "r199997", "r199998", "r199999"}));
     EXPECT_EQ(m_capture.Count(), 0u);
 }
 
