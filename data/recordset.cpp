@@ -250,7 +250,7 @@ bool OrviRecordset::Start(std::string* error) {
     m_done = false;
     int got = StepOne();
     if (got < 0) {
-        *error = m_stepError;
+        *error = TakeFetchError();
         Close();
         return false;
     }
@@ -328,6 +328,12 @@ void OrviRecordset::FinishStatement() {
 
 void OrviRecordset::PauseLocked() {
     if (m_query && !m_paused && m_query->YieldToWrite()) m_paused = true;
+}
+
+std::string OrviRecordset::TakeFetchError() {
+    std::string error;
+    error.swap(m_stepError);
+    return error;
 }
 
 bool OrviRecordset::Fetch(size_t index) {

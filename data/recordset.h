@@ -70,7 +70,11 @@ struct OrviRecordset {
     // Deletes the current row from the table and the result; no row is current afterwards.
     bool Delete(std::string* error);
 
-    // Rows taken from SQLite so far (including those skipped on a rerun).
+    // The database's reason when taking further rows failed since the last call (the cursor
+    // then stands at the end of the rows taken); empty otherwise.
+    std::string TakeFetchError();
+
+    // Rows taken from the database so far (including those skipped on a rerun).
     size_t RowsFetched() const { return m_fetched; }
     bool Updatable() const { return !m_table.empty(); }
     // The last failed write was refused because the database is read-only.
