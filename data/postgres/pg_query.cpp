@@ -112,12 +112,15 @@ DbQuery::Step PgQuery::Take(PGresult* result, DbError* error) {
     }
 }
 
-// A failed result ends the stream; result may be null (the connection broke).
+// A failed result ends the stream; result may be null (the connection broke). The error
+// is read after the stream's end, when libpq has seen whether the server closed the
+// connection.
 void PgQuery::Fail(PGresult* result) {
-    SetResultError(m_conn, result, &m_error);
+    PGconn* conn = m_conn;
+    EndStream();
+    SetResultError(conn, result, &m_error);
     m_failed = true;
     PQclear(result);
-    EndStream();
 }
 
 void PgQuery::ReadRest() {

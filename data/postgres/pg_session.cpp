@@ -87,6 +87,9 @@ std::unique_ptr<DbSession> OpenPostgres(const std::string& conninfo, DbError* er
         PQfinish(conn);
         return nullptr;
     }
+    // The server's notices are not errors; they would only end up on the host's stderr.
+    PQsetNoticeProcessor(
+        conn, [](void*, const char*) {}, nullptr);
     return PgSession::Start(conn, error);
 }
 
@@ -166,9 +169,9 @@ std::unique_ptr<DbQuery> PgSession::Query(const std::string& sql, DbError* error
     PQsetSingleRowMode(m_conn);
     PGresult* first = PQgetResult(m_conn);
     if (!Succeeded(first) && PQresultStatus(first) != PGRES_SINGLE_TUPLE) {
+        while (PGresult* rest = PQgetResult(m_conn)) PQclear(rest);
         SetResultError(m_conn, first, error);
         PQclear(first);
-        while (PGresult* rest = PQgetResult(m_conn)) PQclear(rest);
         return nullptr;
     }
     auto query = std::make_unique<PgQuery>(this, m_conn, first, inTransaction);
