@@ -53,6 +53,11 @@ TEST_F(PgServerTest, CellsByTypeAndNamesInOurSpelling) {
     ASSERT_TRUE(session->Write("INSERT INTO SaleTable (SaleName) VALUES ($1) RETURNING orvi_rowkey",
                                std::span<const CellValue>(values, 1), &written, &error));
     EXPECT_EQ(written.newKey, 2);
+    // The server's texts cannot hold a zero byte: refused rather than cut short.
+    const CellValue withZero[] = {Text(std::string("a\0b", 3))};
+    EXPECT_FALSE(
+        session->Write("INSERT INTO SaleTable (SaleName) VALUES ($1)", withZero, &written, &error));
+    EXPECT_FALSE(error.text.empty());
 
     auto query = session->Query("SELECT * FROM saletable ORDER BY orvi_rowkey", &error);
     ASSERT_TRUE(query) << error.text;
