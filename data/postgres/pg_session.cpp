@@ -1,7 +1,6 @@
 #include "data/postgres/pg_session.h"
 
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 
 #include "data/postgres/pg_driver.h"

@@ -58,6 +58,10 @@ TEST_F(PgServerTest, CellsByTypeAndNamesInOurSpelling) {
     EXPECT_FALSE(
         session->Write("INSERT INTO SaleTable (SaleName) VALUES ($1)", withZero, &written, &error));
     EXPECT_FALSE(error.text.empty());
+    const CellValue invalidUtf8[] = {Text("\xff\xfe")};
+    EXPECT_FALSE(session->Write("INSERT INTO SaleTable (SaleName) VALUES ($1)", invalidUtf8,
+                                &written, &error));
+    EXPECT_NE(error.text.find("invalid byte sequence"), std::string::npos) << error.text;
 
     auto query = session->Query("SELECT * FROM saletable ORDER BY orvi_rowkey", &error);
     ASSERT_TRUE(query) << error.text;
