@@ -76,7 +76,12 @@ bool ParameterText(const CellValue& value, std::string* text, DbError* error) {
 }  // namespace
 
 std::unique_ptr<DbSession> OpenPostgres(const std::string& conninfo, DbError* error) {
-    PGconn* conn = PQconnectdb(conninfo.c_str());
+    // A window waits for the connection: an unreachable server must not hold it for ever.
+    // The operator's string comes last, so its own settings win.
+    const char* const keywords[] = {"connect_timeout", "fallback_application_name", "dbname",
+                                    nullptr};
+    const char* const values[] = {"10", "OrviCrm", conninfo.c_str(), nullptr};
+    PGconn* conn = PQconnectdbParams(keywords, values, 1);
     if (!conn) {
         if (error) *error = DbError{"out of memory", false, false};
         return nullptr;
