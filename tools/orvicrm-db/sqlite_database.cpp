@@ -235,6 +235,11 @@ private:
 
 std::unique_ptr<ToolDatabase> OpenSqliteFile(const std::string& path, ToolDatabase::Access access,
                                              std::string* error) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        *error = "no database file at " + path;
+        return nullptr;
+    }
     sqlite3* db = nullptr;
     int flags =
         access == ToolDatabase::Access::kRead ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
