@@ -3,15 +3,11 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <climits>
-#include <map>
-
 #include "data/schema.h"
 #include "scratch_database.h"
 #include "support/temp_dir.h"
 #include "tools/orvicrm-db/db_init.h"
 #include "tools/orvicrm-db/db_seed.h"
-#include "tools/orvicrm-db/tool_database.h"
 
 namespace {
 
@@ -25,29 +21,6 @@ public:
     void Exec(const std::string& sql) {
         EXPECT_EQ(sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
             << sql << ": " << sqlite3_errmsg(m_db);
-    }
-    // A row of SaleTable: texts and numbers by column name, every other column NULL.
-    void AddSale(const std::map<std::string, std::string>& texts,
-                 const std::map<std::string, double>& numbers) {
-        const TableDef& table = KindTable(RecordKind::Sale);
-        sqlite3_stmt* stmt = nullptr;
-        std::string sql = "INSERT INTO SaleTable (" + ColumnList(table) + ") VALUES (";
-        for (size_t i = 0; i < table.fields.size(); ++i) sql += i ? ",?" : "?";
-        ASSERT_EQ(sqlite3_prepare_v2(m_db, (sql + ")").c_str(), -1, &stmt, nullptr), SQLITE_OK);
-        for (size_t i = 0; i < table.fields.size(); ++i) {
-            int n = static_cast<int>(i + 1);
-            auto text = texts.find(table.fields[i].name);
-            auto number = numbers.find(table.fields[i].name);
-            if (text != texts.end())
-                sqlite3_bind_text(stmt, n, text->second.data(),
-                                  static_cast<int>(text->second.size()), SQLITE_STATIC);
-            else if (number != numbers.end() && table.fields[i].type == kFieldFloat)
-                sqlite3_bind_double(stmt, n, number->second);
-            else if (number != numbers.end())
-                sqlite3_bind_int64(stmt, n, static_cast<sqlite3_int64>(number->second));
-        }
-        EXPECT_EQ(sqlite3_step(stmt), SQLITE_DONE) << sqlite3_errmsg(m_db);
-        sqlite3_finalize(stmt);
     }
     // Every row of every table as SQLite quotes its cells, in row order.
     std::vector<std::string> Dump() {
@@ -71,30 +44,22 @@ private:
     sqlite3* m_db = nullptr;
 };
 
-// The demo data, a sale with awkward texts and extreme numbers, a sale of NULLs and a finance
-// row with a NUL-free control character.
+// The demo data, a sale with awkward texts and extreme numbers (reals as stored floats), a
+// sale of NULLs and a finance row with a control character.
 std::string MakeAwkwardSource(const TempModuleFolder& temp) {
     std::string path = temp.Path() + "source.db";
     std::string error;
     EXPECT_TRUE(SeedDemo(path, &error)) << error;
-    SqliteFile file(path);
-    file.AddSale({{"SaleName", "O'Brien's \"deal\"; DROP TABLE x; --"},
-                  {"ClientName", "客户 中文"},
-                  {"AgreeMent", "C:\\dir\\file"},
-                  {"InvoiceType", "tab\there"},
-                  {"MoneyType", "line\nbreak\r\nend"},
-                  {"ProductName", "100% _x_"},
-                  {"ProductType", "\\N"},
-                  {"ProductCharact", ""}},
-                 {{"ProductPrice", static_cast<double>(0.1f)},
-                  {"SaleMoney", static_cast<double>(3.4e38f)},
-                  {"TotalMoney", static_cast<double>(-1234.56f)},
-                  {"SaleNumber", INT_MAX},
-                  {"DisCount", INT_MIN},
-                  {"SaleDate", 0}});
-    file.AddSale({}, {});
-    file.Exec(
-        "INSERT INTO FinanceTable (BankName, ObjectDateTime) VALUES ('bell' || char(7), 101)");
+    SqliteFile(path).Exec(R"(
+        INSERT INTO SaleTable (SaleName, ClientName, AgreeMent, InvoiceType, MoneyType,
+            ProductName, ProductType, ProductCharact, ProductPrice, SaleMoney, TotalMoney,
+            SaleNumber, DisCount, SaleDate)
+        VALUES ('O''Brien''s "deal"; DROP TABLE x; --', '客户 中文', 'C:\dir\file',
+            'tab' || char(9) || 'here', 'line' || char(10) || 'break' || char(13, 10) || 'end',
+            '100% _x_', '\N', '', 0.10000000149011612, 3.3999999521443642e38, -1234.56005859375,
+            2147483647, -2147483648, 0);
+        INSERT INTO SaleTable (SaleName) VALUES (NULL);
+        INSERT INTO FinanceTable (BankName, ObjectDateTime) VALUES ('bell' || char(7), 101))");
     return path;
 }
 

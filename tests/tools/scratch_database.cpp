@@ -60,10 +60,6 @@ ScratchDatabase::~ScratchDatabase() {
     RunOnServer("DROP DATABASE IF EXISTS " + m_name + " WITH (FORCE)");
 }
 
-void ScratchDatabase::Exec(const std::string& sql) {
-    Run(m_conn, sql);
-}
-
 std::string ScratchDatabase::Text(const std::string& sql) {
     PGresult* result = PQexec(m_conn, sql.c_str());
     EXPECT_EQ(PQresultStatus(result), PGRES_TUPLES_OK) << sql << ": " << PQerrorMessage(m_conn);

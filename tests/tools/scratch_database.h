@@ -17,7 +17,6 @@ public:
     ScratchDatabase& operator=(const ScratchDatabase&) = delete;
 
     const std::string& Location() const { return m_location; }  // its connection string
-    void Exec(const std::string& sql);                          // expects success
     std::string Text(const std::string& sql);                   // the first cell
 
 private:
