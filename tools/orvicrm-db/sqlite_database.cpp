@@ -160,12 +160,15 @@ public:
 
     bool Append(const TableDef& table, std::span<const CellValue> row,
                 std::string* error) override {
-        return Run(m_inserts, table, row, error);
+        sqlite3_stmt*& stmt = m_inserts[&table];
+        return (stmt || (stmt = Prepare(InsertSql(table), error))) && Run(stmt, row, error);
     }
 
     bool AppendIfMissing(const TableDef& table, std::span<const CellValue> row,
                          std::string* error) override {
-        return Run(m_insertsIfMissing, table, row, error);
+        sqlite3_stmt*& stmt = m_insertsIfMissing[&table];
+        return (stmt || (stmt = Prepare(InsertIfMissingSql(table, "?"), error))) &&
+               Run(stmt, row, error);
     }
 
     bool Commit(std::string* error) override { return Exec("COMMIT", error); }
@@ -173,14 +176,8 @@ public:
 private:
     using Statements = std::map<const TableDef*, sqlite3_stmt*>;
 
-    bool Run(Statements& statements, const TableDef& table, std::span<const CellValue> row,
-             std::string* error) {
-        sqlite3_stmt*& stmt = statements[&table];
-        if (!stmt) {
-            std::string sql =
-                &statements == &m_inserts ? InsertSql(table) : InsertIfMissingSql(table, "?");
-            if (!(stmt = Prepare(sql, error))) return false;
-        }
+    // Binds the row to a prepared statement and runs it.
+    bool Run(sqlite3_stmt* stmt, std::span<const CellValue> row, std::string* error) {
         int index = 1;
         for (const CellValue& v : row) {
             switch (v.type) {
