@@ -5,27 +5,9 @@
 
 #include <cstdlib>
 
-namespace {
+#include "tools/orvicrm-db/tool_database.h"
 
-// The server's connection string with another database name.
-std::string WithDatabase(const char* connection, const std::string& name) {
-    char* error = nullptr;
-    PQconninfoOption* options = PQconninfoParse(connection, &error);
-    EXPECT_TRUE(options) << (error ? error : "");
-    PQfreemem(error);
-    std::string result;
-    for (PQconninfoOption* o = options; o && o->keyword; ++o) {
-        std::string value =
-            std::string_view(o->keyword) == "dbname" ? name : (o->val ? o->val : "");
-        if (value.empty()) continue;
-        std::string quoted;
-        for (char c : value)
-            quoted += c == '\'' || c == '\\' ? std::string("\\") + c : std::string(1, c);
-        result += std::string(o->keyword) + "='" + quoted + "' ";
-    }
-    PQconninfoFree(options);
-    return result + "dbname='" + name + "'";
-}
+namespace {
 
 void Run(PGconn* conn, const std::string& sql) {
     PGresult* result = PQexec(conn, sql.c_str());
@@ -50,7 +32,7 @@ ScratchDatabase::ScratchDatabase(const char* encoding) {
     m_name = "orvi_tools_" + std::to_string(getpid()) + "_" + std::to_string(++count);
     RunOnServer("CREATE DATABASE " + m_name + " ENCODING '" + encoding +
                 "' LC_COLLATE 'C' LC_CTYPE 'C' TEMPLATE template0");
-    m_location = WithDatabase(getenv("ORVICRM_TEST_POSTGRES"), m_name);
+    m_location = WithDatabaseName(getenv("ORVICRM_TEST_POSTGRES"), m_name);
     m_conn = PQconnectdb(m_location.c_str());
     EXPECT_EQ(PQstatus(m_conn), CONNECTION_OK) << PQerrorMessage(m_conn);
 }

@@ -239,3 +239,22 @@ std::unique_ptr<ToolDatabase> OpenServerDatabase(const std::string& connection,
     }
     return std::make_unique<ServerDatabase>(conn);
 }
+
+std::string WithDatabaseName(const std::string& connection, const std::string& name) {
+    PQconninfoOption* options = PQconninfoParse(connection.c_str(), nullptr);
+    if (!options) return "";
+    std::string result;
+    for (PQconninfoOption* o = options; o->keyword; ++o) {
+        std::string_view keyword = o->keyword;
+        std::string value = keyword == "dbname" ? name : (o->val ? o->val : "");
+        if (value.empty()) continue;
+        result += (result.empty() ? "" : " ") + std::string(keyword) + "='";
+        for (char c : value) {
+            if (c == '\\' || c == '\'') result += '\\';
+            result += c;
+        }
+        result += '\'';
+    }
+    PQconninfoFree(options);
+    return result;
+}

@@ -63,6 +63,10 @@ std::unique_ptr<ToolDatabase> OpenWithTables(const std::string& location, std::s
 bool CreateSqliteFile(const std::string& path, std::string* error);
 std::unique_ptr<ToolDatabase> OpenServerDatabase(const std::string& connection, std::string* error);
 
+// The same server connection string (URI or key=value form) for another database; empty when
+// it cannot be read.
+std::string WithDatabaseName(const std::string& connection, const std::string& name);
+
 // Statements shared by both databases; parameter is "?" or "$" (numbered from 1).
 std::string ColumnList(const TableDef& table);
 std::string InsertIfMissingSql(const TableDef& table, const char* parameter);
