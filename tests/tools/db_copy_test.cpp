@@ -80,7 +80,7 @@ TEST(CopyFile, TargetWithRowsIsRefusedAndKeepsThem) {
     ASSERT_TRUE(CreateDatabase(target, &error));
     SqliteFile(target).Exec("INSERT INTO ObjectPar VALUES ('x', 5)");
     EXPECT_FALSE(CopyDatabase(source, target, &error));
-    EXPECT_EQ(error, "target: the table ObjectPar already holds 1 rows; nothing copied");
+    EXPECT_EQ(error, "target: the table ObjectPar already holds 1 row; nothing copied");
     EXPECT_EQ(SqliteFile(target).Dump(), std::vector<std::string>{"ObjectPar:|'x'|5"});
 
     EXPECT_FALSE(CopyDatabase(temp.Path() + "missing.db", temp.Path() + "t2.db", &error));

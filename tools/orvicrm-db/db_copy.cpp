@@ -15,7 +15,7 @@ bool RefuseRows(ToolDatabase& to, std::string* error) {
         if (!to.CountRows(*table, &rows, error)) return false;
         if (rows > 0) {
             *error = std::string("the table ") + table->name + " already holds " +
-                     std::to_string(rows) + " rows; nothing copied";
+                     std::to_string(rows) + (rows == 1 ? " row" : " rows") + "; nothing copied";
             return false;
         }
     }

@@ -52,6 +52,7 @@ public:
     ServerReader(PGconn* conn, const TableDef& table) : m_conn(conn), m_table(table) {}
     ~ServerReader() override {
         PQfreemem(m_line);
+        m_line = nullptr;
         // A reader left early: drain the rest so that the connection can be used again.
         while (!m_done && PQgetCopyData(m_conn, &m_line, 0) > 0)
             PQfreemem(m_line), m_line = nullptr;
