@@ -23,14 +23,12 @@ std::unique_ptr<ToolDatabase> OpenWithTables(const std::string& location, std::s
         ToolDatabase::Open(location, ToolDatabase::Access::kWrite, error);
     std::vector<bool> present;
     if (!db || !db->HasTables(&present, error)) return nullptr;
-    size_t count = std::count(present.begin(), present.end(), true);
-    if (count == 0 && !db->CreateTables(error)) return nullptr;
-    if (count > 0 && count < present.size()) {
-        *error = "the database has only some of the OrviCrm tables (no " +
-                 std::string(
-                     AllTables()[std::find(present.begin(), present.end(), false) - present.begin()]
-                         ->name) +
-                 ")";
+    bool none = std::none_of(present.begin(), present.end(), [](bool p) { return p; });
+    if (none) return db->CreateTables(error) ? std::move(db) : nullptr;
+    auto missing = std::find(present.begin(), present.end(), false);
+    if (missing != present.end()) {
+        *error = std::string("the database has only some of the OrviCrm tables (no ") +
+                 AllTables()[static_cast<size_t>(missing - present.begin())]->name + ")";
         return nullptr;
     }
     return db;
