@@ -80,7 +80,7 @@ std::string ServerSchemaSql() {
 }
 
 bool CreateDatabase(const std::string& location, std::string* error) {
-    if (!IsServerConnectionString(location)) return CreateSqliteFile(location, error);
+    if (!IsServerLocation(location)) return CreateSqliteFile(location, error);
     std::unique_ptr<ToolDatabase> db = OpenServerDatabase(location, error);
     return db && db->CreateTables(error);
 }

@@ -3,20 +3,15 @@
 #include <algorithm>
 #include <filesystem>
 
-bool IsServerConnectionString(std::string_view location) {
-    return location.starts_with("postgresql://") || location.starts_with("postgres://") ||
-           location.find('=') != std::string_view::npos;
-}
-
 std::unique_ptr<ToolDatabase> ToolDatabase::Open(const std::string& location, Access access,
                                                  std::string* error) {
-    if (IsServerConnectionString(location)) return OpenServerDatabase(location, error);
+    if (IsServerLocation(location)) return OpenServerDatabase(location, error);
     return OpenSqliteFile(location, access, error);
 }
 
 std::unique_ptr<ToolDatabase> OpenWithTables(const std::string& location, std::string* error) {
     std::error_code ec;
-    if (!IsServerConnectionString(location) && !std::filesystem::exists(location, ec) &&
+    if (!IsServerLocation(location) && !std::filesystem::exists(location, ec) &&
         !CreateSqliteFile(location, error))
         return nullptr;
     std::unique_ptr<ToolDatabase> db =

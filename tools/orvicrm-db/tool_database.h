@@ -14,10 +14,6 @@
 #include "data/driver.h"
 #include "data/schema.h"
 
-// A PostgreSQL connection string or URI rather than a file path. Same test as
-// IsServerLocation in data/driver.h; the tool keeps its own until every build has that one.
-bool IsServerConnectionString(std::string_view location);
-
 // The rows of one table, in the order they were written.
 class TableReader {
 public:
