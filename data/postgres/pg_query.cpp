@@ -28,11 +28,18 @@ int64_t ParseInteger(const char* text, int size) {
     return value;
 }
 
-// Independent of the process's locale (the decimal point stays '.'); numeric values past
-// the range of a double become infinities as with strtod.
-double ParseFloat(const char* text) {
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
-    return strtod_l(text, nullptr, c);
+// Independent of the process's locale (the decimal point stays '.'). The server writes
+// "Infinity", "-Infinity" and "NaN", which from_chars takes as well; a value past the range
+// of a double becomes an infinity as with strtod.
+double ParseFloat(const char* text, int size) {
+    double value = 0;
+    auto [end, error] = std::from_chars(text, text + size, value);
+    if (error == std::errc::result_out_of_range) {
+        static const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+        value = strtod_l(text, nullptr, c);
+    }
+    (void)end;
+    return value;
 }
 
 }  // namespace
@@ -96,8 +103,7 @@ DbQuery::Step PgQuery::Next(DbError* error) {
 DbQuery::Step PgQuery::Take(PGresult* result, DbError* error) {
     switch (PQresultStatus(result)) {
         case PGRES_SINGLE_TUPLE:
-            m_row = result;
-            PointAtRow(result);
+            m_row = result;  // its cells are read where they are asked for
             return kRow;
         case PGRES_TUPLES_OK:
         case PGRES_COMMAND_OK:
@@ -173,12 +179,6 @@ void PgQuery::EndStream() {
     if (m_session) m_session->QueryEnded(this);
 }
 
-void PgQuery::PointAtRow(const PGresult* row) {
-    for (int c = 0; c < ColumnCount(); ++c)
-        m_cells.push_back(
-            {PQgetvalue(row, 0, c), PQgetlength(row, 0, c), PQgetisnull(row, 0, c) != 0});
-}
-
 // A stored row: per cell its size (-1 for NULL), its bytes and a terminating zero.
 std::string PgQuery::Pack(const PGresult* row) const {
     std::string packed;
@@ -203,8 +203,18 @@ void PgQuery::PointAtStored() {
 
 void PgQuery::Cell(int column, CellView* cell) const {
     *cell = CellView{};
-    if (column < 0 || static_cast<size_t>(column) >= m_cells.size() || m_cells[column].null) return;
-    const RawCell& raw = m_cells[column];
+    if (column < 0 || column >= ColumnCount()) return;
+    RawCell raw;
+    if (m_row) {
+        raw.size = PQgetlength(m_row, 0, column);
+        raw.null = raw.size == 0 && PQgetisnull(m_row, 0, column);
+        raw.text = PQgetvalue(m_row, 0, column);
+    } else if (static_cast<size_t>(column) < m_cells.size()) {
+        raw = m_cells[column];
+    } else {
+        return;
+    }
+    if (raw.null) return;
     switch (m_kinds[column]) {
         case ColumnKind::kInteger:
             cell->type = kCellInteger;
@@ -212,7 +222,7 @@ void PgQuery::Cell(int column, CellView* cell) const {
             break;
         case ColumnKind::kFloat:
             cell->type = kCellFloat;
-            cell->d = ParseFloat(raw.text);
+            cell->d = ParseFloat(raw.text, raw.size);
             break;
         case ColumnKind::kBool:
             cell->type = kCellInteger;

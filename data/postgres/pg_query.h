@@ -46,7 +46,6 @@ private:
     void Fail(PGresult* result);
     void Stop();
     void EndStream();
-    void PointAtRow(const PGresult* row);
     void PointAtStored();
     std::string Pack(const PGresult* row) const;
 
@@ -55,10 +54,10 @@ private:
     const bool m_inTransaction;
     std::vector<std::string> m_names;
     std::vector<ColumnKind> m_kinds;
-    PGresult* m_first;          // not yet delivered by Next
-    PGresult* m_row = nullptr;  // the current row as the server sent it
-    std::string m_storedRow;    // or as read into memory
-    std::vector<RawCell> m_cells;
+    PGresult* m_first;                 // not yet delivered by Next
+    PGresult* m_row = nullptr;         // the current row as the server sent it
+    std::string m_storedRow;           // or as read into memory
+    std::vector<RawCell> m_cells;      // of a row read into memory
     std::deque<std::string> m_stored;  // rows read ahead into memory
     bool m_failed = false;
     DbError m_error;  // reported once the rows before it are taken
