@@ -1,5 +1,5 @@
-// dbtool.*: orvicrm-db's bulk paths on the server named by ORVICRM_TEST_POSTGRES (a superuser's
-// connection string): generated sales written with COPY, and a file copied to a server
+// dbtool.*: orvicrm-db's bulk paths on the benchmark's server (see bench_server.h): generated
+// sales written with COPY, and a file copied to a server
 // database and back. Rows per second of the whole command, tables made and counts compared.
 #include <libpq-fe.h>
 #include <unistd.h>
@@ -9,38 +9,17 @@
 #include <string>
 
 #include "tools/bench/bench.h"
+#include "tools/bench/bench_server.h"
 #include "tools/orvicrm-db/db_copy.h"
 #include "tools/orvicrm-db/db_seed.h"
 #include "tools/orvicrm-db/tool_database.h"
 
 namespace {
 
-bool RunOnServer(const char* server, const std::string& sql) {
-    PGconn* conn = PQconnectdb(server);
-    PGresult* result = PQexec(conn, sql.c_str());
-    bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
-    if (!ok) std::fprintf(stderr, "dbtool: %s", PQerrorMessage(conn));
-    PQclear(result);
-    PQfinish(conn);
-    return ok;
-}
-
-// A new database on the server; its connection string (the server's with another dbname).
-std::string ScratchDatabase(const char* server, const std::string& name) {
-    if (!RunOnServer(server, "CREATE DATABASE " + name + " ENCODING 'UTF8' TEMPLATE template0"))
-        return "";
-    return WithDatabaseName(server, name);
-}
-
 void DbToolBench(BenchContext& ctx) {
-    const char* server = std::getenv("ORVICRM_TEST_POSTGRES");
-    if (!server) {
-        std::fprintf(stderr, "dbtool: ORVICRM_TEST_POSTGRES is not set; no server figures\n");
-        return;
-    }
     std::string prefix = "orvi_bench_" + std::to_string(getpid());
-    std::string seeded = ScratchDatabase(server, prefix + "_seed");
-    std::string copied = ScratchDatabase(server, prefix + "_copy");
+    std::string seeded = BenchDatabase(prefix + "_seed");
+    std::string copied = BenchDatabase(prefix + "_copy");
     std::string file = ctx.folder + "dbtool.db", back = ctx.folder + "dbtool-back.db", error;
     double rows = ctx.rows;
     Stopwatch seedClock;
@@ -55,7 +34,7 @@ void DbToolBench(BenchContext& ctx) {
     if (ok) ctx.Print("dbtool.copy_from_server", rows / backClock.Seconds(), "rows/s");
     if (!ok) std::fprintf(stderr, "dbtool: %s\n", error.c_str());
     for (const char* suffix : {"_seed", "_copy"})
-        RunOnServer(server, "DROP DATABASE IF EXISTS " + prefix + suffix + " WITH (FORCE)");
+        RunOnServer(BenchServer(), "DROP DATABASE IF EXISTS " + prefix + suffix + " WITH (FORCE)");
 }
 
 }  // namespace

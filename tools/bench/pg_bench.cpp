@@ -1,6 +1,6 @@
-// pg.*: the module on a PostgreSQL server (a throwaway local one, or the superuser
-// connection string in ORVICRM_BENCH_POSTGRES): walking SaleTable through CRstValues against
-// a bare libpq loop over the same query, the first row of the table, and a page's load.
+// pg.*: the module on a PostgreSQL server (see bench_server.h): walking SaleTable through
+// CRstValues against a bare libpq loop over the same query, the first row of the table, and a
+// page's load.
 #include <libpq-fe.h>
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include "data/schema.h"
 #include "orvicrm/CRstValues.h"
 #include "tools/bench/bench.h"
+#include "tools/bench/bench_server.h"
 #include "tools/bench/page_load.h"
 #include "tools/orvicrm-db/db_init.h"
 
@@ -22,62 +23,23 @@ namespace {
 constexpr long kClient = 5;
 constexpr int kRounds = 3;
 
-// A server started by the project's script for this run, stopped at the end.
-class ThrowawayServer {
-public:
-    explicit ThrowawayServer(const std::string& folder) : m_folder(folder) {
-        std::string command = std::string(ORVI_SOURCE_DIR) + "/scripts/pg-test-server start " +
-                              folder + " 2>/dev/null";
-        if (FILE* out = popen(command.c_str(), "r")) {
-            char line[1024];
-            while (std::fgets(line, sizeof line, out)) m_conninfo = line;
-            if (pclose(out) != 0) m_conninfo.clear();
-        }
-        while (!m_conninfo.empty() && (m_conninfo.back() == '\n' || m_conninfo.back() == '\r'))
-            m_conninfo.pop_back();
-    }
-    ~ThrowawayServer() {
-        std::string command = std::string(ORVI_SOURCE_DIR) + "/scripts/pg-test-server stop " +
-                              m_folder + " >/dev/null 2>&1";
-        if (std::system(command.c_str()) != 0) std::fprintf(stderr, "pg: server not stopped\n");
-    }
-    const std::string& Conninfo() const { return m_conninfo; }
-
-private:
-    std::string m_folder;
-    std::string m_conninfo;
-};
-
-bool Run(PGconn* conn, const std::string& sql) {
-    PGresult* result = PQexec(conn, sql.c_str());
-    bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
-    if (!ok) std::fprintf(stderr, "pg: %s", PQerrorMessage(conn));
-    PQclear(result);
-    return ok;
-}
-
 // A fresh database orvi_bench with rows sales of the client; its connection string.
-std::string MakeDatabase(const std::string& admin, int rows) {
-    PGconn* conn = PQconnectdb(admin.c_str());
-    bool ok = PQstatus(conn) == CONNECTION_OK && Run(conn, "DROP DATABASE IF EXISTS orvi_bench") &&
-              Run(conn, "CREATE DATABASE orvi_bench");
-    PQfinish(conn);
-    if (!ok) return {};
-    std::string location = admin + " dbname=orvi_bench";
+std::string MakeDatabase(int rows) {
+    std::string location = BenchDatabase("orvi_bench");
     std::string error;
-    if (!CreateDatabase(location, &error)) {
+    if (location.empty() || !CreateDatabase(location, &error)) {
         std::fprintf(stderr, "pg: %s\n", error.c_str());
         return {};
     }
-    conn = PQconnectdb(location.c_str());
-    ok = Run(conn,
-             "INSERT INTO SaleTable (SaleDate, SaleName, ClientName, ProductName, ProductPrice, "
-             "SaleNumber, DisCount, SaleMoney, ObjectDateTime) SELECT 1172729109 + i * 60, "
-             "'销售记录 ' || i, '张三', '产品', 12.5, 1 + i % 50, 90, 100.25, " +
-                 std::to_string(kClient) + " FROM generate_series(0, " +
-                 std::to_string(rows - 1) + ") AS i") &&
-         Run(conn, "VACUUM ANALYZE SaleTable");
-    PQfinish(conn);
+    bool ok =
+        RunOnServer(location,
+                    "INSERT INTO SaleTable (SaleDate, SaleName, ClientName, ProductName, "
+                    "ProductPrice, SaleNumber, DisCount, SaleMoney, ObjectDateTime) SELECT "
+                    "1172729109 + i * 60, '销售记录 ' || i, '张三', '产品', 12.5, 1 + i % 50, 90, "
+                    "100.25, " +
+                        std::to_string(kClient) + " FROM generate_series(0, " +
+                        std::to_string(rows - 1) + ") AS i") &&
+        RunOnServer(location, "VACUUM ANALYZE SaleTable");
     return ok ? location : std::string();
 }
 
@@ -117,14 +79,7 @@ double Median(std::vector<double> values) {
 }
 
 void PgBench(BenchContext& ctx) {
-    const char* given = std::getenv("ORVICRM_BENCH_POSTGRES");
-    std::unique_ptr<ThrowawayServer> server;
-    std::string admin = given ? given : "";
-    if (admin.empty()) {
-        server = std::make_unique<ThrowawayServer>(ctx.folder + "pg");
-        admin = server->Conninfo();
-    }
-    std::string location = admin.empty() ? std::string() : MakeDatabase(admin, ctx.rows);
+    std::string location = MakeDatabase(ctx.rows);
     if (location.empty()) {
         std::fprintf(stderr, "pg: no server to measure on\n");
         return;
@@ -180,6 +135,7 @@ void PgBench(BenchContext& ctx) {
         ctx.Print("pg.page.ui_max_busy_ms", load.maxBusyMs, "ms");
     }
     PQfinish(bare);
+    RunOnServer(BenchServer(), "DROP DATABASE IF EXISTS orvi_bench WITH (FORCE)");
 }
 
 }  // namespace
