@@ -1,10 +1,7 @@
 #include "data/driver.h"
 
-#include "data/sqlite/sqlite_session.h"
-#if __has_include("data/postgres/pg_driver.h")
 #include "data/postgres/pg_driver.h"
-#define ORVI_HAVE_SERVER_DRIVER 1
-#endif
+#include "data/sqlite/sqlite_session.h"
 
 std::string DbDialect::QuoteName(std::string_view name) const {
     std::string quoted = "\"";
@@ -23,13 +20,6 @@ bool IsServerLocation(std::string_view location) {
 }
 
 std::unique_ptr<DbSession> OpenDatabase(const std::string& location, DbError* error) {
-    if (IsServerLocation(location)) {
-#ifdef ORVI_HAVE_SERVER_DRIVER
-        return OpenPostgres(location, error);
-#else
-        error->text = "no driver for database servers";
-        return nullptr;
-#endif
-    }
+    if (IsServerLocation(location)) return OpenPostgres(location, error);
     return OpenSqlite(location, error);
 }

@@ -52,6 +52,7 @@ struct DbDialect {
     const char* returningKey;   // appended to an INSERT so that it answers the new key
     bool numberedParameters;    // $1, $2 ... instead of ?1, ?2 ...
     bool foldsNames;            // unquoted names are stored in lower case (QuoteName lowers)
+    bool starHasKey;            // "SELECT *" brings the row key along
 
     std::string Parameter(int n) const {  // the n-th bound value, from 1
         return (numberedParameters ? "$" : "?") + std::to_string(n);

@@ -51,6 +51,26 @@ CellValue ToValue(const CellView& cell) {
     return value;
 }
 
+// "SELECT * FROM ...": the column list is the star alone.
+bool SelectsAllColumns(const std::string& sql) {
+    size_t i = 0, n = sql.size();
+    auto skipSpace = [&] {
+        while (i < n && IsSpace(sql[i])) ++i;
+    };
+    auto word = [&](const char* expected) {
+        size_t begin = i;
+        while (i < n && IsWordChar(sql[i])) ++i;
+        return SameWord(sql, begin, i, expected);
+    };
+    skipSpace();
+    if (!word("SELECT")) return false;
+    skipSpace();
+    if (i >= n || sql[i] != '*') return false;
+    ++i;
+    skipSpace();
+    return word("FROM");
+}
+
 }  // namespace
 
 bool IsValidUtf8(std::string_view text) {
@@ -162,7 +182,7 @@ void OrviRecordset::Close() {
     m_open = false;
     m_done = true;
     m_paused = false;
-    m_firstColumn = 0;
+    m_keyColumn = kNoKey;
     m_columns.clear();
     m_table.clear();
     m_names.clear();
@@ -187,11 +207,17 @@ bool OrviRecordset::Open(const _ConnectionPtr& connection, const std::string& sq
         return false;
     }
     m_connection = connection;
+    const DbDialect& dialect = Dialect();
     std::string table;
-    std::string withRowid = RowidQuery(sql, &table, Dialect().rowKey);
-    if (!withRowid.empty() && Prepare(withRowid, 1, error)) {
-        m_table = table;
-    } else if (!Prepare(sql, 0, error)) {
+    std::string withKey = RowidQuery(sql, &table, dialect.rowKey);
+    bool prepared = false;
+    if (!withKey.empty()) {
+        // Where "*" brings the key along, the query runs as it stands.
+        prepared = dialect.starHasKey && SelectsAllColumns(sql) ? Prepare(sql, kKeyByName, error)
+                                                                : Prepare(withKey, 0, error);
+        if (prepared && m_keyColumn >= 0) m_table = table;
+    }
+    if (!prepared && !Prepare(sql, kNoKey, error)) {
         Close();
         return false;
     }
@@ -208,7 +234,7 @@ bool OrviRecordset::OpenTable(const _ConnectionPtr& connection, const std::strin
     m_connection = connection;
     const DbDialect& dialect = Dialect();
     if (!Prepare(std::string("SELECT ") + dialect.rowKey + ", * FROM " + dialect.QuoteName(table),
-                 1, error)) {
+                 0, error)) {
         Close();
         return false;
     }
@@ -216,7 +242,7 @@ bool OrviRecordset::OpenTable(const _ConnectionPtr& connection, const std::strin
     return Start(error);
 }
 
-bool OrviRecordset::Prepare(const std::string& sql, int firstColumn, std::string* error) {
+bool OrviRecordset::Prepare(const std::string& sql, int keyColumn, std::string* error) {
     DbLock lock(*m_connection);
     DbError failure;
     std::unique_ptr<DbQuery> query = m_connection->session->Query(sql, &failure);
@@ -226,22 +252,26 @@ bool OrviRecordset::Prepare(const std::string& sql, int firstColumn, std::string
     }
     m_query = std::move(query);
     m_connection->readers.push_back(this);
-    m_firstColumn = firstColumn;
+    m_keyColumn = keyColumn;
     const char* key = Dialect().rowKey;
     int count = m_query->ColumnCount();
-    for (int c = firstColumn; c < count; ++c) {
+    for (int c = keyColumn == 0 ? 1 : 0; c < count; ++c) {
         std::string name = m_query->ColumnName(c);
-        if (strcasecmp(name.c_str(), key) == 0) continue;  // the hidden key of "*"
+        if (strcasecmp(name.c_str(), key) == 0) {  // never shown
+            if (m_keyColumn == kKeyByName) m_keyColumn = c;
+            continue;
+        }
         m_names.push_back(std::move(name));
         m_columns.push_back(c);
         m_index.emplace(m_names.back(), static_cast<int>(m_names.size()) - 1);  // first wins
     }
+    if (m_keyColumn == kKeyByName) m_keyColumn = kNoKey;
     return true;
 }
 
 int64_t OrviRecordset::QueryKey() const {
     CellView cell;
-    m_query->Cell(0, &cell);
+    m_query->Cell(m_keyColumn, &cell);
     return cell.i;
 }
 
@@ -250,7 +280,7 @@ bool OrviRecordset::Start(std::string* error) {
     m_done = false;
     int got = StepOne();
     if (got < 0) {
-        *error = m_stepError;
+        *error = TakeFetchError();
         Close();
         return false;
     }
@@ -271,7 +301,7 @@ int OrviRecordset::StepOne() {
             while ((step = m_query->Next(&failure)) == DbQuery::kRow) {
                 ++m_fetched;
                 if (m_rerun && HeldAlready()) continue;
-                int64_t key = m_firstColumn ? QueryKey() : 0;
+                int64_t key = m_keyColumn >= 0 ? QueryKey() : 0;
                 m_rows.push_back({PackStatementRow(), key});
                 return 1;
             }
@@ -299,7 +329,7 @@ void OrviRecordset::BeginRerun() {
     m_held.clear();
     m_skip = 0;
     m_skipped = 0;
-    if (m_firstColumn) {
+    if (m_keyColumn >= 0) {
         for (const Row& row : m_rows) m_held.insert(row.rowid);
     } else {
         m_skip = m_rows.size();  // without rowids the rows held are the first ones
@@ -307,7 +337,7 @@ void OrviRecordset::BeginRerun() {
 }
 
 bool OrviRecordset::HeldAlready() {
-    if (m_firstColumn) return m_held.count(QueryKey()) != 0;
+    if (m_keyColumn >= 0) return m_held.count(QueryKey()) != 0;
     if (m_skipped >= m_skip) return false;
     ++m_skipped;
     return true;
@@ -328,6 +358,12 @@ void OrviRecordset::FinishStatement() {
 
 void OrviRecordset::PauseLocked() {
     if (m_query && !m_paused && m_query->YieldToWrite()) m_paused = true;
+}
+
+std::string OrviRecordset::TakeFetchError() {
+    std::string error;
+    error.swap(m_stepError);
+    return error;
 }
 
 bool OrviRecordset::Fetch(size_t index) {

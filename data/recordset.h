@@ -70,7 +70,11 @@ struct OrviRecordset {
     // Deletes the current row from the table and the result; no row is current afterwards.
     bool Delete(std::string* error);
 
-    // Rows taken from SQLite so far (including those skipped on a rerun).
+    // The database's reason when taking further rows failed since the last call (the cursor
+    // then stands at the end of the rows taken); empty otherwise.
+    std::string TakeFetchError();
+
+    // Rows taken from the database so far (including those skipped on a rerun).
     size_t RowsFetched() const { return m_fetched; }
     bool Updatable() const { return !m_table.empty(); }
     // The last failed write was refused because the database is read-only.
@@ -102,7 +106,11 @@ private:
         size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
     };
 
-    bool Prepare(const std::string& sql, int firstColumn, std::string* error);
+    static constexpr int kNoKey = -1;
+    static constexpr int kKeyByName = -2;
+    // Runs sql; keyColumn: the query's column holding the row key, kNoKey, or kKeyByName
+    // (the first column named as the key, if any).
+    bool Prepare(const std::string& sql, int keyColumn, std::string* error);
     int64_t QueryKey() const;        // the key of the query's current row
     bool Start(std::string* error);  // fetches the first row
     bool Fetch(size_t index);        // whether row index exists, fetching rows up to it
@@ -133,7 +141,7 @@ private:
     std::unordered_set<int64_t> m_held;  // by row key
     size_t m_skip = 0;                   // without keys: the first m_skip rows
     size_t m_skipped = 0;
-    int m_firstColumn = 0;       // 1 when column 0 of the query is the row key
+    int m_keyColumn = kNoKey;    // the query's column holding the row key
     std::vector<int> m_columns;  // the query's column of each column of the result
     std::string m_table;         // the table written to; empty for a read-only result
     std::vector<std::string> m_names;

@@ -20,6 +20,15 @@ const char kConnectionLost[] = "无法读取数据库资料，可能数据库连
 const char kUnknownLongStr[] = "数据库字段访问未知错误！请检查数据库是否改动。";
 const char kUnknownFloat[] = "数据库字段访问未知错误！请检查连接数据库结构是否已经更改。";
 
+// Shows why taking further rows failed, if it did (a lost server, a damaged file): the
+// result then ends early, and the reader must not take that for its end.
+bool ReportFetchError(OrviRecordset& recordset) {
+    std::string reason = recordset.TakeFetchError();
+    if (reason.empty()) return false;
+    ShowMessage(0, std::string(kConnectionLost) + "\n" + reason, "连接问题", MsgIcon::Information);
+    return true;
+}
+
 bool IsOpenRecordset(const _RecordsetPtr& recordset) {
     return recordset && recordset->IsOpen();
 }
@@ -140,7 +149,10 @@ _RecordsetPtr CRstValues::OpenRecordset(_ConnectionPtr connection, const char* s
 }
 
 int CRstValues::MoveRecordsetNext(const _RecordsetPtr& recordset) {
-    return IsOpenRecordset(recordset) && recordset->MoveNext() ? 1 : 0;
+    if (!IsOpenRecordset(recordset)) return 0;
+    bool moved = recordset->MoveNext();
+    ReportFetchError(*recordset);
+    return moved ? 1 : 0;
 }
 
 void CRstValues::InitConnectAndRst(_ConnectionPtr* connection, _RecordsetPtr* recordset) {
@@ -222,13 +234,17 @@ void CRstValues::SavePending() {
 int CRstValues::OnMoveNext() {
     if (!CheckOpen()) return 0;
     SavePending();
-    return m_recordset->MoveNext() ? 1 : 0;
+    bool moved = m_recordset->MoveNext();
+    ReportFetchError(*m_recordset);
+    return moved ? 1 : 0;
 }
 
 int CRstValues::OnMovePre() {
     if (!CheckOpen()) return 0;
     SavePending();
-    return m_recordset->MovePrevious() ? 1 : 0;
+    bool moved = m_recordset->MovePrevious();
+    ReportFetchError(*m_recordset);
+    return moved ? 1 : 0;
 }
 
 int CRstValues::MoveRecID(long n) {
@@ -240,6 +256,7 @@ int CRstValues::MoveRecID(long n) {
             return 0;
         }
         if (n > 0) m_recordset->MoveForward(n);
+        ReportFetchError(*m_recordset);
         return 1;
     } catch (const std::exception&) {
         AppMessageBox("移动记录失败");
@@ -252,6 +269,7 @@ long CRstValues::GetTotalRecordCount() {
     SavePending();
     if (!m_recordset->MoveFirst()) return 0;
     long count = m_recordset->CountAll();
+    ReportFetchError(*m_recordset);
     m_recordset->MoveFirst();
     return count;
 }

@@ -39,3 +39,8 @@ private:
 
 // The process's peak resident memory in MiB.
 double PeakRssMiB();
+
+class CRstValues;
+struct TableDef;
+// Reads every field of the current row by its type code, as the pages do: a checksum.
+double ReadRowByType(CRstValues& rst, const TableDef& table, std::string& text);

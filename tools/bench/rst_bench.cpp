@@ -15,8 +15,9 @@ namespace {
 const char kQuery[] = "SELECT * FROM SaleTable";
 constexpr int kRounds = 3;
 
-// Reads every field of the current row by its type code, as the pages do.
-double ReadRow(CRstValues& rst, const TableDef& table, std::string& text) {
+}  // namespace
+
+double ReadRowByType(CRstValues& rst, const TableDef& table, std::string& text) {
     double sum = 0;
     for (const FieldDef& field : table.fields) {
         switch (field.type) {
@@ -45,6 +46,8 @@ double ReadRow(CRstValues& rst, const TableDef& table, std::string& text) {
     }
     return sum;
 }
+
+namespace {
 
 double BareWalk(const std::string& path, const TableDef& table, long* rows) {
     sqlite3* db = nullptr;
@@ -108,7 +111,7 @@ void RstBench(BenchContext& ctx) {
         int more = rst.OpenRecord(kQuery);
         double roundFirstRowMs = clock.Seconds() * 1000;
         for (; more; more = rst.OnMoveNext()) {
-            sum += ReadRow(rst, table, text);
+            sum += ReadRowByType(rst, table, text);
             ++roundRows;
         }
         double roundWalk = clock.Seconds();

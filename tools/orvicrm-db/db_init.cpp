@@ -1,13 +1,24 @@
 #include "tools/orvicrm-db/db_init.h"
 
-#include <sqlite3.h>
+#include <vector>
 
-#include <filesystem>
-
+#include "data/driver.h"
 #include "data/schema.h"
-#include "platform/files.h"
+#include "tools/orvicrm-db/tool_database.h"
 
 namespace {
+
+// How one database spells the schema: its column type per type code, and the hidden row key
+// column that ends every table on a server.
+struct SchemaDialect {
+    const char* types[4];
+    std::string rowKeyColumn;
+};
+
+const SchemaDialect kFileSchema = {{"INTEGER", "REAL", "INTEGER", "TEXT"}, ""};
+// Texts compare byte by byte, as in a SQLite file.
+const SchemaDialect kServerSchema = {{"integer", "real", "integer", "text COLLATE \"C\""},
+                                     std::string(kServerRowKey) + " bigserial PRIMARY KEY"};
 
 // Date columns that pages and statistics filter on.
 const char* const kDateColumns[][2] = {
@@ -22,20 +33,22 @@ const char* const kDateColumns[][2] = {
     {"FeedBackTable", "FeedBackEndDate"},
 };
 
-const char* SqlType(int type) {
-    switch (type) {
-        case kFieldFloat:
-            return "REAL";
-        case kFieldText:
-            return "TEXT";
-        default:
-            return "INTEGER";
-    }
+struct IndexDef {
+    std::string table;
+    std::string column;
+};
+
+std::vector<IndexDef> Indexes() {
+    std::vector<IndexDef> indexes;
+    for (const TableDef* table : AllTables())
+        if (table->FieldIndex("ObjectDateTime") >= 0)
+            indexes.push_back({table->name, "ObjectDateTime"});
+    indexes.push_back({"ObjectPar", "ObjectParType"});
+    for (const auto& [table, column] : kDateColumns) indexes.push_back({table, column});
+    return indexes;
 }
 
-}  // namespace
-
-std::string SchemaSql() {
+std::string RenderSchema(const SchemaDialect& dialect) {
     std::string sql;
     for (const TableDef* table : AllTables()) {
         sql += "CREATE TABLE ";
@@ -45,58 +58,29 @@ std::string SchemaSql() {
             if (i) sql += ", ";
             sql += table->fields[i].name;
             sql += ' ';
-            sql += SqlType(table->fields[i].type);
+            sql += dialect.types[table->fields[i].type];
         }
-        sql += ");\n";
-        if (table->FieldIndex("ObjectDateTime") >= 0) {
-            sql += "CREATE INDEX ";
-            sql += table->name;
-            sql += "_ObjectDateTime ON ";
-            sql += table->name;
-            sql += " (ObjectDateTime);\n";
-        }
-    }
-    sql += "CREATE INDEX ObjectPar_ObjectParType ON ObjectPar (ObjectParType);\n";
-    for (const auto& [table, column] : kDateColumns) {
-        sql += "CREATE INDEX ";
-        sql += table;
-        sql += '_';
-        sql += column;
-        sql += " ON ";
-        sql += table;
-        sql += " (";
-        sql += column;
+        if (!dialect.rowKeyColumn.empty()) sql += ", " + dialect.rowKeyColumn;
         sql += ");\n";
     }
+    for (const IndexDef& index : Indexes())
+        sql += "CREATE INDEX " + index.table + '_' + index.column + " ON " + index.table + " (" +
+               index.column + ");\n";
     return sql;
 }
 
-bool CreateDatabase(const std::string& path, std::string* error) {
-    std::error_code ec;
-    if (std::filesystem::exists(path, ec)) {
-        *error = "file exists: " + path;
-        return false;
-    }
-    if (!MakeSureDirectoryPathExists(path)) {
-        *error = "cannot create the folder of " + path;
-        return false;
-    }
-    sqlite3* db = nullptr;
-    int rc =
-        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    char* message = nullptr;
-    if (rc == SQLITE_OK) {
-        // Write-ahead logging: a window's open result does not block another's writes.
-        std::string sql = "PRAGMA journal_mode=WAL;\nBEGIN;\n" + SchemaSql() + "COMMIT;\n";
-        rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message);
-    }
-    if (rc != SQLITE_OK) {
-        *error = message ? message : (db ? sqlite3_errmsg(db) : "out of memory");
-        sqlite3_free(message);
-        sqlite3_close(db);
-        std::filesystem::remove(path, ec);
-        return false;
-    }
-    sqlite3_close(db);
-    return true;
+}  // namespace
+
+std::string SchemaSql() {
+    return RenderSchema(kFileSchema);
+}
+
+std::string ServerSchemaSql() {
+    return RenderSchema(kServerSchema);
+}
+
+bool CreateDatabase(const std::string& location, std::string* error) {
+    if (!IsServerLocation(location)) return CreateSqliteFile(location, error);
+    std::unique_ptr<ToolDatabase> db = OpenServerDatabase(location, error);
+    return db && db->CreateTables(error);
 }

@@ -1,15 +1,12 @@
 #include "tools/orvicrm-db/db_seed.h"
 
-#include <sqlite3.h>
-
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 #include <random>
 #include <vector>
 
-#include "tools/orvicrm-db/db_init.h"
+#include "tools/orvicrm-db/tool_database.h"
 
 const DemoClient kDemoClients[5] = {
     {101, "张三"}, {102, "李四"}, {103, "王五"}, {104, "赵六"}, {105, "钱七"},
@@ -43,37 +40,30 @@ const char* const kAwokeModes[] = {"弹出窗口", "短信", "邮件"};
 const char* const kExplains[] = {"客户要求尽快安排", "已电话确认", "需要再次跟进", "客户比较满意",
                                  "等待客户回复"};
 
-struct Value {
-    enum Kind { Null, Int, Real, Text } kind = Null;
-    long long i = 0;
-    double d = 0;
-    std::string text;
-};
-
 // One record being made: values by column name in the table's column order.
 class Record {
 public:
     explicit Record(const TableDef& table) : m_table(table), m_values(table.fields.size()) {}
     void Clear() {
-        for (Value& v : m_values) v.kind = Value::Null;
+        for (CellValue& v : m_values) v.type = kCellNull;
     }
-    void Int(const char* field, long long v) { At(field) = {Value::Int, v, 0, {}}; }
+    void Int(const char* field, long long v) { At(field) = {kCellInteger, v, 0, {}}; }
     // Amounts are single-precision values with two decimals.
     void Money(const char* field, double v) {
         float f = static_cast<float>(std::round(v * 100) / 100);
-        At(field) = {Value::Real, 0, static_cast<double>(f), {}};
+        At(field) = {kCellFloat, 0, static_cast<double>(f), {}};
     }
     void Text(const char* field, std::string v) {
-        Value& value = At(field);
-        value.kind = Value::Text;
+        CellValue& value = At(field);
+        value.type = kCellText;
         value.text = std::move(v);
     }
-    const std::vector<Value>& Values() const { return m_values; }
+    const std::vector<CellValue>& Values() const { return m_values; }
 
 private:
-    Value& At(const char* field) { return m_values[m_table.FieldIndex(field)]; }
+    CellValue& At(const char* field) { return m_values[m_table.FieldIndex(field)]; }
     const TableDef& m_table;
-    std::vector<Value> m_values;
+    std::vector<CellValue> m_values;
 };
 
 class Generator {
@@ -246,102 +236,23 @@ void MakeRecord(RecordKind kind, Generator& g, const DemoClient& client, long n,
     }
 }
 
-class SeedDatabase {
-public:
-    ~SeedDatabase() {
-        for (sqlite3_stmt* stmt : m_inserts) sqlite3_finalize(stmt);
-        if (m_db) {
-            if (m_inTransaction) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-            sqlite3_close(m_db);
-        }
-    }
-
-    bool Open(const std::string& path, std::string* error) {
-        std::error_code ec;
-        if (!std::filesystem::exists(path, ec) && !CreateDatabase(path, error)) return false;
-        if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
-            return Fail(error);
-        sqlite3_busy_timeout(m_db, 5000);
-        if (!Exec("BEGIN IMMEDIATE", error)) return false;
-        m_inTransaction = true;
-        return true;
-    }
-
-    bool Commit(std::string* error) {
-        if (!Exec("COMMIT", error)) return false;
-        m_inTransaction = false;
-        return true;
-    }
-
-    bool Exec(const char* sql, std::string* error) {
-        return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK || Fail(error);
-    }
-
-    bool Insert(RecordKind kind, const Record& record, std::string* error) {
-        sqlite3_stmt*& stmt = m_inserts[static_cast<int>(kind)];
-        if (!stmt) {
-            const TableDef& table = KindTable(kind);
-            std::string sql = std::string("INSERT INTO ") + table.name + " VALUES (";
-            for (size_t i = 0; i < table.fields.size(); ++i) sql += i ? ", ?" : "?";
-            sql += ")";
-            if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK)
-                return Fail(error);
-        }
-        int index = 1;
-        for (const Value& v : record.Values()) {
-            switch (v.kind) {
-                case Value::Int:
-                    sqlite3_bind_int64(stmt, index, v.i);
-                    break;
-                case Value::Real:
-                    sqlite3_bind_double(stmt, index, v.d);
-                    break;
-                case Value::Text:
-                    sqlite3_bind_text(stmt, index, v.text.data(), static_cast<int>(v.text.size()),
-                                      SQLITE_TRANSIENT);
-                    break;
-                default:
-                    sqlite3_bind_null(stmt, index);
-            }
-            ++index;
-        }
-        bool done = sqlite3_step(stmt) == SQLITE_DONE;
-        sqlite3_reset(stmt);
-        return done || Fail(error);
-    }
-
-    bool InsertParam(int kind, const char* value, std::string* error) {
-        const char* sql =
-            "INSERT INTO ObjectPar (ObjectParName, ObjectParType) SELECT ?1, ?2 WHERE NOT EXISTS "
-            "(SELECT 1 FROM ObjectPar WHERE ObjectParName = ?1 AND ObjectParType = ?2)";
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK) return Fail(error);
-        sqlite3_bind_text(stmt, 1, value, -1, SQLITE_STATIC);
-        sqlite3_bind_int(stmt, 2, kind);
-        bool done = sqlite3_step(stmt) == SQLITE_DONE;
-        sqlite3_finalize(stmt);
-        return done || Fail(error);
-    }
-
-private:
-    bool Fail(std::string* error) {
-        *error = m_db ? sqlite3_errmsg(m_db) : "cannot open the database";
-        return false;
-    }
-
-    sqlite3* m_db = nullptr;
-    bool m_inTransaction = false;
-    sqlite3_stmt* m_inserts[kRecordKindCount] = {};
-};
+// Opens the database for one transaction of seeding.
+std::unique_ptr<ToolDatabase> OpenForSeeding(const std::string& location, std::string* error) {
+    std::unique_ptr<ToolDatabase> db = OpenWithTables(location, error);
+    return db && db->Begin(error) ? std::move(db) : nullptr;
+}
 
 }  // namespace
 
-bool SeedDemo(const std::string& path, std::string* error) {
-    SeedDatabase db;
-    if (!db.Open(path, error)) return false;
-    for (const ParamList& list : kParams)
-        for (const char* value : list.values)
-            if (!db.InsertParam(list.kind, value, error)) return false;
+bool SeedDemo(const std::string& location, std::string* error) {
+    std::unique_ptr<ToolDatabase> db = OpenForSeeding(location, error);
+    if (!db) return false;
+    for (const ParamList& list : kParams) {
+        for (const char* value : list.values) {
+            const CellValue param[] = {{kCellText, 0, 0, value}, {kCellInteger, list.kind, 0, {}}};
+            if (!db->AppendIfMissing(ObjectParTableDef(), param, error)) return false;
+        }
+    }
 
     Generator g(2007);
     // Records per client for Sale, Chance, Consume, History, Active, FeedBack.
@@ -354,26 +265,26 @@ bool SeedDemo(const std::string& path, std::string* error) {
             for (long n = 0; n < counts[k]; ++n) {
                 MakeRecord(kind, g, client, n, chances, &record);
                 if (kind == RecordKind::Chance) chances.push_back(record.Values()[0].text);
-                if (!db.Insert(kind, record, error)) return false;
+                if (!db->Append(KindTable(kind), record.Values(), error)) return false;
             }
         }
     }
-    return db.Commit(error);
+    return db->Commit(error);
 }
 
-bool SeedGenerated(const std::string& path, RecordKind kind, long n, int clientKey,
+bool SeedGenerated(const std::string& location, RecordKind kind, long n, int clientKey,
                    std::string* error) {
     DemoClient client = {clientKey, "客户"};
     for (const DemoClient& demo : kDemoClients)
         if (demo.key == clientKey) client = demo;
-    SeedDatabase db;
-    if (!db.Open(path, error)) return false;
+    std::unique_ptr<ToolDatabase> db = OpenForSeeding(location, error);
+    if (!db) return false;
     Generator g(static_cast<unsigned>(clientKey) * 7919u + static_cast<unsigned>(kind));
     std::vector<std::string> chances = {"笔记本电脑采购项目0001", "服务器采购项目0002"};
     Record record(KindTable(kind));
     for (long i = 0; i < n; ++i) {
         MakeRecord(kind, g, client, i, chances, &record);
-        if (!db.Insert(kind, record, error)) return false;
+        if (!db->Append(KindTable(kind), record.Values(), error)) return false;
     }
-    return db.Commit(error);
+    return db->Commit(error);
 }

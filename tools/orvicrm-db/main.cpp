@@ -1,15 +1,20 @@
-// orvicrm-db: creates and fills OrviCrm databases.
-//   orvicrm-db init PATH    a new database with every table and index, no rows
-//   orvicrm-db seed PATH    demo data for the demo host's clients (creates PATH if missing)
-//   orvicrm-db seed PATH [--sales N] [--chances N] [--consumes N] [--histories N]
-//                        [--actives N] [--feedbacks N] [--client KEY]
-//                           N generated records of each kind named for client KEY (101)
+// orvicrm-db: creates, fills and copies OrviCrm databases. A location is a file path or a
+// PostgreSQL connection string ("postgresql://crm@db.example/orvicrm", "host=... dbname=...").
+//   orvicrm-db init LOCATION   every table and index, no rows (a file must not exist yet; a
+//                              server database must not have the tables yet)
+//   orvicrm-db seed LOCATION   demo data for the demo host's clients (creates what is missing)
+//   orvicrm-db seed LOCATION [--sales N] [--chances N] [--consumes N] [--histories N]
+//                            [--actives N] [--feedbacks N] [--client KEY]
+//                              N generated records of each kind named for client KEY (101)
+//   orvicrm-db copy FROM TO    every row of FROM into TO, whose tables must be empty or missing
+// Exit status: 0 done, 1 failed (a one-line reason on stderr), 2 wrong arguments.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "tools/orvicrm-db/db_copy.h"
 #include "tools/orvicrm-db/db_init.h"
 #include "tools/orvicrm-db/db_seed.h"
 
@@ -17,10 +22,13 @@ namespace {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: orvicrm-db init PATH\n"
-                 "       orvicrm-db seed PATH [--sales N] [--chances N] [--consumes N]\n"
-                 "                            [--histories N] [--actives N] [--feedbacks N]\n"
-                 "                            [--client KEY]\n");
+                 "usage: orvicrm-db init LOCATION\n"
+                 "       orvicrm-db seed LOCATION [--sales N] [--chances N] [--consumes N]\n"
+                 "                                [--histories N] [--actives N] [--feedbacks N]\n"
+                 "                                [--client KEY]\n"
+                 "       orvicrm-db copy FROM TO\n"
+                 "LOCATION, FROM, TO: a database file or a PostgreSQL connection string\n"
+                 "(postgresql://USER@HOST/DATABASE or 'host=... dbname=...')\n");
     return 2;
 }
 
@@ -79,12 +87,18 @@ int main(int argc, char** argv) {
     if (argc < 3) return Usage();
     std::string command = argv[1];
     std::string path = argv[2];
-    if (command == "init") {
+    if (command == "init" && argc == 3) {
         std::string error;
         if (!CreateDatabase(path, &error)) return Fail(error);
         std::printf("created %s\n", path.c_str());
         return 0;
     }
     if (command == "seed") return Seed(path, argc, argv);
+    if (command == "copy" && argc == 4) {
+        std::string error;
+        if (!CopyDatabase(path, argv[3], &error)) return Fail(error);
+        std::printf("copied %s to %s\n", path.c_str(), argv[3]);
+        return 0;
+    }
     return Usage();
 }

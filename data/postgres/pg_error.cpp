@@ -1,0 +1,27 @@
+#include "data/postgres/pg_error.h"
+
+#include <cstring>
+
+namespace {
+
+const char kReadOnlyTransaction[] = "25006";
+
+}  // namespace
+
+std::string TrimmedMessage(const char* message) {
+    std::string text = message ? message : "";
+    const size_t begin = text.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos) return {};
+    return text.substr(begin, text.find_last_not_of(" \t\r\n") - begin + 1);
+}
+
+void SetResultError(PGconn* conn, const PGresult* result, DbError* error) {
+    if (!error) return;
+    const char* message = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    if ((!message || !*message) && result) message = PQresultErrorMessage(result);
+    if (!message || !*message) message = PQerrorMessage(conn);
+    error->text = TrimmedMessage(message);
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    error->readOnly = state && std::strcmp(state, kReadOnlyTransaction) == 0;
+    error->connectionLost = PQstatus(conn) == CONNECTION_BAD;
+}

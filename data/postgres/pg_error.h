@@ -1,0 +1,14 @@
+// The errors of libpq calls in the driver's terms.
+#pragma once
+
+#include <libpq-fe.h>
+
+#include <string>
+
+#include "data/driver.h"
+
+// A message of libpq or the server without its trailing line breaks and spaces.
+std::string TrimmedMessage(const char* message);
+// From a failed result: the server's primary message (else the connection's message), the
+// read-only refusal (SQLSTATE 25006) and whether the connection went away with the call.
+void SetResultError(PGconn* conn, const PGresult* result, DbError* error);

@@ -1,0 +1,116 @@
+#include "pg_server.h"
+
+#include <libpq-fe.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "data/postgres/pg_driver.h"
+
+namespace {
+
+std::string ServerConninfo() {
+    const char* server = std::getenv("ORVICRM_TEST_POSTGRES");
+    return server ? server : "";
+}
+
+std::string ScratchName() {
+    return "orvi_pgdrv_test_" + std::to_string(getpid());
+}
+
+std::string Quoted(const std::string& value) {
+    std::string quoted = "'";
+    for (char c : value) {
+        if (c == '\'' || c == '\\') quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "'";
+}
+
+void ExecOnServer(const std::string& sql) {
+    DbError error;
+    auto admin = OpenPostgres(ServerConninfo(), &error);
+    ASSERT_TRUE(admin) << error.text;
+    ASSERT_TRUE(admin->Execute(sql, &error)) << error.text;
+}
+
+}  // namespace
+
+void PgServerTest::SetUpTestSuite() {
+    if (ServerConninfo().empty()) return;
+    ExecOnServer("DROP DATABASE IF EXISTS " + ScratchName() + " WITH (FORCE)");
+    ExecOnServer("CREATE DATABASE " + ScratchName());
+}
+
+void PgServerTest::TearDownTestSuite() {
+    if (!ServerConninfo().empty())
+        ExecOnServer("DROP DATABASE IF EXISTS " + ScratchName() + " WITH (FORCE)");
+}
+
+void PgServerTest::SetUp() {
+    if (ServerConninfo().empty()) GTEST_SKIP() << "ORVICRM_TEST_POSTGRES is not set";
+}
+
+std::string PgServerTest::Conninfo(const std::map<std::string, std::string>& replaced) {
+    std::map<std::string, std::string> values = {{"dbname", ScratchName()}};
+    for (auto& [key, value] : replaced) values[key] = value;
+    char* parseError = nullptr;
+    PQconninfoOption* options = PQconninfoParse(ServerConninfo().c_str(), &parseError);
+    PQfreemem(parseError);
+    std::string conninfo;
+    for (PQconninfoOption* o = options; o && o->keyword; ++o) {
+        auto own = values.find(o->keyword);
+        if (own == values.end() && !o->val) continue;
+        conninfo += std::string(o->keyword) + "=" +
+                    Quoted(own == values.end() ? o->val : own->second) + " ";
+    }
+    PQconninfoFree(options);
+    return conninfo;
+}
+
+std::unique_ptr<DbSession> PgServerTest::Open() {
+    DbError error;
+    auto session = OpenPostgres(Conninfo(), &error);
+    EXPECT_TRUE(session) << error.text;
+    return session;
+}
+
+void PgServerTest::Exec(DbSession& session, const std::string& sql) {
+    DbError error;
+    EXPECT_TRUE(session.Execute(sql, &error)) << sql << ": " << error.text;
+}
+
+std::string PgServerTest::CellText(const DbQuery& query, int column) {
+    CellView cell;
+    query.Cell(column, &cell);
+    switch (cell.type) {
+        case kCellInteger:
+            return std::to_string(cell.i);
+        case kCellFloat:
+            return "f" + std::to_string(cell.d);
+        case kCellText:
+            return std::string(cell.text, cell.size);
+        default:
+            return "NULL";
+    }
+}
+
+Table PgServerTest::Rows(DbSession& session, const std::string& sql) {
+    Table rows;
+    DbError error;
+    auto query = session.Query(sql, &error);
+    EXPECT_TRUE(query) << sql << ": " << error.text;
+    if (!query) return rows;
+    int step;
+    while ((step = query->Next(&error)) == DbQuery::kRow) {
+        rows.emplace_back();
+        for (int c = 0; c < query->ColumnCount(); ++c) rows.back().push_back(CellText(*query, c));
+    }
+    EXPECT_EQ(step, DbQuery::kDone) << sql << ": " << error.text;
+    return rows;
+}
+
+int64_t PgServerTest::BackendPid(DbSession& session) {
+    const auto rows = Rows(session, "SELECT pg_backend_pid()");
+    return rows.empty() ? 0 : std::stoll(rows[0][0]);
+}

@@ -1,0 +1,133 @@
+// Queries that stream while the session does other work, and sessions whose server fails.
+#include <gtest/gtest.h>
+
+#include "pg_server.h"
+
+namespace {
+
+constexpr int kBigRows = 200000;
+
+class PgStreamTest : public PgServerTest {
+protected:
+    void SetUp() override {
+        PgServerTest::SetUp();
+        if (IsSkipped()) return;
+        m_session = Open();
+        m_observer = Open();
+        ASSERT_TRUE(m_session && m_observer);
+        DbError error;
+        ASSERT_TRUE(m_observer->Execute(
+            "CREATE TABLE IF NOT EXISTS big (id integer, pad text);"
+            "INSERT INTO big SELECT g, repeat('x', 100) FROM generate_series(1, 200000) g "
+            "WHERE NOT EXISTS (SELECT 1 FROM big)",
+            &error))
+            << error.text;
+    }
+
+    // What the server is doing for the session: "active" while a query runs.
+    std::string ServerState(int64_t pid) {
+        const auto rows = Rows(
+            *m_observer, "SELECT state FROM pg_stat_activity WHERE pid = " + std::to_string(pid));
+        return rows.empty() ? "gone" : rows[0][0];
+    }
+
+    std::unique_ptr<DbQuery> Started(const std::string& sql) {
+        DbError error;
+        auto query = m_session->Query(sql, &error);
+        EXPECT_TRUE(query) << error.text;
+        if (query) {
+            EXPECT_EQ(query->Next(&error), DbQuery::kRow) << error.text;
+        }
+        return query;
+    }
+
+    std::unique_ptr<DbSession> m_session;
+    std::unique_ptr<DbSession> m_observer;
+};
+
+}  // namespace
+
+TEST_F(PgStreamTest, FirstRowComesWhileTheServerStillSendsTheRest) {
+    const int64_t pid = BackendPid(*m_session);
+    auto query = Started("SELECT id, pad FROM big ORDER BY id");
+    EXPECT_EQ(CellText(*query, 0), "1");
+    EXPECT_EQ(ServerState(pid), "active");
+    EXPECT_FALSE(m_session->InTransaction());
+    DbError error;
+    int rows = 1;
+    while (query->Next(&error) == DbQuery::kRow) ++rows;
+    EXPECT_EQ(rows, kBigRows);
+    EXPECT_EQ(ServerState(pid), "idle");
+}
+
+TEST_F(PgStreamTest, CommandsBetweenRowsKeepTheQueryInPlace) {
+    auto query = Started("SELECT id FROM big WHERE id <= 1000 ORDER BY id");
+    const CellValue id[] = {{kCellInteger, 0, 0, {}}};
+    DbError error;
+    WriteResult written;
+    ASSERT_TRUE(m_session->Write("INSERT INTO big (id) VALUES ($1)", id, &written, &error))
+        << error.text;
+    EXPECT_EQ(written.changes, 1);
+    EXPECT_FALSE(query->YieldToWrite());
+    int expected = 2;
+    while (query->Next(&error) == DbQuery::kRow && CellText(*query, 0) == std::to_string(expected))
+        ++expected;
+    EXPECT_EQ(expected, 1001);
+    Exec(*m_session, "DELETE FROM big WHERE id = 0");
+
+    // A failure after some rows comes after those rows.
+    auto failing = Started("SELECT 10 / (5 - g) FROM generate_series(1, 9) g");
+    Exec(*m_session, "SELECT 1");
+    for (const char* value : {"3", "5", "10"}) {
+        ASSERT_EQ(failing->Next(&error), DbQuery::kRow);
+        EXPECT_EQ(CellText(*failing, 0), value);
+    }
+    EXPECT_EQ(failing->Next(&error), DbQuery::kError);
+    EXPECT_EQ(error.text, "division by zero");
+}
+
+TEST_F(PgStreamTest, AQueryDroppedEarlyIsStoppedWithoutEndingTheTransaction) {
+    const int64_t pid = BackendPid(*m_session);
+    // Read to its end, this query would take hours: only a cancel ends it at once.
+    Started("SELECT a.id FROM big a CROSS JOIN big b").reset();
+    EXPECT_EQ(ServerState(pid), "idle");
+    EXPECT_EQ(Rows(*m_session, "SELECT count(*) FROM big"), Table{{"200000"}});
+
+    Exec(*m_session, "BEGIN; CREATE TABLE kept (k integer)");
+    auto query = Started("SELECT id FROM big WHERE id <= 5000");
+    EXPECT_TRUE(m_session->InTransaction());
+    query.reset();
+    Exec(*m_session, "INSERT INTO kept VALUES (1); COMMIT");
+    EXPECT_FALSE(m_session->InTransaction());
+    EXPECT_EQ(Rows(*m_observer, "SELECT k FROM kept"), Table{{"1"}});
+}
+
+TEST_F(PgStreamTest, ReadOnlyRefusalAndLostConnection) {
+    EXPECT_FALSE(m_session->ReadOnly());
+    Exec(*m_session, "SET default_transaction_read_only = on");
+    DbError error;
+    EXPECT_FALSE(m_session->Execute("INSERT INTO big (id) VALUES (-1)", &error));
+    EXPECT_TRUE(error.readOnly);
+    EXPECT_FALSE(error.connectionLost);
+
+    const int64_t pid = BackendPid(*m_session);
+    Exec(*m_observer, "SELECT pg_terminate_backend(" + std::to_string(pid) + ")");
+    error = {};
+    EXPECT_FALSE(m_session->Execute("SELECT 1", &error));
+    EXPECT_TRUE(error.connectionLost);
+    EXPECT_FALSE(error.text.empty());
+    Exec(*m_session, "SELECT 1");
+    const int64_t newPid = BackendPid(*m_session);
+    EXPECT_NE(newPid, pid);
+
+    // The server goes away while a query streams.
+    auto query = Started("SELECT id, pad FROM big");
+    Exec(*m_observer, "SELECT pg_terminate_backend(" + std::to_string(newPid) + ")");
+    int step;
+    while ((step = query->Next(&error)) == DbQuery::kRow) {
+    }
+    EXPECT_EQ(step, DbQuery::kError);
+    EXPECT_TRUE(error.connectionLost) << error.text;
+    query.reset();
+    EXPECT_EQ(Rows(*m_session, "SELECT 1"), Table{{"1"}});
+}

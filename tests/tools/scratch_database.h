@@ -1,0 +1,25 @@
+// A scratch database on the PostgreSQL server named by ORVICRM_TEST_POSTGRES (a superuser's
+// connection string), dropped again at the end. Tests that need one skip without it.
+#pragma once
+
+#include <libpq-fe.h>
+
+#include <string>
+
+#define SKIP_WITHOUT_SERVER() \
+    if (!getenv("ORVICRM_TEST_POSTGRES")) GTEST_SKIP() << "ORVICRM_TEST_POSTGRES is not set"
+
+class ScratchDatabase {
+public:
+    explicit ScratchDatabase(const char* encoding = "UTF8");
+    ~ScratchDatabase();
+    ScratchDatabase(const ScratchDatabase&) = delete;
+    ScratchDatabase& operator=(const ScratchDatabase&) = delete;
+
+    const std::string& Location() const { return m_location; }  // its connection string
+    std::string Text(const std::string& sql);                   // the first cell
+
+private:
+    std::string m_name, m_location;
+    PGconn* m_conn = nullptr;
+};

@@ -1,0 +1,54 @@
+#include "tools/orvicrm-db/tool_database.h"
+
+#include <algorithm>
+#include <filesystem>
+
+std::unique_ptr<ToolDatabase> ToolDatabase::Open(const std::string& location, Access access,
+                                                 std::string* error) {
+    if (IsServerLocation(location)) return OpenServerDatabase(location, error);
+    return OpenSqliteFile(location, access, error);
+}
+
+std::unique_ptr<ToolDatabase> OpenWithTables(const std::string& location, std::string* error) {
+    std::error_code ec;
+    if (!IsServerLocation(location) && !std::filesystem::exists(location, ec) &&
+        !CreateSqliteFile(location, error))
+        return nullptr;
+    std::unique_ptr<ToolDatabase> db =
+        ToolDatabase::Open(location, ToolDatabase::Access::kWrite, error);
+    std::vector<bool> present;
+    if (!db || !db->HasTables(&present, error)) return nullptr;
+    bool none = std::none_of(present.begin(), present.end(), [](bool p) { return p; });
+    if (none) return db->CreateTables(error) ? std::move(db) : nullptr;
+    auto missing = std::find(present.begin(), present.end(), false);
+    if (missing != present.end()) {
+        *error = std::string("the database has only some of the OrviCrm tables (no ") +
+                 AllTables()[static_cast<size_t>(missing - present.begin())]->name + ")";
+        return nullptr;
+    }
+    return db;
+}
+
+std::string ColumnList(const TableDef& table) {
+    std::string list;
+    for (const FieldDef& field : table.fields) {
+        if (!list.empty()) list += ", ";
+        list += field.name;
+    }
+    return list;
+}
+
+std::string InsertIfMissingSql(const TableDef& table, const char* parameter) {
+    std::string values, match;
+    for (size_t i = 0; i < table.fields.size(); ++i) {
+        std::string p = parameter + std::to_string(i + 1);
+        values += (i ? ", " : "") + p;
+        match += std::string(i ? " AND " : "") + table.fields[i].name + " = " + p;
+    }
+    return std::string("INSERT INTO ") + table.name + " (" + ColumnList(table) + ") SELECT " +
+           values + " WHERE NOT EXISTS (SELECT 1 FROM " + table.name + " WHERE " + match + ")";
+}
+
+std::string SelectAllSql(const TableDef& table, const char* key) {
+    return "SELECT " + ColumnList(table) + " FROM " + table.name + " ORDER BY " + key;
+}
