@@ -73,7 +73,6 @@ const std::string& ServerDatabase() {
 // makes the module's tables again when a test changed them.
 void EmptyServerDatabase(const std::string& location) {
     TestSql sql(location);
-    sql.Exec("SET lock_timeout = '10s'");  // a connection left open fails the test, not hangs it
     std::vector<std::string> names;
     DbError error;
     EXPECT_TRUE(sql.Session().TableNames(&names, &error)) << error.text;
