@@ -53,6 +53,7 @@ struct DbDialect {
     bool numberedParameters;    // $1, $2 ... instead of ?1, ?2 ...
     bool foldsNames;            // unquoted names are stored in lower case (QuoteName lowers)
     bool starHasKey;            // "SELECT *" brings the row key along
+    bool keyOrderedScans;       // without ORDER BY rows come by the index used, then the key
 
     std::string Parameter(int n) const {  // the n-th bound value, from 1
         return (numberedParameters ? "$" : "?") + std::to_string(n);

@@ -1,5 +1,7 @@
 #include "data/recordset.h"
 
+#include "data/schema.h"
+
 #include <strings.h>
 #include <sys/mman.h>
 
@@ -72,6 +74,37 @@ bool SelectsAllColumns(const std::string& sql) {
 }
 
 }  // namespace
+
+std::string InFileRowOrder(const std::string& sql, const std::string& table, const char* key) {
+    size_t i = 0, n = sql.size(), afterWhere = std::string::npos;
+    while (i < n) {
+        char c = sql[i];
+        if (c == '\'' || c == '"' || c == '`' || c == '[') {
+            i = SkipQuoted(sql, i);
+            if (i == std::string::npos) return sql;
+        } else if (IsWordChar(c)) {
+            size_t begin = i;
+            while (i < n && IsWordChar(sql[i])) ++i;
+            for (const char* word : {"ORDER", "LIMIT", "OFFSET"})
+                if (SameWord(sql, begin, i, word)) return sql;
+            if (afterWhere == std::string::npos && SameWord(sql, begin, i, "WHERE")) afterWhere = i;
+        } else {
+            ++i;
+        }
+    }
+    std::string order = key;
+    if (afterWhere != std::string::npos) {
+        size_t p = afterWhere;
+        while (p < n && (IsSpace(sql[p]) || sql[p] == '(')) ++p;
+        size_t begin = p;
+        while (p < n && IsWordChar(sql[p])) ++p;
+        std::string column = sql.substr(begin, p - begin);
+        if (!column.empty() && IsIndexed(table, column)) order = column + ", " + key;
+    }
+    size_t end = n;
+    while (end > 0 && (IsSpace(sql[end - 1]) || sql[end - 1] == ';')) --end;
+    return sql.substr(0, end) + " ORDER BY " + order;
+}
 
 bool IsValidUtf8(std::string_view text) {
     size_t i = 0, n = text.size();
@@ -213,8 +246,10 @@ bool OrviRecordset::Open(const _ConnectionPtr& connection, const std::string& sq
     bool prepared = false;
     if (!withKey.empty()) {
         // Where "*" brings the key along, the query runs as it stands.
-        prepared = dialect.starHasKey && SelectsAllColumns(sql) ? Prepare(sql, kKeyByName, error)
-                                                                : Prepare(withKey, 0, error);
+        bool star = dialect.starHasKey && SelectsAllColumns(sql);
+        std::string keyed = star ? sql : withKey;
+        if (!dialect.keyOrderedScans) keyed = InFileRowOrder(keyed, table, dialect.rowKey);
+        prepared = Prepare(keyed, star ? kKeyByName : 0, error);
         if (prepared && m_keyColumn >= 0) m_table = table;
     }
     if (!prepared && !Prepare(sql, kNoKey, error)) {

@@ -171,5 +171,10 @@ private:
 // is not of that form.
 std::string RowidQuery(const std::string& sql, std::string* table, const char* key = "rowid");
 
+// A simple single-table query with the order of rows a SQLite file gives without ORDER BY:
+// by the indexed column of its first condition, if it has one, then by the row key. Queries
+// with ORDER BY, LIMIT or OFFSET stay as they are.
+std::string InFileRowOrder(const std::string& sql, const std::string& table, const char* key);
+
 // Whether text is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
 bool IsValidUtf8(std::string_view text);

@@ -1,5 +1,7 @@
 #include "data/schema.h"
 
+#include <strings.h>
+
 namespace {
 
 constexpr FieldDef kSaleFields[] = {
@@ -109,7 +111,41 @@ const TableDef* const kAllTables[] = {
     &kKindTables[4], &kKindTables[5], &kFinanceTable,  &kObjectParTable,
 };
 
+const IndexDef kIndexes[] = {
+    {"SaleTable", "ObjectDateTime"},
+    {"ChanceTable", "ObjectDateTime"},
+    {"ConsumeTable", "ObjectDateTime"},
+    {"HistoryTable", "ObjectDateTime"},
+    {"ActiveTable", "ObjectDateTime"},
+    {"FeedBackTable", "ObjectDateTime"},
+    {"FinanceTable", "ObjectDateTime"},
+    {"ObjectPar", "ObjectParType"},
+    {"SaleTable", "SaleDate"},
+    {"ChanceTable", "ChanceDate"},
+    {"ConsumeTable", "ConsumeDate"},
+    {"HistoryTable", "HistoryBeginDate"},
+    {"HistoryTable", "HistoryEndDate"},
+    {"ActiveTable", "ActiveBeginDate"},
+    {"ActiveTable", "ActiveEndDate"},
+    {"FeedBackTable", "FeedBackDate"},
+    {"FeedBackTable", "FeedBackEndDate"},
+};
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
 }  // namespace
+
+std::span<const IndexDef> AllIndexes() {
+    return kIndexes;
+}
+
+bool IsIndexed(std::string_view table, std::string_view column) {
+    for (const IndexDef& index : kIndexes)
+        if (SameName(table, index.table) && SameName(column, index.column)) return true;
+    return false;
+}
 
 int TableDef::FieldIndex(std::string_view field) const {
     for (size_t i = 0; i < fields.size(); ++i)

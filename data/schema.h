@@ -37,3 +37,13 @@ const TableDef& FinanceTableDef();
 const TableDef& ObjectParTableDef();
 // The six record tables, FinanceTable and ObjectPar.
 std::span<const TableDef* const> AllTables();
+
+// A column with an index of its own (the key a client's records, a kind's parameters and the
+// date filters look rows up by).
+struct IndexDef {
+    const char* table;
+    const char* column;
+};
+std::span<const IndexDef> AllIndexes();
+// Whether table.column has an index (names ignore case, as in SQL).
+bool IsIndexed(std::string_view table, std::string_view column);

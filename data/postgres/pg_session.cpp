@@ -12,6 +12,7 @@ namespace {
 
 constexpr DbDialect kPostgresDialect = {
     kServerRowKey, "IS NOT DISTINCT FROM", "BEGIN", " RETURNING orvi_rowkey", true, true, true,
+    false,
 };
 
 // Every session speaks UTF-8 and takes backslashes in quotes literally; the last statement

@@ -13,7 +13,7 @@ namespace {
 // How long a statement waits for another connection's write before it fails.
 constexpr int kBusyTimeoutMs = 5000;
 
-const DbDialect kSqliteDialect{"rowid", "IS", "BEGIN IMMEDIATE", "", false, false, false};
+const DbDialect kSqliteDialect{"rowid", "IS", "BEGIN IMMEDIATE", "", false, false, false, true};
 
 std::string FolderOf(const std::string& path) {
     size_t slash = path.find_last_of('/');

@@ -417,4 +417,33 @@ TEST(RowidQuery, OnlySimpleSingleTableQueriesBecomeWritable) {
         EXPECT_EQ(RowidQuery(sql, &table), "") << sql;
 }
 
+// A server returns rows of a query without ORDER BY in no set order; a file by the index the
+// first condition uses, then by rowid.
+TEST(InFileRowOrder, TheIndexOfTheFirstConditionThenTheKey) {
+    const char* key = "orvi_rowkey";
+    EXPECT_EQ(
+        InFileRowOrder("SELECT * FROM SaleTable WHERE ObjectDateTime=5", "SaleTable", key),
+        "SELECT * FROM SaleTable WHERE ObjectDateTime=5 ORDER BY ObjectDateTime, orvi_rowkey");
+    EXPECT_EQ(InFileRowOrder("SELECT * FROM SaleTable WHERE  SaleDate >=1 AND SaleDate<=2 ;",
+                             "SaleTable", key),
+              "SELECT * FROM SaleTable WHERE  SaleDate >=1 AND SaleDate<=2 ORDER BY SaleDate, "
+              "orvi_rowkey");
+    EXPECT_EQ(InFileRowOrder("select * from objectpar where objectpartype=3", "ObjectPar", key),
+              "select * from objectpar where objectpartype=3 ORDER BY objectpartype, orvi_rowkey");
+    // Not indexed, or no condition: the key alone; quoted words are not keywords.
+    EXPECT_EQ(InFileRowOrder("SELECT * FROM FeedBackTable WHERE (FeedBackEnd=0 OR FeedBackEnd IS "
+                             "NULL)",
+                             "FeedBackTable", key),
+              "SELECT * FROM FeedBackTable WHERE (FeedBackEnd=0 OR FeedBackEnd IS NULL) ORDER BY "
+              "orvi_rowkey");
+    EXPECT_EQ(InFileRowOrder("SELECT * FROM SaleTable WHERE SaleName LIKE '%order by%'",
+                             "SaleTable", key),
+              "SELECT * FROM SaleTable WHERE SaleName LIKE '%order by%' ORDER BY orvi_rowkey");
+    EXPECT_EQ(InFileRowOrder("SELECT * FROM ChanceTable", "ChanceTable", key),
+              "SELECT * FROM ChanceTable ORDER BY orvi_rowkey");
+    for (const char* sql : {"SELECT * FROM SaleTable ORDER BY SaleDate",
+                            "SELECT * FROM SaleTable WHERE ObjectDateTime=5 LIMIT 3"})
+        EXPECT_EQ(InFileRowOrder(sql, "SaleTable", key), sql);
+}
+
 }  // namespace

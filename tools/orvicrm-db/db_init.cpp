@@ -13,40 +13,15 @@ namespace {
 struct SchemaDialect {
     const char* types[4];
     std::string rowKeyColumn;
+    std::string indexTail;  // after an index's column
 };
 
-const SchemaDialect kFileSchema = {{"INTEGER", "REAL", "INTEGER", "TEXT"}, ""};
-// Texts compare byte by byte, as in a SQLite file.
+const SchemaDialect kFileSchema = {{"INTEGER", "REAL", "INTEGER", "TEXT"}, "", ""};
+// Texts compare byte by byte, as in a SQLite file. An index ends with the row key, as a
+// SQLite index ends with the rowid, so that rows found by it come in the same order.
 const SchemaDialect kServerSchema = {{"integer", "real", "integer", "text COLLATE \"C\""},
-                                     std::string(kServerRowKey) + " bigserial PRIMARY KEY"};
-
-// Date columns that pages and statistics filter on.
-const char* const kDateColumns[][2] = {
-    {"SaleTable", "SaleDate"},
-    {"ChanceTable", "ChanceDate"},
-    {"ConsumeTable", "ConsumeDate"},
-    {"HistoryTable", "HistoryBeginDate"},
-    {"HistoryTable", "HistoryEndDate"},
-    {"ActiveTable", "ActiveBeginDate"},
-    {"ActiveTable", "ActiveEndDate"},
-    {"FeedBackTable", "FeedBackDate"},
-    {"FeedBackTable", "FeedBackEndDate"},
-};
-
-struct IndexDef {
-    std::string table;
-    std::string column;
-};
-
-std::vector<IndexDef> Indexes() {
-    std::vector<IndexDef> indexes;
-    for (const TableDef* table : AllTables())
-        if (table->FieldIndex("ObjectDateTime") >= 0)
-            indexes.push_back({table->name, "ObjectDateTime"});
-    indexes.push_back({"ObjectPar", "ObjectParType"});
-    for (const auto& [table, column] : kDateColumns) indexes.push_back({table, column});
-    return indexes;
-}
+                                     std::string(kServerRowKey) + " bigserial PRIMARY KEY",
+                                     std::string(", ") + kServerRowKey};
 
 std::string RenderSchema(const SchemaDialect& dialect) {
     std::string sql;
@@ -63,9 +38,9 @@ std::string RenderSchema(const SchemaDialect& dialect) {
         if (!dialect.rowKeyColumn.empty()) sql += ", " + dialect.rowKeyColumn;
         sql += ");\n";
     }
-    for (const IndexDef& index : Indexes())
-        sql += "CREATE INDEX " + index.table + '_' + index.column + " ON " + index.table + " (" +
-               index.column + ");\n";
+    for (const IndexDef& index : AllIndexes())
+        sql += std::string("CREATE INDEX ") + index.table + '_' + index.column + " ON " +
+               index.table + " (" + index.column + dialect.indexTail + ");\n";
     return sql;
 }
 
