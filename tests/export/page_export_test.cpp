@@ -69,16 +69,10 @@ protected:
             name + "', '拜访', '张三', " + std::to_string(begin) + ", " + std::to_string(minutes) +
             ", 5)");
     }
-    // A record that a query without an order reads before every other.
+    // A record that a query without an order reads before every other: the lowest row key.
     void AddFirstActive(const std::string& name) {
-        if (!TestOnPostgres()) {
-            Exec("INSERT INTO ActiveTable (rowid, ActiveName, ObjectDateTime) VALUES (-1, '" +
-                 name + "', 5)");
-            return;
-        }
-        Exec("INSERT INTO ActiveTable (ActiveName, ObjectDateTime) VALUES ('" + name + "', 5)");
-        // A server reads rows in the order they were last written.
-        Exec("UPDATE ActiveTable SET ActiveName = ActiveName WHERE ActiveName <> '" + name + "'");
+        Exec("INSERT INTO ActiveTable (" + m_sql->RowKey() +
+             ", ActiveName, ObjectDateTime) VALUES (-1, '" + name + "', 5)");
     }
 
     void Open(RecordKind kind) {
