@@ -76,7 +76,8 @@ bool ParameterText(const CellValue& value, std::string* text, DbError* error) {
 
 }  // namespace
 
-std::unique_ptr<DbSession> OpenPostgres(const std::string& conninfo, DbError* error) {
+// A new connection; nullptr with the reason.
+PGconn* Connect(const std::string& conninfo, DbError* error) {
     // A window waits for the connection: an unreachable server must not hold it for ever.
     // The operator's string comes last, so its own settings win.
     const char* const keywords[] = {"connect_timeout", "fallback_application_name", "dbname",
@@ -95,17 +96,32 @@ std::unique_ptr<DbSession> OpenPostgres(const std::string& conninfo, DbError* er
     // The server's notices are not errors; they would only end up on the host's stderr.
     PQsetNoticeProcessor(
         conn, [](void*, const char*) {}, nullptr);
-    return PgSession::Start(conn, error);
+    return conn;
 }
 
-std::unique_ptr<PgSession> PgSession::Start(PGconn* conn, DbError* error) {
+std::unique_ptr<DbSession> OpenPostgres(const std::string& conninfo, DbError* error) {
+    PGconn* conn = Connect(conninfo, error);
+    if (!conn) return nullptr;
+    return PgSession::Start(conn, conninfo, error);
+}
+
+std::unique_ptr<PgSession> PgSession::Start(PGconn* conn, const std::string& conninfo,
+                                            DbError* error) {
     std::unique_ptr<PgSession> session(new PgSession(conn));
-    if (!session->Configure(error)) return nullptr;
+    session->m_conninfo = conninfo;
+    if (!Configure(conn, &session->m_readOnly, error)) return nullptr;
     return session;
 }
 
 PgSession::~PgSession() {
     if (m_running) m_running->Abandon();
+    std::vector<std::pair<PgQuery*, PGconn*>> readers;
+    readers.swap(m_readers);  // so that their ends find nothing to hand back
+    for (auto& [query, conn] : readers) {
+        query->Abandon();
+        PQfinish(conn);
+    }
+    for (PGconn* conn : m_idleReaders) PQfinish(conn);
     PQfinish(m_conn);
 }
 
@@ -113,13 +129,13 @@ const DbDialect& PgSession::Dialect() const {
     return kPostgresDialect;
 }
 
-bool PgSession::Configure(DbError* error) {
-    PGresult* result = PQexec(m_conn, kSetUp);
+bool PgSession::Configure(PGconn* conn, bool* readOnly, DbError* error) {
+    PGresult* result = PQexec(conn, kSetUp);
     const bool ok = PQresultStatus(result) == PGRES_TUPLES_OK;
     if (ok)
-        m_readOnly = PQntuples(result) > 0 && std::strcmp(PQgetvalue(result, 0, 0), "on") == 0;
+        *readOnly = PQntuples(result) > 0 && std::strcmp(PQgetvalue(result, 0, 0), "on") == 0;
     else
-        SetResultError(m_conn, result, error);
+        SetResultError(conn, result, error);
     PQclear(result);
     return ok;
 }
@@ -134,7 +150,7 @@ bool PgSession::Ready(DbError* error) {
         if (error) *error = DbError{TrimmedMessage(PQerrorMessage(m_conn)), false, true};
         return false;
     }
-    return Configure(error);
+    return Configure(m_conn, &m_readOnly, error);
 }
 
 PGresult* PgSession::Run(const std::string& sql, DbError* error) {
@@ -163,25 +179,59 @@ bool PgSession::TableNames(std::vector<std::string>* names, DbError* error) {
 }
 
 std::unique_ptr<DbQuery> PgSession::Query(const std::string& sql, DbError* error) {
+    // While another query streams on the connection, a query outside a transaction reads on
+    // a connection of its own rather than wait for the other's rows to be read.
+    if (m_running && !InTransaction()) {
+        if (PGconn* reader = ReaderConnection()) return StartQuery(reader, sql, false, error);
+    }
     if (!Ready(error)) return nullptr;
-    const bool inTransaction = InTransaction();
+    return StartQuery(m_conn, sql, InTransaction(), error);
+}
+
+PGconn* PgSession::ReaderConnection() {
+    if (!m_idleReaders.empty()) {
+        PGconn* conn = m_idleReaders.back();
+        m_idleReaders.pop_back();
+        if (PQstatus(conn) == CONNECTION_OK) return conn;
+        PQfinish(conn);
+    }
+    if (m_readers.size() >= kMaxReaders) return nullptr;
+    bool readOnly = false;
+    DbError ignored;
+    PGconn* conn = Connect(m_conninfo, &ignored);
+    if (conn && !Configure(conn, &readOnly, &ignored)) {
+        PQfinish(conn);
+        conn = nullptr;
+    }
+    return conn;
+}
+
+std::unique_ptr<DbQuery> PgSession::StartQuery(PGconn* conn, const std::string& sql,
+                                               bool inTransaction, DbError* error) {
     // With parameters (none) the server refuses more than one statement.
-    if (!PQsendQueryParams(m_conn, RewriteLikeForServer(sql).c_str(), 0, nullptr, nullptr, nullptr,
+    const bool reader = conn != m_conn;
+    if (!PQsendQueryParams(conn, RewriteLikeForServer(sql).c_str(), 0, nullptr, nullptr, nullptr,
                            nullptr, 0)) {
-        SetResultError(m_conn, nullptr, error);
+        SetResultError(conn, nullptr, error);
+        if (reader) ReaderDone(conn);
         return nullptr;
     }
-    PQsetSingleRowMode(m_conn);
-    PGresult* first = PQgetResult(m_conn);
+    PQsetSingleRowMode(conn);
+    PGresult* first = PQgetResult(conn);
     if (!Succeeded(first) && PQresultStatus(first) != PGRES_SINGLE_TUPLE) {
-        while (PGresult* rest = PQgetResult(m_conn)) PQclear(rest);
-        SetResultError(m_conn, first, error);
+        while (PGresult* rest = PQgetResult(conn)) PQclear(rest);
+        SetResultError(conn, first, error);
         PQclear(first);
+        if (reader) ReaderDone(conn);
         return nullptr;
     }
-    auto query = std::make_unique<PgQuery>(this, m_conn, first, inTransaction);
-    m_running = query.get();
-    m_runningInTransaction = inTransaction;
+    auto query = std::make_unique<PgQuery>(this, conn, first, inTransaction);
+    if (reader) {
+        m_readers.emplace_back(query.get(), conn);
+    } else {
+        m_running = query.get();
+        m_runningInTransaction = inTransaction;
+    }
     return query;
 }
 
@@ -228,4 +278,21 @@ bool PgSession::InTransaction() const {
 
 void PgSession::QueryEnded(const PgQuery* query) {
     if (m_running == query) m_running = nullptr;
+    for (auto it = m_readers.begin(); it != m_readers.end(); ++it) {
+        if (it->first == query) {
+            PGconn* conn = it->second;
+            m_readers.erase(it);
+            ReaderDone(conn);
+            return;
+        }
+    }
+}
+
+// A reader connection whose query ended waits for the next one, unless it broke.
+void PgSession::ReaderDone(PGconn* conn) {
+    if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE &&
+        m_idleReaders.size() < kMaxReaders)
+        m_idleReaders.push_back(conn);
+    else
+        PQfinish(conn);
 }

@@ -14,8 +14,10 @@ class PgQuery;
 
 class PgSession final : public DbSession {
 public:
-    // Takes a connection that is made; false with the reason when it cannot be set up.
-    static std::unique_ptr<PgSession> Start(PGconn* conn, DbError* error);
+    // Takes a connection that is made from conninfo; nullptr with the reason when it cannot
+    // be set up.
+    static std::unique_ptr<PgSession> Start(PGconn* conn, const std::string& conninfo,
+                                            DbError* error);
     ~PgSession() override;
     PgSession(const PgSession&) = delete;
     PgSession& operator=(const PgSession&) = delete;
@@ -33,14 +35,25 @@ public:
     void QueryEnded(const PgQuery* query);
 
 private:
+    // Connections of queries that start while another streams (the loaders of a window's
+    // lists): at most this many besides the session's own.
+    static constexpr size_t kMaxReaders = 4;
+
     explicit PgSession(PGconn* conn) : m_conn(conn) {}
-    bool Configure(DbError* error);
+    static bool Configure(PGconn* conn, bool* readOnly, DbError* error);
+    std::unique_ptr<DbQuery> StartQuery(PGconn* conn, const std::string& sql, bool inTransaction,
+                                        DbError* error);
+    PGconn* ReaderConnection();  // an idle or new reader connection; nullptr: none to be had
+    void ReaderDone(PGconn* conn);
     bool Ready(DbError* error);
     // Runs a command without parameters; the result when it succeeded.
     PGresult* Run(const std::string& sql, DbError* error);
 
     PGconn* m_conn;
+    std::string m_conninfo;
     PgQuery* m_running = nullptr;  // the query that streams its rows on the connection
+    std::vector<std::pair<PgQuery*, PGconn*>> m_readers;  // queries on reader connections
+    std::vector<PGconn*> m_idleReaders;
     bool m_runningInTransaction = false;
     bool m_readOnly = false;
 };
