@@ -39,6 +39,8 @@ private:
 
 // The process's peak resident memory in MiB.
 double PeakRssMiB();
+// The processor time the calling thread has used, in ms.
+double ThreadCpuMs();
 
 class CRstValues;
 struct TableDef;

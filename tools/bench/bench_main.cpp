@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -48,6 +49,12 @@ double PeakRssMiB() {
         if (std::sscanf(line, "VmHWM: %lf kB", &kib) == 1) break;
     std::fclose(f);
     return kib / 1024.0;
+}
+
+double ThreadCpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
 int main(int argc, char** argv) {

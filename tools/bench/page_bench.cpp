@@ -84,6 +84,7 @@ void PageBench(BenchContext& ctx) {
     ctx.Print("page.bare_rows_per_s", bareRate, "rows/s");
     ctx.Print("page.ratio", rate / std::max(bareRate, 1e-9), "x");
     ctx.Print("page.ui_max_busy_ms", load.maxBusyMs, "ms");
+    ctx.Print("page.ui_max_busy_cpu_ms", load.maxBusyCpuMs, "ms");
     SetModuleFolderOverride("");
 }
 

@@ -139,6 +139,7 @@ void PgBench(BenchContext& ctx) {
         ctx.Print("pg.page.full_s", load.fullS, "s");
         ctx.Print("pg.page.ratio", load.shown / std::max(load.fullS, 1e-9) / bareRate, "x");
         ctx.Print("pg.page.ui_max_busy_ms", load.maxBusyMs, "ms");
+        ctx.Print("pg.page.ui_max_busy_cpu_ms", load.maxBusyCpuMs, "ms");
     }
     PQfinish(bare);
     RunOnServer(BenchServer(), "DROP DATABASE IF EXISTS orvi_bench WITH (FORCE)");

@@ -72,12 +72,6 @@ double BareRate(const std::string& path, const Range& range) {
     return rows / std::max(seconds, 1e-9);
 }
 
-double ThreadCpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
 struct RunFigures {
     double seconds = 0;
     double maxBusyMs = 0;

@@ -216,7 +216,7 @@ void CListModel::RemoveRow(int row) {
 int CListModel::RemoveAllRows() {
     const int count = RowCount();
     beginResetModel();
-    HugePageVector<Row>().swap(m_rows);
+    std::deque<Row>().swap(m_rows);
     m_announced = 0;
     endResetModel();
     return count;
@@ -440,8 +440,7 @@ void CListModel::SortRows(int column, bool ascending) {
     // Gather the rows in their new order. They come from anywhere in memory, but their
     // positions are known ahead, so each is fetched sixteen rows early, many at a time.
     constexpr int kFetchAhead = 16;
-    HugePageVector<Row> sorted;
-    sorted.reserve(static_cast<size_t>(n));
+    std::deque<Row> sorted;
     for (int k = 0; k < n; ++k) {
         if (k + kFetchAhead < n)
             PrefetchRow(&m_rows[static_cast<size_t>(order[static_cast<size_t>(k + kFetchAhead)])]);

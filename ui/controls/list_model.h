@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QString>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -81,7 +82,9 @@ private:
     void ScheduleFlush();
     void CellChanged(int row, int column, int role);
 
-    HugePageVector<Row> m_rows;
+    // In blocks that never move: appending to a long list never copies it on the window's
+    // thread, as a growing array would when it doubles.
+    std::deque<Row> m_rows;
     std::vector<QString> m_headings;
     int m_announced = 0;  // rows the views know of
     bool m_flushScheduled = false;
