@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -100,10 +101,12 @@ void PostToThread(ThreadInbox* inbox, std::function<void()> fn) {
                  nullptr});
 }
 
-int DispatchPendingMessages() {
+namespace {
+
+int DispatchAtMost(size_t limit) {
     ThreadInbox* inbox = CurrentInbox();
     int count = 0;
-    for (;;) {
+    for (size_t ran = 0; ran < limit; ++ran) {
         InboxItem item;
         {
             std::lock_guard lock(inbox->mutex);
@@ -116,6 +119,22 @@ int DispatchPendingMessages() {
         ++count;
     }
     return count;
+}
+
+}  // namespace
+
+int DispatchPendingMessages() {
+    return DispatchAtMost(SIZE_MAX);
+}
+
+int DispatchQueuedMessages() {
+    ThreadInbox* inbox = CurrentInbox();
+    size_t queued;
+    {
+        std::lock_guard lock(inbox->mutex);
+        queued = inbox->items.size();
+    }
+    return DispatchAtMost(queued);
 }
 
 void WaitForPendingMessages(int timeoutMs) {

@@ -59,8 +59,13 @@ std::shared_ptr<ThreadInbox> CurrentInboxShared();
 LRESULT CallOnThread(ThreadInbox* inbox, const std::function<LRESULT()>& fn);
 // Queues fn for the inbox's thread.
 void PostToThread(ThreadInbox* inbox, std::function<void()> fn);
-// Handles everything queued for the calling thread; returns how many items ran.
+// Handles everything queued for the calling thread, including what those items queue;
+// returns how many items ran.
 int DispatchPendingMessages();
+// Handles only what was queued when it was called, so that an item that queues another
+// (a window appending a long list a slice at a time) hands the thread back to its event
+// loop between the two; returns how many items ran.
+int DispatchQueuedMessages();
 // Waits up to timeoutMs for something to arrive in the calling thread's inbox.
 void WaitForPendingMessages(int timeoutMs);
 // Called whenever an item is queued for the inbox's thread (an event loop's wake-up).

@@ -62,6 +62,16 @@ public:
         return m_done;
     }
 
+    // Window: true when the window should post itself the message to go on with its pending
+    // rows; false when a message is on its way already (the worker's), so that two slices
+    // never run back to back without the event loop in between.
+    bool ClaimNotification() {
+        std::lock_guard lock(m_mutex);
+        const bool claim = !m_notified;
+        m_notified = true;
+        return claim;
+    }
+
     // Window: the pending rows, one at a time.
     bool HasPending() const { return m_next < m_pending.size(); }
     Row& Next() { return m_pending[m_next++]; }

@@ -182,10 +182,11 @@ void CStatTableDlg::OnRowsReady(bool unbounded) {
         row.clear();
         if (!unbounded && (++appended & 63) == 0 && Clock::now() - start >= kAppendBudget) break;
     }
-    if (m_rows.HasPending())
-        PostMessage(GetSafeHwnd(), WM_STAT_ROWS, 0, 0);
-    else if (done)
+    if (m_rows.HasPending()) {
+        if (m_rows.ClaimNotification()) PostMessage(GetSafeHwnd(), WM_STAT_ROWS, 0, 0);
+    } else if (done) {
         FinishRun();
+    }
 }
 
 void CStatTableDlg::FinishRun() {

@@ -86,7 +86,7 @@ void InstallQtPlatform() {
         SetInboxWaker(CurrentInbox(), [target] {
             if (!target) return;
             QMetaObject::invokeMethod(
-                target.data(), [] { DispatchPendingMessages(); }, Qt::QueuedConnection);
+                target.data(), [] { DispatchQueuedMessages(); }, Qt::QueuedConnection);
         });
     }
     if (QThread::currentThread() == QCoreApplication::instance()->thread()) {

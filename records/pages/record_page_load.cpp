@@ -131,7 +131,7 @@ void CRecordPage::OnRowsReady(bool unbounded) {
     m_rowOfRecord.clear();
     m_rowCount = m_list->GetRowCount();
     if (m_rows.HasPending()) {
-        PostMessage(GetSafeHwnd(), WM_PAGE_LOADED, 0, 0);
+        if (m_rows.ClaimNotification()) PostMessage(GetSafeHwnd(), WM_PAGE_LOADED, 0, 0);
     } else if (done) {
         m_rows.DropPending();
         FinishLoad();

@@ -123,3 +123,28 @@ TEST(MessageBox, ApplicationBoxUsesTheDisplayName) {
 }
 
 }  // namespace
+
+namespace {
+
+// A window that posts itself the next message from its handler, as a page appending a long
+// list a slice at a time does.
+class SelfPoster : public MessageTarget {
+public:
+    int handled = 0;
+    LRESULT WindowProc(UINT, WPARAM left, LPARAM) override {
+        ++handled;
+        if (left > 0) PostMessage(GetSafeHwnd(), WM_PAGE_LOADED, left - 1, 0);
+        return 0;
+    }
+};
+
+TEST(MessageLayer, TheEventLoopGetsItsTurnBetweenMessagesThatPostTheNext) {
+    SelfPoster window;
+    PostMessage(window.GetSafeHwnd(), WM_PAGE_LOADED, 3, 0);
+    EXPECT_EQ(DispatchQueuedMessages(), 1);  // the message queued meanwhile waits its turn
+    EXPECT_EQ(window.handled, 1);
+    EXPECT_EQ(DispatchPendingMessages(), 3);  // a waiting owner serves them all
+    EXPECT_EQ(window.handled, 4);
+}
+
+}  // namespace
