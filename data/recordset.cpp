@@ -784,7 +784,7 @@ bool OrviRecordset::Update(std::string* error) {
         for (size_t k = 0; k < m_pending.size(); ++k) {
             if (k) sql += ", ";
             sql += dialect.QuoteName(m_names[m_pending[k].first]) + "=" +
-                   dialect.Parameter(static_cast<int>(values.size() - m_pending.size() + k + 1));
+                   dialect.Parameter(static_cast<int>(k + 1));
         }
         values.push_back(CellValue{kCellInteger, m_rows[m_pos].rowid, 0, {}});
         where += dialect.Parameter(static_cast<int>(values.size()));
