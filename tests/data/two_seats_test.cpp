@@ -41,50 +41,53 @@ protected:
         return name;
     }
 
+    // Seats A and B, each on its connection, read the record.
+    void OpenSeats() {
+        for (auto [seat, connection] : {std::pair{&m_seatA, &m_a}, std::pair{&m_seatB, &m_b}}) {
+            seat->InitConnAndRec(connection->GetConnection(), "SaleTable");
+            ASSERT_EQ(seat->OpenRecord("SELECT * FROM SaleTable WHERE ObjectDateTime=7"), 1);
+        }
+    }
+
     TempModuleFolder m_temp;
     MessageCapture m_capture;
     std::string m_location;
     CAdoConnection m_a, m_b;
+    CRstValues m_seatA, m_seatB;
 };
 
 TEST_F(TwoSeatsTest, TheSecondSaveOfOneRecordFailsAndKeepsTheFirst) {
-    CRstValues seatA(m_a.GetConnection(), "SaleTable");
-    CRstValues seatB(m_b.GetConnection(), "SaleTable");
-    ASSERT_EQ(seatA.OpenRecord("SELECT * FROM SaleTable WHERE ObjectDateTime=7"), 1);
-    ASSERT_EQ(seatB.OpenRecord("SELECT * FROM SaleTable WHERE ObjectDateTime=7"), 1);
+    OpenSeats();
 
-    ASSERT_EQ(seatA.AddRecord("SaleName", "seat A"), 1);
-    ASSERT_EQ(seatA.UpdateRecord(), 1);
-    ASSERT_EQ(seatB.AddRecord("SaleName", "seat B"), 1);
-    EXPECT_EQ(seatB.UpdateRecord(), 0);
+    ASSERT_EQ(m_seatA.AddRecord("SaleName", "seat A"), 1);
+    ASSERT_EQ(m_seatA.UpdateRecord(), 1);
+    ASSERT_EQ(m_seatB.AddRecord("SaleName", "seat B"), 1);
+    EXPECT_EQ(m_seatB.UpdateRecord(), 0);
     ASSERT_EQ(m_capture.Count(), 1u);
     EXPECT_NE(m_capture.Texts()[0].find(kChanged), std::string::npos) << m_capture.Texts()[0];
     EXPECT_EQ(SaleName(m_b), "seat A");
 
     // The same seat may change its record again, and B after reading it anew.
-    ASSERT_EQ(seatA.AddRecord("SaleName", "seat A again"), 1);
-    EXPECT_EQ(seatA.UpdateRecord(), 1);
-    ASSERT_EQ(seatB.ReOpenRecord(), 1);
-    ASSERT_EQ(seatB.AddRecord("SaleName", "seat B"), 1);
-    EXPECT_EQ(seatB.UpdateRecord(), 1);
+    ASSERT_EQ(m_seatA.AddRecord("SaleName", "seat A again"), 1);
+    EXPECT_EQ(m_seatA.UpdateRecord(), 1);
+    ASSERT_EQ(m_seatB.ReOpenRecord(), 1);
+    ASSERT_EQ(m_seatB.AddRecord("SaleName", "seat B"), 1);
+    EXPECT_EQ(m_seatB.UpdateRecord(), 1);
     EXPECT_EQ(SaleName(m_a), "seat B");
 }
 
 TEST_F(TwoSeatsTest, AChangeOfAnotherColumnOrADeletedRecordIsReportedAsSuch) {
-    CRstValues seatA(m_a.GetConnection(), "SaleTable");
-    CRstValues seatB(m_b.GetConnection(), "SaleTable");
-    ASSERT_EQ(seatA.OpenRecord("SELECT * FROM SaleTable WHERE ObjectDateTime=7"), 1);
-    ASSERT_EQ(seatB.OpenRecord("SELECT * FROM SaleTable WHERE ObjectDateTime=7"), 1);
+    OpenSeats();
     // Only the columns a seat writes are compared: B's change of another column stands.
-    ASSERT_EQ(seatA.AddRecord("ProductName", "pen"), 1);
-    ASSERT_EQ(seatA.UpdateRecord(), 1);
-    ASSERT_EQ(seatB.AddRecord("SaleName", "renamed"), 1);
-    EXPECT_EQ(seatB.UpdateRecord(), 1);
+    ASSERT_EQ(m_seatA.AddRecord("ProductName", "pen"), 1);
+    ASSERT_EQ(m_seatA.UpdateRecord(), 1);
+    ASSERT_EQ(m_seatB.AddRecord("SaleName", "renamed"), 1);
+    EXPECT_EQ(m_seatB.UpdateRecord(), 1);
     EXPECT_EQ(m_capture.Count(), 0u);
 
-    ASSERT_EQ(seatA.DeleteRecord(), 1);
-    ASSERT_EQ(seatB.AddRecord("SaleName", "too late"), 1);
-    EXPECT_EQ(seatB.UpdateRecord(), 0);
+    ASSERT_EQ(m_seatA.DeleteRecord(), 1);
+    ASSERT_EQ(m_seatB.AddRecord("SaleName", "too late"), 1);
+    EXPECT_EQ(m_seatB.UpdateRecord(), 0);
     ASSERT_EQ(m_capture.Count(), 1u);
     EXPECT_NE(m_capture.Texts()[0].find("这条记录已经不存在"), std::string::npos);
 }

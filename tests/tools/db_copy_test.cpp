@@ -4,7 +4,7 @@
 #include <sqlite3.h>
 
 #include "data/schema.h"
-#include "scratch_database.h"
+#include "support/scratch_database.h"
 #include "support/temp_dir.h"
 #include "tools/orvicrm-db/db_init.h"
 #include "tools/orvicrm-db/db_seed.h"

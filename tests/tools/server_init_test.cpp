@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "scratch_database.h"
+#include "support/scratch_database.h"
 #include "tools/orvicrm-db/db_init.h"
 #include "tools/orvicrm-db/db_seed.h"
 

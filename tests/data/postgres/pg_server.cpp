@@ -1,11 +1,11 @@
 #include "pg_server.h"
 
 #include <libpq-fe.h>
-#include <unistd.h>
 
 #include <cstdlib>
 
 #include "data/postgres/pg_driver.h"
+#include "support/scratch_database.h"
 
 namespace {
 
@@ -14,9 +14,7 @@ std::string ServerConninfo() {
     return server ? server : "";
 }
 
-std::string ScratchName() {
-    return "orvi_pgdrv_test_" + std::to_string(getpid());
-}
+std::unique_ptr<ScratchDatabase> g_scratch;  // the suite's database
 
 std::string Quoted(const std::string& value) {
     std::string quoted = "'";
@@ -27,24 +25,14 @@ std::string Quoted(const std::string& value) {
     return quoted + "'";
 }
 
-void ExecOnServer(const std::string& sql) {
-    DbError error;
-    auto admin = OpenPostgres(ServerConninfo(), &error);
-    ASSERT_TRUE(admin) << error.text;
-    ASSERT_TRUE(admin->Execute(sql, &error)) << error.text;
-}
-
 }  // namespace
 
 void PgServerTest::SetUpTestSuite() {
-    if (ServerConninfo().empty()) return;
-    ExecOnServer("DROP DATABASE IF EXISTS " + ScratchName() + " WITH (FORCE)");
-    ExecOnServer("CREATE DATABASE " + ScratchName());
+    if (!ServerConninfo().empty()) g_scratch = std::make_unique<ScratchDatabase>();
 }
 
 void PgServerTest::TearDownTestSuite() {
-    if (!ServerConninfo().empty())
-        ExecOnServer("DROP DATABASE IF EXISTS " + ScratchName() + " WITH (FORCE)");
+    g_scratch.reset();
 }
 
 void PgServerTest::SetUp() {
@@ -52,17 +40,15 @@ void PgServerTest::SetUp() {
 }
 
 std::string PgServerTest::Conninfo(const std::map<std::string, std::string>& replaced) {
-    std::map<std::string, std::string> values = {{"dbname", ScratchName()}};
-    for (auto& [key, value] : replaced) values[key] = value;
     char* parseError = nullptr;
-    PQconninfoOption* options = PQconninfoParse(ServerConninfo().c_str(), &parseError);
+    PQconninfoOption* options = PQconninfoParse(g_scratch->Location().c_str(), &parseError);
     PQfreemem(parseError);
     std::string conninfo;
     for (PQconninfoOption* o = options; o && o->keyword; ++o) {
-        auto own = values.find(o->keyword);
-        if (own == values.end() && !o->val) continue;
+        auto own = replaced.find(o->keyword);
+        if (own == replaced.end() && !o->val) continue;
         conninfo += std::string(o->keyword) + "=" +
-                    Quoted(own == values.end() ? o->val : own->second) + " ";
+                    Quoted(own == replaced.end() ? o->val : own->second) + " ";
     }
     PQconninfoFree(options);
     return conninfo;

@@ -1,5 +1,6 @@
 // A scratch database on the PostgreSQL server named by ORVICRM_TEST_POSTGRES (a superuser's
-// connection string), dropped again at the end. Tests that need one skip without it.
+// connection string), texts in byte order, dropped again at the end. Tests that need one
+// skip without it.
 #pragma once
 
 #include <libpq-fe.h>

@@ -1,4 +1,4 @@
-#include "scratch_database.h"
+#include "support/scratch_database.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -29,7 +29,7 @@ void RunOnServer(const std::string& sql) {
 
 ScratchDatabase::ScratchDatabase(const char* encoding) {
     static int count = 0;
-    m_name = "orvi_tools_" + std::to_string(getpid()) + "_" + std::to_string(++count);
+    m_name = "orvi_scratch_" + std::to_string(getpid()) + "_" + std::to_string(++count);
     RunOnServer("CREATE DATABASE " + m_name + " ENCODING '" + encoding +
                 "' LC_COLLATE 'C' LC_CTYPE 'C' TEMPLATE template0");
     m_location = WithDatabaseName(getenv("ORVICRM_TEST_POSTGRES"), m_name);
