@@ -1,5 +1,8 @@
 #include "platform/files.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -10,6 +13,39 @@
 namespace {
 std::mutex g_mutex;
 std::string g_override;
+
+std::string WithSlash(std::string folder) {
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    return folder;
+}
+
+// An XDG base folder: the variable when it holds an absolute path, else ~/fallback.
+std::string XdgFolder(const char* variable, const char* fallback) {
+    if (const char* value = std::getenv(variable); value && value[0] == '/')
+        return WithSlash(value);
+    std::string home;
+    if (const char* value = std::getenv("HOME"); value && *value) {
+        home = value;
+    } else {
+        passwd entry{};
+        passwd* user = nullptr;
+        char buffer[4096];
+        if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &user) == 0 && user)
+            home = user->pw_dir;
+    }
+    return WithSlash(home) + fallback;
+}
+
+// The module folder's own subfolder while it is there or can be made (a host in a folder
+// of its own); else the user's folder (an installed host in /usr/bin).
+std::string ModuleOrUserFolder(const char* subfolder, const char* variable, const char* fallback) {
+    const std::string module = GetModuleFolder();
+    std::error_code ec;
+    if (std::filesystem::is_directory(module + subfolder, ec) ||
+        (std::filesystem::is_directory(module, ec) && access(module.c_str(), W_OK) == 0))
+        return module + subfolder + "/";
+    return XdgFolder(variable, fallback) + "OrviCrm/";
+}
 }  // namespace
 
 std::string GetModuleFolder() {
@@ -20,9 +56,15 @@ std::string GetModuleFolder() {
     std::error_code ec;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return "./";
-    std::string folder = exe.parent_path().string();
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder;
+    return WithSlash(exe.parent_path().string());
+}
+
+std::string GetDataFolder() {
+    return ModuleOrUserFolder("OrviMdb", "XDG_DATA_HOME", ".local/share/");
+}
+
+std::string GetConfigFolder() {
+    return ModuleOrUserFolder("Ini", "XDG_CONFIG_HOME", ".config/");
 }
 
 std::string GetDatabasePath() {
@@ -30,16 +72,16 @@ std::string GetDatabasePath() {
     if (const char* location = std::getenv("ORVICRM_DATABASE"); location && *location)
         return location;
     CIniFile ini;
-    ini.SetPath(GetModuleFolder() + "Ini/Database.Ini");
+    ini.SetPath(GetConfigFolder() + "Database.Ini");
     if (ini.ReadFile()) {
         std::string location = ini.GetValue("Database", "Connection");
         if (!location.empty()) return location;
     }
-    return GetModuleFolder() + "OrviMdb/OrviCrm.db";
+    return GetDataFolder() + "OrviCrm.db";
 }
 
 std::string GetSettingsPath() {
-    return GetModuleFolder() + "Ini/WindowPar.Ini";
+    return GetConfigFolder() + "WindowPar.Ini";
 }
 
 bool MakeSureDirectoryPathExists(const std::string& path) {
@@ -53,6 +95,5 @@ bool MakeSureDirectoryPathExists(const std::string& path) {
 
 void SetModuleFolderOverride(const std::string& folder) {
     std::lock_guard lock(g_mutex);
-    g_override = folder;
-    if (!g_override.empty() && g_override.back() != '/') g_override += '/';
+    g_override = folder.empty() ? folder : WithSlash(folder);
 }

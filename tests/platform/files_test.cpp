@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <string>
 
 #include "platform/files.h"
 #include "support/temp_dir.h"
@@ -27,4 +29,103 @@ TEST(Files, FolderBlockedByAFileIsReported) {
     TempModuleFolder temp;
     std::ofstream(temp.Path() + "Ini") << "x";
     EXPECT_FALSE(MakeSureDirectoryPathExists(temp.Path() + "Ini/WindowPar.Ini"));
+}
+
+namespace {
+
+// Sets or (nullptr) clears an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (m_old)
+            setenv(m_name, m_old->c_str(), 1);
+        else
+            unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+enum class HostFolder { Writable, ReadOnlyWithFolders, Unusable };
+
+}  // namespace
+
+// A host in a folder of its own keeps OrviMdb/ and Ini/ there; an installed one, whose folder
+// cannot be written, keeps them in the user's XDG folders.
+TEST(Files, DataAndSettingsFollowTheHostFolderElseTheUsersFolders) {
+    struct Case {
+        const char* name;
+        HostFolder host;
+        const char* dataHome;    // XDG_DATA_HOME, relative to the scratch folder
+        const char* configHome;  // XDG_CONFIG_HOME
+        const char* database;    // expected, relative to the scratch folder
+        const char* settings;
+    } cases[] = {
+        {"writable", HostFolder::Writable, "xd", "xc", "host/OrviMdb/OrviCrm.db",
+         "host/Ini/WindowPar.Ini"},
+        {"folders exist", HostFolder::ReadOnlyWithFolders, "xd", "xc", "host/OrviMdb/OrviCrm.db",
+         "host/Ini/WindowPar.Ini"},
+        {"xdg", HostFolder::Unusable, "xd", "xc", "xd/OrviCrm/OrviCrm.db",
+         "xc/OrviCrm/WindowPar.Ini"},
+        {"home", HostFolder::Unusable, nullptr, nullptr, "home/.local/share/OrviCrm/OrviCrm.db",
+         "home/.config/OrviCrm/WindowPar.Ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempModuleFolder temp;
+        const std::string root = temp.Path();
+        const std::string dataHome = c.dataHome ? root + c.dataHome : "";
+        const std::string configHome = c.configHome ? root + c.configHome : "";
+        ScopedEnv data("XDG_DATA_HOME", c.dataHome ? dataHome.c_str() : nullptr);
+        ScopedEnv config("XDG_CONFIG_HOME", c.configHome ? configHome.c_str() : nullptr);
+        const std::string home = root + "home";
+        ScopedEnv homeEnv("HOME", home.c_str());
+        ScopedEnv database("ORVICRM_DATABASE", nullptr);
+
+        if (c.host == HostFolder::Unusable) {
+            std::ofstream(root + "host") << "a file where the folder would be";
+        } else {
+            std::filesystem::create_directories(root + "host");
+        }
+        if (c.host == HostFolder::ReadOnlyWithFolders) {
+            std::filesystem::create_directories(root + "host/OrviMdb");
+            std::filesystem::create_directories(root + "host/Ini");
+            std::filesystem::permissions(root + "host", std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::remove);
+        }
+        SetModuleFolderOverride(root + "host");
+        EXPECT_EQ(GetDatabasePath(), root + c.database);
+        EXPECT_EQ(GetSettingsPath(), root + c.settings);
+        std::filesystem::permissions(root + "host", std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add);
+        SetModuleFolderOverride(root);
+    }
+}
+
+// Database.Ini lives beside the settings, in the user's folder too; the variable wins over it.
+TEST(Files, ServerLocationBesideTheUsersSettings) {
+    TempModuleFolder temp;
+    const std::string root = temp.Path();
+    const std::string configHome = root + "xc";
+    ScopedEnv config("XDG_CONFIG_HOME", configHome.c_str());
+    ScopedEnv database("ORVICRM_DATABASE", nullptr);
+    std::ofstream(root + "host") << "a file where the folder would be";
+    SetModuleFolderOverride(root + "host");
+
+    std::filesystem::create_directories(configHome + "/OrviCrm");
+    std::ofstream(configHome + "/OrviCrm/Database.Ini")
+        << "[Database]\nConnection=postgresql://crm@db.example/orvicrm\n";
+    EXPECT_EQ(GetDatabasePath(), "postgresql://crm@db.example/orvicrm");
+    setenv("ORVICRM_DATABASE", "host=/run/x dbname=crm", 1);
+    EXPECT_EQ(GetDatabasePath(), "host=/run/x dbname=crm");
+    SetModuleFolderOverride(root);
 }

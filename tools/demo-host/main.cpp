@@ -1,7 +1,8 @@
-// orvicrm-host: a small call-centre host that loads libOrviCrm.so from its own folder and
-// opens the CRM main window for a demo client (or, with --stat, the statistics window).
-// It answers the module's client pick with a dialog of its own. With --snapshot DIR it
-// renders every window the module opens to DIR/<name>.png, closes it and exits.
+// orvicrm-host: a small call-centre host that loads libOrviCrm.so (from its own folder, else
+// the installed libOrviCrm.so.<major>) and opens the CRM main window for a demo client (or, with
+// --stat, the statistics window). It answers the module's client pick with a dialog of its own.
+// With --snapshot DIR it renders every window the module opens to DIR/<name>.png, closes it and
+// exits.
 #include <dlfcn.h>
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -20,7 +22,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <string>
 
 #include "orvicrm/orvicrm.h"
 
@@ -197,9 +201,42 @@ private:
     bool m_failed = false;
 };
 
+const char kHelp[] =
+    "Usage: orvicrm-host [--stat] [--snapshot DIR]\n"
+    "A demo call-centre host: opens the OrviCrm main window for a demo client.\n"
+    "\n"
+    "Options:\n"
+    "  --stat            open the statistics window instead\n"
+    "  --snapshot DIR    render every window the module opens to DIR/NAME.png, close\n"
+    "                    it and exit (for machines without a display)\n"
+    "  --help            show this text\n"
+    "\n"
+    "The module keeps its database and settings below this program's folder when it\n"
+    "may write there, else in ~/.local/share/OrviCrm and ~/.config/OrviCrm.\n"
+    "\n"
+    "Exit status:\n"
+    "  0 the window closed normally, 1 the module failed to load or open its window,\n"
+    "  2 wrong arguments.\n";
+
+// The module from the host's own folder (a host that carries its module), else the
+// installed one by its SONAME through the library search path.
+void* LoadModule(const QString& ownFolder, std::string* tried) {
+    const std::string own = (ownFolder + "/libOrviCrm.so").toStdString();
+    if (QFileInfo::exists(QString::fromStdString(own)))
+        *tried = own;
+    else
+        *tried = ORVI_MODULE_SONAME;
+    return dlopen(tried->c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before the application object, which needs a display.
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("OrviCrm"));
 
@@ -217,16 +254,16 @@ int main(int argc, char** argv) {
         }
     }
 
-    QString libraryPath = QApplication::applicationDirPath() + "/libOrviCrm.so";
-    void* library = dlopen(libraryPath.toUtf8().constData(), RTLD_NOW | RTLD_LOCAL);
+    std::string libraryPath;
+    void* library = LoadModule(QApplication::applicationDirPath(), &libraryPath);
     if (!library) {
-        std::fprintf(stderr, "cannot load %s: %s\n", libraryPath.toUtf8().constData(), dlerror());
+        std::fprintf(stderr, "cannot load %s: %s\n", libraryPath.c_str(), dlerror());
         return 1;
     }
     auto openCrm2 = reinterpret_cast<OpenCrm2Fn>(dlsym(library, "CM_OpenCrm2"));
     auto openStat = reinterpret_cast<OpenCrmStatFn>(dlsym(library, "CM_OpenCrmStat"));
     if (!openCrm2 || !openStat) {
-        std::fprintf(stderr, "%s lacks the entry points\n", libraryPath.toUtf8().constData());
+        std::fprintf(stderr, "%s lacks the entry points\n", libraryPath.c_str());
         return 1;
     }
 

@@ -20,15 +20,37 @@
 
 namespace {
 
+const char kUsage[] =
+    "Usage: orvicrm-db init LOCATION\n"
+    "  or:  orvicrm-db seed LOCATION [--sales|--chances|--consumes|--histories|--actives|"
+    "--feedbacks N]... [--client KEY]\n"
+    "  or:  orvicrm-db copy FROM TO\n";
+
+// The --help text; the manual page orvicrm-db.1 is made from it.
+const char kHelp[] =
+    "Create, fill and copy OrviCrm databases.\n"
+    "\n"
+    "LOCATION, FROM and TO are a database file or a PostgreSQL connection string\n"
+    "(postgresql://USER@HOST/DATABASE or 'host=... dbname=...').\n"
+    "\n"
+    "Commands:\n"
+    "  init LOCATION     make every table and index, no rows; a file must not exist\n"
+    "                    yet, a server database must not have the tables yet\n"
+    "  seed LOCATION     add the demo data for the demo host's clients (makes what\n"
+    "                    is missing)\n"
+    "  seed LOCATION --sales N ...\n"
+    "                    add N generated records of each kind named (--sales,\n"
+    "                    --chances, --consumes, --histories, --actives, --feedbacks)\n"
+    "                    for client KEY (--client, 101 when not given)\n"
+    "  copy FROM TO      copy every row of FROM into TO, whose tables must be empty or\n"
+    "                    missing, in one transaction\n"
+    "  --help            show this text\n"
+    "\n"
+    "Exit status:\n"
+    "  0 done, 1 failed (a one-line reason on standard error), 2 wrong arguments.\n";
+
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: orvicrm-db init LOCATION\n"
-                 "       orvicrm-db seed LOCATION [--sales N] [--chances N] [--consumes N]\n"
-                 "                                [--histories N] [--actives N] [--feedbacks N]\n"
-                 "                                [--client KEY]\n"
-                 "       orvicrm-db copy FROM TO\n"
-                 "LOCATION, FROM, TO: a database file or a PostgreSQL connection string\n"
-                 "(postgresql://USER@HOST/DATABASE or 'host=... dbname=...')\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -84,6 +106,10 @@ int Seed(const std::string& path, int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::printf("%s\n%s", kUsage, kHelp);
+        return 0;
+    }
     if (argc < 3) return Usage();
     std::string command = argv[1];
     std::string path = argv[2];
