@@ -5,6 +5,7 @@
 set -euo pipefail
 src=$1 build=$2 scratch=$3 libdir=$4 version=$5
 major=${version%%.*}
+unset ORVICRM_DATABASE
 rm -rf "$scratch"
 prefix=$scratch/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
@@ -37,6 +38,7 @@ QT_QPA_PLATFORM=offscreen bin/orvicrm-host --snapshot "$scratch/shots"
 [ -f "$scratch/shots/CStatDlg.png" ]
 
 source "$src/tests/packaging/build_hosts.sh"
-build_hosts "$src" "$scratch" "$prefix" "$libdir"
+build_cmake_host "$src" "$scratch" "$prefix" "$libdir"
+build_pkgconfig_host "$src" "$scratch" "$prefix" "$libdir"
 rm -rf "$scratch"
 echo "install test passed"
