@@ -1,5 +1,7 @@
 # make run   installs what is missing, builds, and runs the demo host on the demo database
 # make test  installs what is missing, builds, and runs every test (plain and sanitized)
+# make package      Debian packages in build/packages (liborvicrm1, liborvicrm-dev, orvicrm-tools)
+# make abi-update   writes abi/OrviCrm.abi anew from the built library (see README)
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
@@ -12,6 +14,7 @@ export CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_NOHASHDIR ?= 1
 
 .PHONY: all setup build build-asan run test test-plain test-asan bench format clean
+.PHONY: package abi-update
 
 all: build
 
@@ -47,9 +50,16 @@ test: test-plain test-asan
 
 test-plain: build
 	cd $(BUILD) && ctest --output-on-failure -j 2
+	@if [ -s $(BUILD)/abi-note.txt ]; then cat $(BUILD)/abi-note.txt; fi
 
 test-asan: build-asan
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j 2
+
+package: build
+	cmake --build $(BUILD) --target package
+
+abi-update: build
+	cmake --build $(BUILD) --target abi-update
 
 bench: build
 	$(BIN)/orvicrm-bench
