@@ -4,10 +4,9 @@
 # Only the plain build takes part: the sanitized library differs for reasons of its own.
 set(ORVI_ABI_FILE ${PROJECT_SOURCE_DIR}/abi/OrviCrm.abi)
 set(ORVI_ABI_HEADERS ${PROJECT_SOURCE_DIR}/include/orvicrm)
-find_program(ABIDW abidw)
-if(ABIDW AND NOT ORVI_SANITIZE)
+if(NOT ORVI_SANITIZE)
   add_custom_target(abi-update
-    COMMAND ${ABIDW} --exported-interfaces-only --headers-dir ${ORVI_ABI_HEADERS}
+    COMMAND abidw --exported-interfaces-only --headers-dir ${ORVI_ABI_HEADERS}
             --drop-private-types --no-corpus-path --no-comp-dir-path --type-id-style hash
             --out-file ${ORVI_ABI_FILE} $<TARGET_FILE:OrviCrm>
     COMMAND ${CMAKE_COMMAND} -E echo "Wrote ${ORVI_ABI_FILE}: commit it with the change."

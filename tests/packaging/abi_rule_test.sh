@@ -53,6 +53,7 @@ done <<'CASES'
 without_stat|0|compatible ABI additions
 with_gone|1|
 smaller_class|1|
+major_zero|0|SONAME major raised to
 with_gone major_zero|0|SONAME major raised to
 smaller_class major_zero|0|SONAME major raised to
 CASES
