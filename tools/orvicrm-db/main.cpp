@@ -7,29 +7,41 @@
 //                            [--actives N] [--feedbacks N] [--client KEY]
 //                              N generated records of each kind named for client KEY (101)
 //   orvicrm-db copy FROM TO    every row of FROM into TO, whose tables must be empty or missing
+//   orvicrm-db import FILE.mdb LOCATION [--lenient] [--codepage NAME]
+//                              the tables of an Access file into LOCATION (empty or missing)
 // Exit status: 0 done, 1 failed (a one-line reason on stderr), 2 wrong arguments.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "tools/orvicrm-db/access_text.h"
 #include "tools/orvicrm-db/db_copy.h"
+#include "tools/orvicrm-db/db_import.h"
 #include "tools/orvicrm-db/db_init.h"
 #include "tools/orvicrm-db/db_seed.h"
 
 namespace {
 
-int Usage() {
-    std::fprintf(stderr,
+int Usage(FILE* out = stderr) {
+    std::fprintf(out,
                  "usage: orvicrm-db init LOCATION\n"
                  "       orvicrm-db seed LOCATION [--sales N] [--chances N] [--consumes N]\n"
                  "                                [--histories N] [--actives N] [--feedbacks N]\n"
                  "                                [--client KEY]\n"
                  "       orvicrm-db copy FROM TO\n"
+                 "       orvicrm-db import FILE.mdb LOCATION [--lenient] [--codepage NAME]\n"
                  "LOCATION, FROM, TO: a database file or a PostgreSQL connection string\n"
-                 "(postgresql://USER@HOST/DATABASE or 'host=... dbname=...')\n");
-    return 2;
+                 "(postgresql://USER@HOST/DATABASE or 'host=... dbname=...')\n"
+                 "import: the tables of an Access file into an empty or new LOCATION, all or\n"
+                 "nothing; --lenient stores NULL for a value its column cannot take (else the\n"
+                 "import stops), --codepage the texts' code page in Access 97 files (GBK)\n");
+    return out == stderr ? 2 : 0;
 }
 
 int Fail(const std::string& error) {
@@ -81,9 +93,98 @@ int Seed(const std::string& path, int argc, char** argv) {
     return 0;
 }
 
+// The line of the table being written, on a terminal only, rewritten at most ten times a
+// second; a finished table's line stays.
+class ProgressLine {
+public:
+    explicit ProgressLine(int fd) : m_fd(fd), m_shown(isatty(fd)) {}
+    ~ProgressLine() {
+        if (m_table) Write(m_table, m_done, m_total, true);
+    }
+
+    void Update(const TableDef& table, int64_t done, int64_t total) {
+        if (!m_shown) return;
+        if (m_table && m_table != &table) Write(m_table, m_done, m_total, true);
+        m_table = &table;
+        m_done = done;
+        m_total = total;
+        auto now = std::chrono::steady_clock::now();
+        if (now - m_last < std::chrono::milliseconds(100)) return;
+        m_last = now;
+        Write(&table, done, total, false);
+    }
+
+private:
+    void Write(const TableDef* table, int64_t done, int64_t total, bool last) {
+        char line[160];
+        int n = std::snprintf(line, sizeof line, "\r\033[K%s %lld/%lld%s", table->name,
+                              static_cast<long long>(done), static_cast<long long>(total),
+                              last ? "\n" : "");
+        if (write(m_fd, line, static_cast<size_t>(n)) < 0) m_shown = false;
+        if (last) m_table = nullptr;
+    }
+
+    int m_fd;
+    bool m_shown;
+    const TableDef* m_table = nullptr;
+    int64_t m_done = 0, m_total = 0;
+    std::chrono::steady_clock::time_point m_last;
+};
+
+int Import(int argc, char** argv) {
+    if (argv[2][0] == '-' || argv[3][0] == '-') return Usage();
+    ImportOptions options;
+    for (int i = 4; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--lenient") == 0) {
+            options.lenient = true;
+        } else if (std::strcmp(argv[i], "--codepage") == 0 && i + 1 < argc) {
+            options.codePage = argv[++i];
+            if (!CodePageDecoder(options.codePage).Known()) {
+                std::fprintf(stderr, "orvicrm-db: unknown code page %s\n", argv[i]);
+                return 2;
+            }
+        } else {
+            return Usage();
+        }
+    }
+    std::string file = argv[2], location = argv[3];
+    options.note = [](const std::string& line) { std::printf("%s\n", line.c_str()); };
+    // libmdb writes its own complaints to standard error; the one-line reason says it all.
+    std::fflush(stderr);
+    int terminal = dup(2), quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (terminal >= 0 && quiet >= 0) dup2(quiet, 2);
+    std::vector<ImportedTable> imported;
+    std::string error;
+    bool done;
+    {
+        ProgressLine progress(terminal >= 0 ? terminal : 2);
+        options.progress = [&](const TableDef& table, int64_t rows, int64_t total) {
+            progress.Update(table, rows, total);
+        };
+        std::fflush(stdout);
+        done = ImportAccessFile(file, location, options, &imported, &error);
+    }
+    if (terminal >= 0 && quiet >= 0) dup2(terminal, 2);
+    if (terminal >= 0) close(terminal);
+    if (quiet >= 0) close(quiet);
+    if (!done) return Fail(error);
+    for (const ImportedTable& table : imported) {
+        std::printf("%s: %lld %s", table.table->name, static_cast<long long>(table.rows),
+                    table.rows == 1 ? "row" : "rows");
+        if (table.nulled)
+            std::printf(", %lld %s stored as NULL", static_cast<long long>(table.nulled),
+                        table.nulled == 1 ? "value" : "values");
+        std::printf("\n");
+    }
+    std::printf("imported %s into %s\n", file.c_str(), location.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))
+        return Usage(stdout);
     if (argc < 3) return Usage();
     std::string command = argv[1];
     std::string path = argv[2];
@@ -100,5 +201,6 @@ int main(int argc, char** argv) {
         std::printf("copied %s to %s\n", path.c_str(), argv[3]);
         return 0;
     }
+    if (command == "import" && argc >= 4) return Import(argc, argv);
     return Usage();
 }

@@ -156,7 +156,11 @@ public:
         return std::make_unique<SqliteReader>(table, stmt);
     }
 
+    // A deferred transaction takes its snapshot with its first read.
+    bool BeginSnapshot(std::string* error) override { return Exec("BEGIN", error); }
     bool Begin(std::string* error) override { return Exec("BEGIN IMMEDIATE", error); }
+    // BEGIN IMMEDIATE has taken the file's write lock already.
+    bool LockTables(std::string*) override { return true; }
 
     bool Append(const TableDef& table, std::span<const CellValue> row,
                 std::string* error) override {

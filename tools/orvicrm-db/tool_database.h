@@ -39,8 +39,13 @@ public:
     virtual bool CountRows(const TableDef& table, int64_t* count, std::string* error) = 0;
     virtual std::unique_ptr<TableReader> Read(const TableDef& table, std::string* error) = 0;
 
+    // Reads after this see the database as it was at the first of them, whatever others
+    // write meanwhile.
+    virtual bool BeginSnapshot(std::string* error) = 0;
     // Writes happen between Begin and Commit, in one transaction.
     virtual bool Begin(std::string* error) = 0;
+    // Inside the transaction: other writers of our tables wait until it ends; readers do not.
+    virtual bool LockTables(std::string* error) = 0;
     virtual bool Append(const TableDef& table, std::span<const CellValue> row,
                         std::string* error) = 0;
     // Adds the row unless an equal one (NULLs aside) is there already.
