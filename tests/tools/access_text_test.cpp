@@ -34,7 +34,9 @@ TEST(AccessText, Jet4TextsInEveryStoredForm) {
         std::string text, why;
         EXPECT_EQ(DecodeJet4Text(c.stored, &text, &why), c.why.empty()) << c.text;
         EXPECT_EQ(why, c.why);
-        if (c.why.empty()) EXPECT_EQ(text, c.text);
+        if (c.why.empty()) {
+            EXPECT_EQ(text, c.text);
+        }
     }
 }
 
