@@ -124,8 +124,9 @@ TEST(CopyFile, ASourceWrittenDuringTheCopyIsCopiedAsItWasAtTheStart) {
         const std::string before = seat.Text("SELECT count(*) FROM SaleTable");
         auto progress = [&](const TableDef& table, int64_t done, int64_t) {
             if (&table == &KindTable(RecordKind::Chance) && done == 0)
-                seat.Exec("INSERT INTO SaleTable (SaleName) VALUES ('late');"
-                          "INSERT INTO ChanceTable (ChanceName) VALUES ('late')");
+                seat.Exec(
+                    "INSERT INTO SaleTable (SaleName) VALUES ('late');"
+                    "INSERT INTO ChanceTable (ChanceName) VALUES ('late')");
         };
         ASSERT_TRUE(CopyDatabase(from, to, &error, progress)) << from << ": " << error;
         TestSql copy(to);
