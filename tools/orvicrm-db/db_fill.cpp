@@ -1,5 +1,7 @@
 #include "tools/orvicrm-db/db_fill.h"
 
+#include <filesystem>
+
 namespace {
 
 // Progress is reported every this many rows.
@@ -44,11 +46,8 @@ bool FillTable(FillSource& from, ToolDatabase& to, const TableDef& table, int64_
     return true;
 }
 
-}  // namespace
-
-bool FillEmptyDatabase(FillSource& source, const std::string& location, const FillOptions& options,
-                       std::string* error) {
-    std::unique_ptr<ToolDatabase> target = OpenWithTables(location, error);
+bool Fill(FillSource& source, std::unique_ptr<ToolDatabase> target, const FillOptions& options,
+          std::string* error) {
     if (!target || !target->Begin(error) || !target->LockTables(error)) return Target(error);
     if (!RefuseRows(*target, options, error)) return false;
     std::vector<int64_t> counts;
@@ -71,4 +70,20 @@ bool FillEmptyDatabase(FillSource& source, const std::string& location, const Fi
         }
     }
     return target->Commit(error) || Target(error);
+}
+
+}  // namespace
+
+bool FillEmptyDatabase(FillSource& source, const std::string& location, const FillOptions& options,
+                       std::string* error) {
+    bool created = false;
+    std::unique_ptr<ToolDatabase> target = OpenWithTables(location, error, &created);
+    if (Fill(source, std::move(target), options, error)) return true;
+    // A file made for this fill goes again with it.
+    if (created) {
+        std::error_code ec;
+        for (const char* suffix : {"", "-wal", "-shm"})
+            std::filesystem::remove(location + suffix, ec);
+    }
+    return false;
 }

@@ -9,11 +9,16 @@ std::unique_ptr<ToolDatabase> ToolDatabase::Open(const std::string& location, Ac
     return OpenSqliteFile(location, access, error);
 }
 
-std::unique_ptr<ToolDatabase> OpenWithTables(const std::string& location, std::string* error) {
+std::unique_ptr<ToolDatabase> OpenWithTables(const std::string& location, std::string* error,
+                                             bool* created) {
     std::error_code ec;
-    if (!IsServerLocation(location) && !std::filesystem::exists(location, ec) &&
-        !CreateSqliteFile(location, error))
-        return nullptr;
+    bool made = false;
+    if (!IsServerLocation(location) && !std::filesystem::exists(location, ec)) {
+        made = CreateSqliteFile(location, error);
+        // Another process may have made it meanwhile: then it is opened as it is.
+        if (!made && !std::filesystem::exists(location, ec)) return nullptr;
+    }
+    if (created) *created = made;
     std::unique_ptr<ToolDatabase> db =
         ToolDatabase::Open(location, ToolDatabase::Access::kWrite, error);
     std::vector<bool> present;

@@ -57,10 +57,13 @@ public:
 std::unique_ptr<ToolDatabase> OpenSqliteFile(const std::string& path, ToolDatabase::Access access,
                                              std::string* error);
 // Opens the database at location for writing, making the file or the tables first when there
-// are none; refused when only some of the tables are there.
-std::unique_ptr<ToolDatabase> OpenWithTables(const std::string& location, std::string* error);
+// are none; refused when only some of the tables are there. created: whether this call made
+// the file.
+std::unique_ptr<ToolDatabase> OpenWithTables(const std::string& location, std::string* error,
+                                             bool* created = nullptr);
 
-// A new database file (its folders too) with every table; refused when the file exists.
+// A new database file (its folders too) with every table; refused when the file exists, also
+// when another process makes it at the same moment.
 bool CreateSqliteFile(const std::string& path, std::string* error);
 std::unique_ptr<ToolDatabase> OpenServerDatabase(const std::string& connection, std::string* error);
 
