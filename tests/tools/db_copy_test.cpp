@@ -209,27 +209,32 @@ TEST(CopyServer, ServerWithRowsIsRefusedAndInvalidTextRollsBack) {
     EXPECT_EQ(empty.Text("SELECT count(*) FROM objectpar"), "0");
 }
 
-// Two copies into one server started together: one writes every row once, the other waits
-// for it, finds rows and writes nothing.
+// Two copies into one server started together, into its tables or into a database without
+// them: one writes every row once, the other waits for it, finds rows and writes nothing.
 TEST(CopyServer, OfTwoCopiesTogetherOneWinsAndTheOtherChangesNothing) {
     SKIP_WITHOUT_SERVER();
     TempModuleFolder temp;
-    ScratchDatabase server;
     std::string source = MakeAwkwardSource(temp), error;
     ASSERT_TRUE(SeedGenerated(source, RecordKind::Sale, 3000, 101, &error)) << error;
-    ASSERT_TRUE(CreateDatabase(server.Location(), &error)) << error;
-    bool done[2] = {};
-    std::string errors[2];
-    {
-        std::thread first([&] { done[0] = CopyDatabase(source, server.Location(), &errors[0]); });
-        done[1] = CopyDatabase(source, server.Location(), &errors[1]);
-        first.join();
+    for (bool tablesFirst : {true, false}) {
+        ScratchDatabase server;
+        if (tablesFirst) {
+            ASSERT_TRUE(CreateDatabase(server.Location(), &error)) << error;
+        }
+        bool done[2] = {};
+        std::string errors[2];
+        {
+            std::thread first(
+                [&] { done[0] = CopyDatabase(source, server.Location(), &errors[0]); });
+            done[1] = CopyDatabase(source, server.Location(), &errors[1]);
+            first.join();
+        }
+        EXPECT_NE(done[0], done[1]) << errors[0] << errors[1];
+        EXPECT_EQ(errors[done[0] ? 1 : 0],
+                  "target: the table SaleTable already holds 3042 rows; nothing copied");
+        EXPECT_EQ(server.Text("SELECT count(*) FROM saletable"), "3042");
+        EXPECT_EQ(server.Text("SELECT count(*) FROM objectpar"), "42");
     }
-    EXPECT_NE(done[0], done[1]) << errors[0] << errors[1];
-    EXPECT_EQ(errors[done[0] ? 1 : 0],
-              "target: the table SaleTable already holds 3042 rows; nothing copied");
-    EXPECT_EQ(server.Text("SELECT count(*) FROM saletable"), "3042");
-    EXPECT_EQ(server.Text("SELECT count(*) FROM objectpar"), "42");
 }
 
 }  // namespace
