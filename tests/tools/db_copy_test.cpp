@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <filesystem>
+#include <thread>
+
 #include "data/schema.h"
 #include "support/scratch_database.h"
 #include "support/temp_dir.h"
+#include "support/test_sql.h"
 #include "tools/orvicrm-db/db_init.h"
 #include "tools/orvicrm-db/db_seed.h"
 
@@ -99,7 +103,38 @@ TEST(CopyFile, RowsLostOnTheWayAreReportedByTable) {
         "CREATE TRIGGER drop_nulls AFTER INSERT ON SaleTable WHEN NEW.SaleName IS NULL "
         "BEGIN DELETE FROM SaleTable WHERE rowid = NEW.rowid; END");
     EXPECT_FALSE(CopyDatabase(source, target, &error));
-    EXPECT_EQ(error, "SaleTable: 42 rows in the source but 41 in the target");
+    EXPECT_EQ(error, "SaleTable: 42 rows in the source but 41 in the target; nothing copied");
+    EXPECT_TRUE(SqliteFile(target).Dump().empty());  // rolled back
+}
+
+// A seat writes into the source while the copy runs (between its first and second table):
+// the copy takes the rows as they were when it began, and its counts agree.
+TEST(CopyFile, ASourceWrittenDuringTheCopyIsCopiedAsItWasAtTheStart) {
+    TempModuleFolder temp;
+    std::unique_ptr<ScratchDatabase> server;
+    std::vector<std::pair<std::string, std::string>> routes = {
+        {MakeAwkwardSource(temp), temp.Path() + "copy.db"}};
+    std::string error;
+    if (getenv("ORVICRM_TEST_POSTGRES")) {
+        server = std::make_unique<ScratchDatabase>();
+        ASSERT_TRUE(CopyDatabase(routes[0].first, server->Location(), &error)) << error;
+        routes.emplace_back(server->Location(), temp.Path() + "from-server.db");
+    }
+    for (const auto& [from, to] : routes) {
+        TestSql seat(from);
+        const std::string before = seat.Text("SELECT count(*) FROM SaleTable");
+        auto progress = [&](const TableDef& table, int64_t done, int64_t) {
+            if (&table == &KindTable(RecordKind::Chance) && done == 0)
+                seat.Exec(
+                    "INSERT INTO SaleTable (SaleName) VALUES ('late');"
+                    "INSERT INTO ChanceTable (ChanceName) VALUES ('late')");
+        };
+        ASSERT_TRUE(CopyDatabase(from, to, &error, progress)) << from << ": " << error;
+        TestSql copy(to);
+        EXPECT_EQ(copy.Text("SELECT count(*) FROM SaleTable"), before) << from;
+        EXPECT_EQ(copy.Number("SELECT count(*) FROM ChanceTable WHERE ChanceName = 'late'"), 0);
+        EXPECT_EQ(seat.Number("SELECT count(*) FROM ChanceTable WHERE ChanceName = 'late'"), 1);
+    }
 }
 
 TEST(CopyFile, NumbersStoredAsTextFitTheirColumnsAndOthersAreRefused) {
@@ -133,7 +168,7 @@ TEST(CopyFile, NumbersStoredAsTextFitTheirColumnsAndOthersAreRefused) {
             std::string(value) + ")");
         EXPECT_FALSE(CopyDatabase(bad, target, &error));
         EXPECT_EQ(error, std::string("source: SaleTable row 2: ") + why);
-        EXPECT_TRUE(SqliteFile(target).Dump().empty());  // its tables are made, no row written
+        EXPECT_FALSE(std::filesystem::exists(target));  // the file made for it goes again
     }
 }
 
@@ -172,6 +207,34 @@ TEST(CopyServer, ServerWithRowsIsRefusedAndInvalidTextRollsBack) {
     EXPECT_EQ(error.find('\n'), std::string::npos);
     EXPECT_EQ(empty.Text("SELECT count(*) FROM saletable"), "0");
     EXPECT_EQ(empty.Text("SELECT count(*) FROM objectpar"), "0");
+}
+
+// Two copies into one server started together, into its tables or into a database without
+// them: one writes every row once, the other waits for it, finds rows and writes nothing.
+TEST(CopyServer, OfTwoCopiesTogetherOneWinsAndTheOtherChangesNothing) {
+    SKIP_WITHOUT_SERVER();
+    TempModuleFolder temp;
+    std::string source = MakeAwkwardSource(temp), error;
+    ASSERT_TRUE(SeedGenerated(source, RecordKind::Sale, 3000, 101, &error)) << error;
+    for (bool tablesFirst : {true, false}) {
+        ScratchDatabase server;
+        if (tablesFirst) {
+            ASSERT_TRUE(CreateDatabase(server.Location(), &error)) << error;
+        }
+        bool done[2] = {};
+        std::string errors[2];
+        {
+            std::thread first(
+                [&] { done[0] = CopyDatabase(source, server.Location(), &errors[0]); });
+            done[1] = CopyDatabase(source, server.Location(), &errors[1]);
+            first.join();
+        }
+        EXPECT_NE(done[0], done[1]) << errors[0] << errors[1];
+        EXPECT_EQ(errors[done[0] ? 1 : 0],
+                  "target: the table SaleTable already holds 3042 rows; nothing copied");
+        EXPECT_EQ(server.Text("SELECT count(*) FROM saletable"), "3042");
+        EXPECT_EQ(server.Text("SELECT count(*) FROM objectpar"), "42");
+    }
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 namespace {
 
 void DbToolBench(BenchContext& ctx) {
+    if (!ctx.Wants("dbtool.seed_server") && !ctx.Wants("dbtool.copy_")) return;  // import only
     std::string prefix = "orvi_bench_" + std::to_string(getpid());
     std::string seeded = BenchDatabase(prefix + "_seed");
     std::string copied = BenchDatabase(prefix + "_copy");

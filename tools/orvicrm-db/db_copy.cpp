@@ -1,5 +1,6 @@
 #include "tools/orvicrm-db/db_copy.h"
 
+#include "tools/orvicrm-db/db_fill.h"
 #include "tools/orvicrm-db/tool_database.h"
 
 namespace {
@@ -9,46 +10,45 @@ bool Prefixed(const char* side, std::string* error) {
     return false;
 }
 
-bool RefuseRows(ToolDatabase& to, std::string* error) {
-    for (const TableDef* table : AllTables()) {
-        int64_t rows = 0;
-        if (!to.CountRows(*table, &rows, error)) return false;
-        if (rows > 0) {
-            *error = std::string("the table ") + table->name + " already holds " +
-                     std::to_string(rows) + (rows == 1 ? " row" : " rows") + "; nothing copied";
-            return false;
-        }
-    }
-    return true;
-}
+// The source database, read in one snapshot: a seat writing into it meanwhile changes
+// neither the rows nor the counts the copy sees.
+class DatabaseSource : public FillSource {
+public:
+    explicit DatabaseSource(std::unique_ptr<ToolDatabase> db) : m_db(std::move(db)) {}
 
-bool CopyRows(ToolDatabase& from, ToolDatabase& to, const TableDef& table, std::string* error) {
-    std::unique_ptr<TableReader> reader = from.Read(table, error);
-    if (!reader) return Prefixed("source", error);
-    std::vector<CellValue> row;
-    TableReader::Step step;
-    while ((step = reader->Next(&row, error)) == TableReader::kRow)
-        if (!to.Append(table, row, error)) return Prefixed("target", error);
-    return step == TableReader::kDone || Prefixed("source", error);
-}
-
-bool CompareCounts(ToolDatabase& from, ToolDatabase& to, std::string* error) {
-    for (const TableDef* table : AllTables()) {
-        int64_t source = 0, target = 0;
-        if (!from.CountRows(*table, &source, error)) return Prefixed("source", error);
-        if (!to.CountRows(*table, &target, error)) return Prefixed("target", error);
-        if (source != target) {
-            *error = std::string(table->name) + ": " + std::to_string(source) +
-                     " rows in the source but " + std::to_string(target) + " in the target";
-            return false;
-        }
+    bool CountRows(const TableDef& table, int64_t* count, std::string* error) override {
+        return m_db->CountRows(table, count, error) || Prefixed("source", error);
     }
-    return true;
-}
+    std::unique_ptr<TableReader> Read(const TableDef& table, std::string* error) override {
+        std::unique_ptr<TableReader> reader = m_db->Read(table, error);
+        if (!reader) {
+            Prefixed("source", error);
+            return nullptr;
+        }
+        return std::make_unique<Reader>(std::move(reader));
+    }
+
+private:
+    class Reader : public TableReader {
+    public:
+        explicit Reader(std::unique_ptr<TableReader> reader) : m_reader(std::move(reader)) {}
+        Step Next(std::vector<CellValue>* row, std::string* error) override {
+            Step step = m_reader->Next(row, error);
+            if (step == kError) Prefixed("source", error);
+            return step;
+        }
+
+    private:
+        std::unique_ptr<TableReader> m_reader;
+    };
+
+    std::unique_ptr<ToolDatabase> m_db;
+};
 
 }  // namespace
 
-bool CopyDatabase(const std::string& from, const std::string& to, std::string* error) {
+bool CopyDatabase(const std::string& from, const std::string& to, std::string* error,
+                  const std::function<void(const TableDef&, int64_t, int64_t)>& progress) {
     std::unique_ptr<ToolDatabase> source =
         ToolDatabase::Open(from, ToolDatabase::Access::kRead, error);
     if (!source) return Prefixed("source", error);
@@ -60,11 +60,9 @@ bool CopyDatabase(const std::string& from, const std::string& to, std::string* e
             return Prefixed("source", error);
         }
     }
-    std::unique_ptr<ToolDatabase> target = OpenWithTables(to, error);
-    if (!target || !target->Begin(error)) return Prefixed("target", error);
-    if (!RefuseRows(*target, error)) return Prefixed("target", error);
-    for (const TableDef* table : AllTables())
-        if (!CopyRows(*source, *target, *table, error)) return false;
-    if (!target->Commit(error)) return Prefixed("target", error);
-    return CompareCounts(*source, *target, error);
+    if (!source->BeginSnapshot(error)) return Prefixed("source", error);
+    DatabaseSource rows(std::move(source));
+    FillOptions options;
+    options.progress = progress;
+    return FillEmptyDatabase(rows, to, options, error);
 }

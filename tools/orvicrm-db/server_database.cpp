@@ -138,7 +138,17 @@ public:
         return std::make_unique<ServerReader>(m_conn, table);
     }
 
+    bool BeginSnapshot(std::string* error) override {
+        return Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY", error);
+    }
     bool Begin(std::string* error) override { return Exec("BEGIN", error); }
+    // Plain reads go on; every writer, another copy's lock included, waits for the commit.
+    bool LockTables(std::string* error) override {
+        std::string sql = "LOCK TABLE ";
+        for (const TableDef* table : AllTables())
+            sql += std::string(table == AllTables().front() ? "" : ", ") + table->name;
+        return Exec(sql + " IN EXCLUSIVE MODE", error);
+    }
 
     bool Append(const TableDef& table, std::span<const CellValue> row,
                 std::string* error) override {

@@ -1,11 +1,14 @@
 // ToolDatabase on a SQLite file.
 #include <sqlite3.h>
 
+#include <fcntl.h>
 #include <strings.h>
+#include <unistd.h>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <map>
@@ -156,7 +159,11 @@ public:
         return std::make_unique<SqliteReader>(table, stmt);
     }
 
+    // A deferred transaction takes its snapshot with its first read.
+    bool BeginSnapshot(std::string* error) override { return Exec("BEGIN", error); }
     bool Begin(std::string* error) override { return Exec("BEGIN IMMEDIATE", error); }
+    // BEGIN IMMEDIATE has taken the file's write lock already.
+    bool LockTables(std::string*) override { return true; }
 
     bool Append(const TableDef& table, std::span<const CellValue> row,
                 std::string* error) override {
@@ -258,6 +265,14 @@ bool CreateSqliteFile(const std::string& path, std::string* error) {
         *error = "cannot create the folder of " + path;
         return false;
     }
+    // Claimed first, so that a failure below never removes a file another process made.
+    int claimed = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (claimed < 0) {
+        *error = (errno == EEXIST ? "file exists: " : "cannot create ") + path +
+                 (errno == EEXIST ? "" : std::string(": ") + std::strerror(errno));
+        return false;
+    }
+    close(claimed);
     sqlite3* db = nullptr;
     int rc =
         sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);

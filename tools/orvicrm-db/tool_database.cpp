@@ -9,17 +9,32 @@ std::unique_ptr<ToolDatabase> ToolDatabase::Open(const std::string& location, Ac
     return OpenSqliteFile(location, access, error);
 }
 
-std::unique_ptr<ToolDatabase> OpenWithTables(const std::string& location, std::string* error) {
+std::unique_ptr<ToolDatabase> OpenWithTables(const std::string& location, std::string* error,
+                                             bool* created) {
     std::error_code ec;
-    if (!IsServerLocation(location) && !std::filesystem::exists(location, ec) &&
-        !CreateSqliteFile(location, error))
-        return nullptr;
+    bool made = false;
+    if (!IsServerLocation(location) && !std::filesystem::exists(location, ec)) {
+        made = CreateSqliteFile(location, error);
+        // Another process may have made it meanwhile: then it is opened as it is.
+        if (!made && !std::filesystem::exists(location, ec)) return nullptr;
+    }
+    if (created) *created = made;
     std::unique_ptr<ToolDatabase> db =
         ToolDatabase::Open(location, ToolDatabase::Access::kWrite, error);
     std::vector<bool> present;
     if (!db || !db->HasTables(&present, error)) return nullptr;
     bool none = std::none_of(present.begin(), present.end(), [](bool p) { return p; });
-    if (none) return db->CreateTables(error) ? std::move(db) : nullptr;
+    if (none && db->CreateTables(error)) return db;
+    if (none) {
+        // Another process may have made them meanwhile; else the reason stands.
+        std::string why = *error;
+        db = ToolDatabase::Open(location, ToolDatabase::Access::kWrite, error);
+        if (db && db->HasTables(&present, error) &&
+            std::all_of(present.begin(), present.end(), [](bool p) { return p; }))
+            return db;
+        *error = why;
+        return nullptr;
+    }
     auto missing = std::find(present.begin(), present.end(), false);
     if (missing != present.end()) {
         *error = std::string("the database has only some of the OrviCrm tables (no ") +

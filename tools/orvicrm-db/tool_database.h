@@ -39,8 +39,13 @@ public:
     virtual bool CountRows(const TableDef& table, int64_t* count, std::string* error) = 0;
     virtual std::unique_ptr<TableReader> Read(const TableDef& table, std::string* error) = 0;
 
+    // Reads after this see the database as it was at the first of them, whatever others
+    // write meanwhile.
+    virtual bool BeginSnapshot(std::string* error) = 0;
     // Writes happen between Begin and Commit, in one transaction.
     virtual bool Begin(std::string* error) = 0;
+    // Inside the transaction: other writers of our tables wait until it ends; readers do not.
+    virtual bool LockTables(std::string* error) = 0;
     virtual bool Append(const TableDef& table, std::span<const CellValue> row,
                         std::string* error) = 0;
     // Adds the row unless an equal one (NULLs aside) is there already.
@@ -52,10 +57,13 @@ public:
 std::unique_ptr<ToolDatabase> OpenSqliteFile(const std::string& path, ToolDatabase::Access access,
                                              std::string* error);
 // Opens the database at location for writing, making the file or the tables first when there
-// are none; refused when only some of the tables are there.
-std::unique_ptr<ToolDatabase> OpenWithTables(const std::string& location, std::string* error);
+// are none; refused when only some of the tables are there. created: whether this call made
+// the file.
+std::unique_ptr<ToolDatabase> OpenWithTables(const std::string& location, std::string* error,
+                                             bool* created = nullptr);
 
-// A new database file (its folders too) with every table; refused when the file exists.
+// A new database file (its folders too) with every table; refused when the file exists, also
+// when another process makes it at the same moment.
 bool CreateSqliteFile(const std::string& path, std::string* error);
 std::unique_ptr<ToolDatabase> OpenServerDatabase(const std::string& connection, std::string* error);
 

@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QTest>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "data/schema.h"
+#include "host/call_context.h"
+#include "platform/qt/qt_platform.h"
+#include "records/pages/page_factory.h"
+#include "records/pages/record_page.h"
+#include "support/message_capture.h"
+#include "support/temp_dir.h"
+#include "support/test_sql.h"
+#include "tools/orvicrm-db/db_import.h"
+#include "ui/controls/check_list_ctrl.h"
+
+namespace {
+
+// The shared fixtures lie beside the source tree.
+std::string Fixture(const std::string& name) {
+    return (std::filesystem::path(__FILE__).parent_path() / "../../../shared/fixtures/access" /
+            name)
+        .lexically_normal()
+        .string();
+}
+
+using Listing = std::map<std::string, std::vector<QJsonObject>>;  // by table, in file order
+
+Listing ReadListing(const std::string& path) {
+    Listing listing;
+    QFile file(QString::fromStdString(path));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
+    while (!file.atEnd()) {
+        QJsonObject row = QJsonDocument::fromJson(file.readLine()).object();
+        listing[row.value("table").toString().toStdString()].push_back(row);
+    }
+    return listing;
+}
+
+struct Imported {
+    bool done = false;
+    std::string error;
+    std::vector<std::string> notes;
+    std::vector<ImportedTable> tables;
+};
+
+Imported Import(const std::string& file, const std::string& location, bool lenient = false) {
+    Imported result;
+    ImportOptions options;
+    options.lenient = lenient;
+    options.note = [&](const std::string& line) { result.notes.push_back(line); };
+    result.done = ImportAccessFile(file, location, options, &result.tables, &result.error);
+    return result;
+}
+
+// Every column of every row of the database against the listing: texts byte for byte,
+// integers exactly, amounts as the 32-bit floats they were written as, NULL as null.
+void ExpectAsListed(TestSql& sql, const Listing& listing) {
+    for (const TableDef* table : AllTables()) {
+        std::string select;
+        for (const FieldDef& field : table->fields)
+            select += std::string(select.empty() ? "" : ", ") + "CASE WHEN " + field.name +
+                      " IS NULL THEN 1 ELSE 0 END, " + field.name;
+        auto rows =
+            sql.Rows("SELECT " + select + " FROM " + table->name + " ORDER BY " + sql.RowKey());
+        auto expected = listing.find(table->name);
+        size_t count = expected == listing.end() ? 0 : expected->second.size();
+        ASSERT_EQ(rows.size(), count) << table->name;
+        for (size_t r = 0; r < count; ++r) {
+            const QJsonObject& want = expected->second[r];
+            for (size_t c = 0; c < table->fields.size(); ++c) {
+                const FieldDef& field = table->fields[c];
+                QJsonValue value = want.value(field.name);
+                const std::string& isNull = rows[r][2 * c];
+                const std::string& got = rows[r][2 * c + 1];
+                std::string where =
+                    std::string(table->name) + " row " + std::to_string(r + 1) + " " + field.name;
+                ASSERT_EQ(isNull == "1", value.isNull() || value.isUndefined()) << where;
+                if (isNull == "1") continue;
+                if (field.type == kFieldText)
+                    EXPECT_EQ(got, value.toString().toStdString()) << where;
+                else if (field.type == kFieldFloat)
+                    EXPECT_EQ(static_cast<float>(std::stod(got)),
+                              static_cast<float>(value.toDouble()))
+                        << where << " " << got;
+                else
+                    EXPECT_EQ(std::stoll(got), static_cast<long long>(value.toDouble())) << where;
+            }
+        }
+    }
+}
+
+TEST(ImportAccess, EveryRowArrivesAsListedAndWhatTheFileLacksIsNamed) {
+    const struct {
+        const char* file;
+        std::vector<std::string> notes;
+    } kFiles[] = {
+        {"sample", {}},
+        {"sample-missing",
+         {"SaleTable: no column ClientDateTime in the file, left NULL",
+          "HistoryTable: not in the file, left empty"}},
+    };
+    for (const auto& f : kFiles) {
+        TempModuleFolder temp;
+        std::string location = temp.CreateDatabase();
+        Imported imported = Import(Fixture(std::string(f.file) + ".mdb"), location);
+        ASSERT_TRUE(imported.done) << imported.error;
+        EXPECT_EQ(imported.notes, f.notes);
+        Listing listing = ReadListing(Fixture(std::string(f.file) + ".jsonl"));
+        ASSERT_EQ(imported.tables.size(), AllTables().size());
+        for (const ImportedTable& table : imported.tables) {
+            EXPECT_EQ(table.rows, static_cast<int64_t>(listing[table.table->name].size()));
+            EXPECT_EQ(table.nulled, 0);
+        }
+        TestSql sql(location);
+        ExpectAsListed(sql, listing);
+    }
+}
+
+TEST(ImportAccess, BadFilesAndTargetsWithRowsAreRefusedAndNothingIsWritten) {
+    TempModuleFolder temp;
+    std::string location = temp.CreateDatabase();
+    std::string sample = Fixture("sample.mdb");
+    std::string bytes;
+    {
+        std::ifstream in(sample, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    auto write = [&](const std::string& name, const std::string& content) {
+        std::ofstream(temp.Path() + name, std::ios::binary) << content;
+        return temp.Path() + name;
+    };
+    // The emoji of the seventh sale loses the second half of its surrogate pair.
+    std::string lone = bytes;
+    size_t emoji = lone.find("\x3D\xD8\x00\xDE");
+    ASSERT_NE(emoji, std::string::npos);
+    lone[emoji + 3] = 0;
+    lone[emoji + 2] = 'A';
+    const struct {
+        std::string file, error;
+    } kRefused[] = {
+        {write("half.mdb", bytes.substr(0, bytes.size() / 2)),
+         temp.Path() + "half.mdb is damaged: it ends in the middle of a page"},
+        {write("pages.mdb", bytes.substr(0, bytes.size() / 2 / 4096 * 4096)),
+         temp.Path() + "pages.mdb is damaged: SaleTable says it holds 600 rows, "},
+        {write("notes.mdb", "Standard Jet DB? no, just notes\n"),
+         temp.Path() + "notes.mdb is not an Access database"},
+        {write("lone.mdb", lone),
+         "SaleTable row 7: SaleName holds a text with a lone surrogate U+D83D"},
+        {temp.Path() + "missing.mdb",
+         "cannot read " + temp.Path() + "missing.mdb: No such file or directory"},
+    };
+    TestSql sql(location);
+    for (const auto& c : kRefused) {
+        Imported imported = Import(c.file, location);
+        EXPECT_FALSE(imported.done);
+        EXPECT_EQ(imported.error.substr(0, c.error.size()), c.error);
+        EXPECT_EQ(imported.error.find('\n'), std::string::npos);
+        EXPECT_EQ(sql.Number("SELECT count(*) FROM ObjectPar"), 0) << c.file;
+    }
+
+    // A file made for the import goes again when it fails.
+    EXPECT_FALSE(Import(temp.Path() + "pages.mdb", temp.Path() + "new.db").done);
+    EXPECT_FALSE(std::filesystem::exists(temp.Path() + "new.db"));
+
+    Imported lenient = Import(temp.Path() + "lone.mdb", location, true);
+    ASSERT_TRUE(lenient.done) << lenient.error;
+    EXPECT_EQ(lenient.tables[0].nulled, 1);
+    EXPECT_EQ(sql.Number("SELECT count(*) FROM SaleTable WHERE SaleName IS NULL"), 2);
+    Imported again = Import(sample, location);
+    EXPECT_FALSE(again.done);
+    EXPECT_EQ(again.error, "target: the table SaleTable already holds 600 rows; nothing imported");
+    EXPECT_EQ(sql.Number("SELECT count(*) FROM SaleTable"), 600);
+}
+
+// The imported records are ours: a page lists the client's sales with their display texts.
+TEST(ImportAccess, APageShowsTheImportedSalesOfItsClient) {
+    TempModuleFolder temp;
+    std::string location = temp.CreateDatabase();
+    Imported imported = Import(Fixture("sample.mdb"), location);
+    ASSERT_TRUE(imported.done) << imported.error;
+    MessageCapture capture;
+    g_clientNames = {"欧阳娜娜"};
+    g_clientKeys = {107};
+    QWidget main;
+    main.resize(1100, 600);
+    SetControlId(new QLabel(&main), 1364);
+    SetControlId(new QCheckBox(&main), 1044);
+    auto* tab = new QWidget(&main);
+    tab->setGeometry(0, 0, 1100, 600);
+    main.show();
+    std::unique_ptr<CRecordPage> page(
+        static_cast<CRecordPage*>(CreateRecordPage(RecordKind::Sale, tab)));
+    page->SetHosted(1);
+    page->SetClientKey(107);
+    page->LayoutControls();
+    page->show();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (page->IsLoading() && std::chrono::steady_clock::now() < end) QTest::qWait(2);
+    ASSERT_FALSE(page->IsLoading());
+
+    CCheckListCtrl* list = page->List();
+    int row = 0;
+    while (row < list->GetRowCount() &&
+           std::string(list->GetCellText(row, 1)) != "emoji 😀 与 生僻字 𠀀")
+        ++row;
+    ASSERT_LT(row, list->GetRowCount());
+    const char* const kTexts[] = {"2006_10_24", "emoji 😀 与 生僻字 𠀀",
+                                  "欧阳娜娜",   "O'Neil 笔",
+                                  "X-200",      "维修",
+                                  "839.74",     "24",
+                                  "59%",        "11890.72",
+                                  "HT-1006"};
+    for (int column = 0; column < static_cast<int>(std::size(kTexts)); ++column)
+        EXPECT_EQ(std::string(list->GetCellText(row, column)), kTexts[column]) << column;
+    EXPECT_EQ(capture.Count(), 0u);
+    page.reset();
+    g_clientNames.clear();
+    g_clientKeys.clear();
+}
+
+}  // namespace
