@@ -19,7 +19,7 @@ std::string ReadFile(const std::string& path) {
     return out.str();
 }
 
-using Row = std::vector<std::string>;
+using Row = std::vector<TableCell>;
 
 // The head and tail of a file titled "t".
 const std::string kHeadT =
