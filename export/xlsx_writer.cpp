@@ -86,8 +86,7 @@ int CXlsxTableWriter::Open(const std::string& title, const std::string& path) {
         m_formats.push_back(format);
     }
     if (!AddSheet()) {
-        lxw_workbook_free(m_book);
-        m_book = nullptr;
+        CloseWithoutTail();
         return 0;
     }
     return 1;
@@ -175,4 +174,16 @@ int CXlsxTableWriter::Close() {
     m_book = nullptr;
     m_sheets.clear();
     return error == LXW_NO_ERROR && !m_failed ? 1 : 0;
+}
+
+void CXlsxTableWriter::CloseWithoutTail() {
+    if (!m_book) return;
+    // The library leaves the sheets' temporary files open when a workbook is freed unwritten.
+    for (lxw_worksheet* sheet : m_sheets) {
+        if (sheet->optimize_tmpfile) std::fclose(sheet->optimize_tmpfile);
+        sheet->optimize_tmpfile = nullptr;
+    }
+    lxw_workbook_free(m_book);
+    m_book = nullptr;
+    m_sheets.clear();
 }

@@ -3,7 +3,8 @@
 // and opens with the heading row in bold, frozen in view; cells keep their kind (numbers,
 // amounts with two decimals, percentages, calendar times as local dates) and texts stay
 // texts, never formulas. Rows beyond a sheet's capacity continue on another sheet that
-// starts with the heading row again. The file itself is written by Close.
+// starts with the heading row again. The file itself is written by Close; a cancelled
+// export leaves it empty.
 #pragma once
 
 #include <string>
@@ -26,8 +27,8 @@ public:
     int Open(const std::string& title, const std::string& path) override;
     void WriteRow(std::span<const TableCell> cells) override;
     int Close() override;
-    // The workbook is completed with the rows written so far.
-    void CloseWithoutTail() override { Close(); }
+    // Drops the workbook at once (zipping it could take seconds); the file stays empty.
+    void CloseWithoutTail() override;
     bool IsOpen() const override { return m_book != nullptr; }
 
 private:

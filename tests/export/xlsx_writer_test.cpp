@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "support/temp_dir.h"
@@ -98,6 +99,23 @@ TEST(XlsxTableWriter, ReportsFilesThatCannotBeCreatedOrWritten) {
     ASSERT_EQ(writer.Open("t", full), 1);
     writer.WriteRow(Row{"a"});
     EXPECT_EQ(writer.Close(), 0);
+}
+
+TEST(XlsxTableWriter, ACancelledWorkbookIsDroppedWithItsTemporaryFiles) {
+    TempModuleFolder temp;
+    const auto openFiles = [] {
+        const auto fds = std::filesystem::directory_iterator("/proc/self/fd");
+        return std::distance(begin(fds), end(fds));
+    };
+    const auto before = openFiles();
+    const std::string path = temp.Path() + "cancel.xlsx";
+    CXlsxTableWriter writer(2);
+    ASSERT_EQ(writer.Open("t", path), 1);
+    for (const char* text : {"h", "a", "b"}) writer.WriteRow(Row{text});  // on two sheets
+    writer.CloseWithoutTail();
+    EXPECT_FALSE(writer.IsOpen());
+    EXPECT_EQ(std::filesystem::file_size(path), 0u);
+    EXPECT_EQ(openFiles(), before);
 }
 
 }  // namespace
