@@ -17,8 +17,9 @@ enum class CellKind {
 
 struct TableCell {
     TableCell() = default;
-    TableCell(std::string t) : text(std::move(t)) {}  // NOLINT: a heading or a plain text
-    TableCell(const char* t) : text(t) {}             // NOLINT
+    // Implicit, so that a heading or a plain text stands for its cell.
+    TableCell(std::string t) : text(std::move(t)) {}
+    TableCell(const char* t) : text(t) {}
 
     std::string text;
     CellKind kind = CellKind::Text;
