@@ -79,3 +79,41 @@ std::string ExportCellText(CellForm form, int type, const FieldValue& v) {
             return v.text;
     }
 }
+
+void ExportCell(CellForm form, int type, const FieldValue& v, TableCell& cell) {
+    cell.text = ExportCellText(form, type, v);
+    const int32_t t = static_cast<int32_t>(v.number);
+    const double time = t < 1 ? 0 : t;  // as the texts show it
+    const auto set = [&cell](CellKind kind, double value) {
+        cell.kind = kind;
+        cell.value = value;
+    };
+    switch (form) {
+        case CellForm::SuccessRate:
+            return set(CellKind::Percent, (20 - static_cast<int>(v.number)) * 5 / 100.0);
+        case CellForm::YesNo:
+            return set(CellKind::Text, 0);
+        case CellForm::Day:
+            return set(CellKind::Day, time);
+        case CellForm::Discount:
+            return set(CellKind::Percent, v.number / 100.0);
+        case CellForm::TimeOfDay:
+            return set(CellKind::TimeOfDay, time);
+        case CellForm::DateTime:
+            return set(CellKind::DateTime, time);
+        case CellForm::Duration:
+            return set(CellKind::Minutes, static_cast<double>(v.number));
+        case CellForm::ByType:
+            break;
+    }
+    switch (type) {
+        case kFieldInt:
+            return set(CellKind::Integer, static_cast<int>(v.number));
+        case kFieldFloat:
+            return set(CellKind::Money, v.real);
+        case kFieldLong:
+            return set(CellKind::Integer, static_cast<double>(v.number));
+        default:
+            return set(CellKind::Text, 0);
+    }
+}

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "export/table_cell.h"
+
 struct FieldValue;
 
 enum class CellForm {
@@ -21,3 +23,5 @@ enum class CellForm {
 CellForm ExportCellForm(const char* field, int type);
 // The cell text of a value read by its type code (see ReadFieldValue).
 std::string ExportCellText(CellForm form, int type, const FieldValue& value);
+// The cell of a value: its text as above, its kind and value for typed files.
+void ExportCell(CellForm form, int type, const FieldValue& value, TableCell& cell);

@@ -159,10 +159,19 @@ void CExportDlg::OnBrowse() {
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setNameFilters({QString::fromUtf8("htm文件(*.htm,*.html) (*.htm *.html)"),
-                           QString::fromUtf8("csv文件(*.csv)"),
-                           QString::fromUtf8("所有文件(*.*) (*)")});
-    dialog.setDefaultSuffix(QStringLiteral("htm"));
+    // Per filter, the extension a name typed without one gets.
+    const QStringList filters = {QString::fromUtf8("htm文件(*.htm,*.html) (*.htm *.html)"),
+                                 QString::fromUtf8("csv文件(*.csv)"),
+                                 QString::fromUtf8("Excel 工作簿(*.xlsx)"),
+                                 QString::fromUtf8("所有文件(*.*) (*)")};
+    const QStringList suffixes = {QStringLiteral("htm"), QStringLiteral("csv"),
+                                  QStringLiteral("xlsx"), QStringLiteral("htm")};
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(suffixes[0]);
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        const qsizetype i = filters.indexOf(filter);
+        if (i >= 0) dialog.setDefaultSuffix(suffixes[i]);
+    });
     dialog.selectFile(m_pathEdit->text());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     m_pathEdit->setText(dialog.selectedFiles().first());

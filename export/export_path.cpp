@@ -12,7 +12,7 @@ bool IsFullExportPath(const std::string& path) {
 }
 
 std::string WithExportExtension(const std::string& path) {
-    if (IsCsvPath(path) || path.find(".htm") != std::string::npos ||
+    if (IsCsvPath(path) || IsXlsxPath(path) || path.find(".htm") != std::string::npos ||
         path.find(".HTM") != std::string::npos)
         return path;
     return path + ".htm";

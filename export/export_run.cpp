@@ -12,14 +12,14 @@ namespace {
 
 // Reads the current record's exported columns into row.
 bool ReadRow(const ExportJob& job, const std::vector<CellForm>& forms,
-             std::vector<std::string>& row) {
+             std::vector<TableCell>& row) {
     FieldValue value;
     for (size_t c = 0; c < job.columns.size(); ++c) {
         const ExportColumn& column = job.columns[c];
         value.number = 0;
         value.real = 0;
         if (!ReadFieldValue(*job.records, column.field.c_str(), column.type, value)) return false;
-        row[c] = ExportCellText(forms[c], column.type, value);
+        ExportCell(forms[c], column.type, value, row[c]);
     }
     return true;
 }
@@ -32,7 +32,7 @@ ExportOutcome WriteTickedRecords(const ExportJob& job, const ExportHooks& hooks)
     std::unique_ptr<CTableFileWriter> writer = MakeTableWriter(job.path);
     if (!writer->Open(job.title, job.path)) return ExportOutcome::FileFailed;
 
-    std::vector<std::string> row;
+    std::vector<TableCell> row;
     std::vector<CellForm> forms;
     for (const ExportColumn& column : job.columns) {
         row.push_back(column.heading);

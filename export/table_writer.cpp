@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "export/xlsx_writer.h"
 #include "platform/files.h"
 
 namespace {
@@ -12,7 +13,7 @@ constexpr size_t kFlushSize = 1 << 20;
 
 }  // namespace
 
-CTableFileWriter::~CTableFileWriter() {
+CTextTableWriter::~CTextTableWriter() {
     Finish(false);  // the tail belongs to the derived writer, gone by now
 }
 
@@ -24,7 +25,7 @@ CCsvTableWriter::~CCsvTableWriter() {
     if (IsOpen()) Close();
 }
 
-int CTableFileWriter::Open(const std::string& title, const std::string& path) {
+int CTextTableWriter::Open(const std::string& title, const std::string& path) {
     if (m_file) Close();
     m_failed = false;
     m_buffer.clear();
@@ -36,20 +37,20 @@ int CTableFileWriter::Open(const std::string& title, const std::string& path) {
     return 1;
 }
 
-void CTableFileWriter::WriteRow(std::span<const std::string> cells) {
+void CTextTableWriter::WriteRow(std::span<const TableCell> cells) {
     if (!m_file) return;
     AppendRow(m_buffer, cells);
     if (m_buffer.size() >= kFlushSize) Flush();
 }
 
-void CTableFileWriter::Flush() {
+void CTextTableWriter::Flush() {
     if (!m_file || m_buffer.empty()) return;
     if (!m_failed && std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size())
         m_failed = true;
     m_buffer.clear();
 }
 
-int CTableFileWriter::Finish(bool tail) {
+int CTextTableWriter::Finish(bool tail) {
     if (!m_file) return 0;
     if (tail) AppendTail(m_buffer);
     Flush();
@@ -58,11 +59,11 @@ int CTableFileWriter::Finish(bool tail) {
     return m_failed ? 0 : 1;
 }
 
-int CTableFileWriter::Close() {
+int CTextTableWriter::Close() {
     return Finish(true);
 }
 
-void CTableFileWriter::CloseWithoutTail() {
+void CTextTableWriter::CloseWithoutTail() {
     Finish(false);
 }
 
@@ -101,14 +102,14 @@ void CHtmlTableWriter::AppendHead(std::string& out, std::string_view title) cons
     out += "</TITLE></HEAD>\n<BODY>\n<TABLE border=1 width=100% cellPadding=0 cellSpacing=0>\n";
 }
 
-void CHtmlTableWriter::AppendRow(std::string& out, std::span<const std::string> cells) const {
+void CHtmlTableWriter::AppendRow(std::string& out, std::span<const TableCell> cells) const {
     out += "<TR>\n";
-    for (const std::string& cell : cells) {
+    for (const TableCell& cell : cells) {
         out += "<TD>";
-        if (cell.empty())
+        if (cell.text.empty())
             out += "&nbsp";
         else
-            AppendHtmlEscaped(out, cell);
+            AppendHtmlEscaped(out, cell.text);
         out += "</TD>\n";
     }
     out += "</TR>\n";
@@ -118,12 +119,15 @@ void CHtmlTableWriter::AppendTail(std::string& out) const {
     out += "</TABLE>\n</BODY>\n</HTML>\n";
 }
 
-void AppendCsvField(std::string& out, std::string_view text) {
+void AppendCsvField(std::string& out, std::string_view text, bool formulaGuard) {
+    const bool guard = formulaGuard && !text.empty() && std::strchr("=+-@\t\r", text[0]) != nullptr;
     if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        if (guard) out += '\'';
         out.append(text);
         return;
     }
     out += '"';
+    if (guard) out += '\'';
     for (char c : text) {
         if (c == '"') out += '"';
         out += c;
@@ -135,21 +139,35 @@ void CCsvTableWriter::AppendHead(std::string& out, std::string_view) const {
     out += "\xEF\xBB\xBF";
 }
 
-void CCsvTableWriter::AppendRow(std::string& out, std::span<const std::string> cells) const {
+void CCsvTableWriter::AppendRow(std::string& out, std::span<const TableCell> cells) const {
     for (size_t i = 0; i < cells.size(); ++i) {
         if (i) out += ',';
-        AppendCsvField(out, cells[i]);
+        AppendCsvField(out, cells[i].text, cells[i].kind == CellKind::Text);
     }
     out += "\r\n";
 }
 
 void CCsvTableWriter::AppendTail(std::string&) const {}
 
+namespace {
+
+bool EndsWithNoCase(std::string_view path, std::string_view tail) {
+    return path.size() >= tail.size() &&
+           strncasecmp(path.data() + path.size() - tail.size(), tail.data(), tail.size()) == 0;
+}
+
+}  // namespace
+
 bool IsCsvPath(std::string_view path) {
-    return path.size() >= 4 && strncasecmp(path.data() + path.size() - 4, ".csv", 4) == 0;
+    return EndsWithNoCase(path, ".csv");
+}
+
+bool IsXlsxPath(std::string_view path) {
+    return EndsWithNoCase(path, ".xlsx");
 }
 
 std::unique_ptr<CTableFileWriter> MakeTableWriter(std::string_view path) {
     if (IsCsvPath(path)) return std::make_unique<CCsvTableWriter>();
+    if (IsXlsxPath(path)) return std::make_unique<CXlsxTableWriter>();
     return std::make_unique<CHtmlTableWriter>();
 }

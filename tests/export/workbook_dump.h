@@ -1,0 +1,13 @@
+// A workbook as an independent reader (Python's openpyxl) sees it, one line per sheet and
+// per filled cell:
+//   sheet 销售资料 frozen=A2 widths: A=12 B=8
+//   A1 s '主题' bold
+//   B2 n 12.5 [0.00]
+//   C2 d 2007-03-01T14:05:09 [yyyy-mm-dd hh:mm:ss]
+// (cell, openpyxl's data type, Python's repr of the value or the date in ISO form, the
+// number format unless General, bold). The reader's error text when it fails.
+#pragma once
+
+#include <string>
+
+std::string DumpWorkbook(const std::string& path);
