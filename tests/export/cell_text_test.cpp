@@ -67,15 +67,14 @@ TEST(ExportCellText, FollowsTypeCodeAndColumnName) {
 }
 
 TEST(ExportCell, GivesTypedFilesTheValueBehindTheText) {
-    struct KindCase {
+    const struct {
         const char* field;
         int type;
         long number;
         double real;
         CellKind kind;
         double value;
-    };
-    const KindCase cases[] = {
+    } cases[] = {
         {"SaleName", 3, 0, 0, CellKind::Text, 0},
         {"Seed", 0, 2, 0, CellKind::Text, 0},  // 是
         {"ProductPrice", 1, 0, 12.5, CellKind::Money, 12.5},
@@ -89,11 +88,8 @@ TEST(ExportCell, GivesTypedFilesTheValueBehindTheText) {
         {"CallInDateTime", 2, kStamp, 0, CellKind::DateTime, kStamp},
         {"CallInDateTime", 2, -5, 0, CellKind::DateTime, 0},  // shown as the epoch
     };
-    for (const KindCase& c : cases) {
-        FieldValue value;
-        value.number = c.number;
-        value.real = c.real;
-        value.text = "t";
+    for (const auto& c : cases) {
+        const FieldValue value{c.number, c.real, "t"};
         const CellForm form = ExportCellForm(c.field, c.type);
         TableCell cell;
         ExportCell(form, c.type, value, cell);

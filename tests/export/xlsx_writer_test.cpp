@@ -1,10 +1,8 @@
 #include "export/xlsx_writer.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "support/temp_dir.h"
 #include "workbook_dump.h"
@@ -36,37 +34,23 @@ TEST(XlsxTableWriter, KeepsKindsTextsAndChineseAndNeverWritesFormulas) {
                             Typed(CellKind::Minutes, 1590), Typed(CellKind::Day, kStamp),
                             Typed(CellKind::DateTime, kStamp), Typed(CellKind::TimeOfDay, kStamp),
                             ""});
-        writer.WriteRow(Row{"@SUM(A1:A2)", "\t-2+3", Typed(CellKind::Integer, -4),
-                            Typed(CellKind::Money, -0.5), Typed(CellKind::Percent, 0),
-                            Typed(CellKind::Minutes, 0), Typed(CellKind::Day, 0),
-                            Typed(CellKind::DateTime, 0), Typed(CellKind::TimeOfDay, 0),
-                            "中文 <b>&amp;</b> \"引号\""});
+        // 02:00 in Shanghai, the day before in UTC.
+        writer.WriteRow(Row{"@SUM(A1:A2)", "中文 <b>&amp;</b>", "", "", "", "",
+                            Typed(CellKind::Day, kStamp - 43509),
+                            Typed(CellKind::DateTime, kStamp - 43509)});
         EXPECT_EQ(writer.Close(), 1);
     }
     EXPECT_EQ(DumpWorkbook(path),
-              "sheet 销售资料 frozen=A2 widths: A=14 B=8 C=7 D=8 E=7 F=7 G=11 H=11 I=11 J=27\n"
+              "sheet 销售资料 frozen=A2 widths: A=14 B=20 C=7 D=8 E=7 F=7 G=11 H=11 I=11 J=7\n"
               "A1 s '合同号' bold\nB1 s '主题' bold\nC1 s '数量' bold\nD1 s '单价' bold\n"
               "E1 s '折扣' bold\nF1 s '时长' bold\nG1 s '销售日期' bold\nH1 s '开始时间' bold\n"
               "I1 s '消费时间' bold\nJ1 s '备注' bold\n"
-              "A2 s '0108888'\n"
-              "B2 s '=1+1'\n"
-              "C2 n 3 [0]\n"
-              "D2 n 12.5 [0.00]\n"
-              "E2 n 0.85 [0%]\n"
-              "F2 n 1590 [0\"分钟\"]\n"
-              "G2 d 2007-03-01T00:00:00 [yyyy-mm-dd]\n"
-              "H2 d 2007-03-01T14:05:09 [yyyy-mm-dd hh:mm:ss]\n"
-              "I2 d 14:05:09 [hh:mm:ss]\n"  // J2 empty
-              "A3 s '@SUM(A1:A2)'\n"
-              "B3 s '\\t-2+3'\n"
-              "C3 n -4 [0]\n"
-              "D3 n -0.5 [0.00]\n"
-              "E3 n 0 [0%]\n"
-              "F3 n 0 [0\"分钟\"]\n"
-              "G3 d 1970-01-01T00:00:00 [yyyy-mm-dd]\n"  // the epoch in Shanghai
-              "H3 d 1970-01-01T08:00:00 [yyyy-mm-dd hh:mm:ss]\n"
-              "I3 d 08:00:00 [hh:mm:ss]\n"
-              "J3 s '中文 <b>&amp;</b> \"引号\"'\n");
+              "A2 s '0108888'\nB2 s '=1+1'\nC2 n 3 [0]\nD2 n 12.5 [0.00]\nE2 n 0.85 [0%]\n"
+              "F2 n 1590 [0\"分钟\"]\nG2 d 2007-03-01T00:00:00 [yyyy-mm-dd]\n"
+              "H2 d 2007-03-01T14:05:09 [yyyy-mm-dd hh:mm:ss]\nI2 d 14:05:09 [hh:mm:ss]\n"
+              "A3 s '@SUM(A1:A2)'\nB3 s '中文 <b>&amp;</b>'\n"
+              "G3 d 2007-03-01T00:00:00 [yyyy-mm-dd]\n"
+              "H3 d 2007-03-01T02:00:00 [yyyy-mm-dd hh:mm:ss]\n");
 }
 
 TEST(XlsxTableWriter, RowsBeyondASheetContinueOnTheNextUnderTheHeadingAgain) {
@@ -82,23 +66,6 @@ TEST(XlsxTableWriter, RowsBeyondASheetContinueOnTheNextUnderTheHeadingAgain) {
               "sheet 活动资料 (2) frozen=A2 widths: A=7\nA1 s '主题' bold\nA2 n 3 [0]\n"
               "A3 n 4 [0]\n"
               "sheet 活动资料 (3) frozen=A2 widths: A=7\nA1 s '主题' bold\nA2 n 5 [0]\n");
-}
-
-TEST(XlsxTableWriter, ReportsFilesThatCannotBeCreatedOrWritten) {
-    TempModuleFolder temp;
-    std::ofstream(temp.Path() + "plain") << "x";
-    CXlsxTableWriter blocked;
-    EXPECT_EQ(blocked.Open("t", temp.Path() + "plain/out.xlsx"), 0);
-    EXPECT_FALSE(blocked.IsOpen());
-    blocked.WriteRow(Row{"a"});  // ignored
-    EXPECT_EQ(blocked.Close(), 0);
-
-    const std::string full = temp.Path() + "full.xlsx";
-    ASSERT_EQ(symlink("/dev/full", full.c_str()), 0);
-    CXlsxTableWriter writer;
-    ASSERT_EQ(writer.Open("t", full), 1);
-    writer.WriteRow(Row{"a"});
-    EXPECT_EQ(writer.Close(), 0);
 }
 
 TEST(XlsxTableWriter, ACancelledWorkbookIsDroppedWithItsTemporaryFiles) {
