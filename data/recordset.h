@@ -176,5 +176,8 @@ std::string RowidQuery(const std::string& sql, std::string* table, const char* k
 // with ORDER BY, LIMIT or OFFSET stay as they are.
 std::string InFileRowOrder(const std::string& sql, const std::string& table, const char* key);
 
+// "SELECT * FROM ...": the column list is the star alone.
+bool SelectsAllColumns(const std::string& sql);
+
 // Whether text is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
 bool IsValidUtf8(std::string_view text);
