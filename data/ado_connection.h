@@ -43,7 +43,7 @@ public:
     // "连接失败"), 1 and 3 executing (application message box). Other kinds do nothing.
     void ReportConnectionErrors(int kind);
 
-    const char* GetDatabasePathText() const { return m_path; }
+    const char* GetDatabasePathText() const { return m_path; }  // without a password
     bool IsConnected() const { return m_connected != 0; }
     bool IsReadOnly() const;  // opened read-only: every write is refused
 

@@ -31,16 +31,38 @@ void OrviRecordset::Close() {
     m_pos = kBof;
     m_editMode = kNoEdit;
     m_pending.clear();
+    m_unsure.reset();
+    m_unsureValues.clear();
 }
 
+// A connection to a server that broke connects again at its next command: a query that
+// failed with it runs once more.
 bool OrviRecordset::Open(const _ConnectionPtr& connection, const std::string& sql,
                          std::string* error) {
+    return OpenQuery(connection, sql, error) ||
+           (m_lostConnection && OpenQuery(connection, sql, error));
+}
+
+bool OrviRecordset::OpenTable(const _ConnectionPtr& connection, const std::string& table,
+                              std::string* error) {
+    return OpenWholeTable(connection, table, error) ||
+           (m_lostConnection && OpenWholeTable(connection, table, error));
+}
+
+bool OrviRecordset::Attach(const _ConnectionPtr& connection, std::string* error) {
     Close();
+    m_lostConnection = false;
     if (!connection || !connection->session) {
         *error = "no open connection";
         return false;
     }
     m_connection = connection;
+    return true;
+}
+
+bool OrviRecordset::OpenQuery(const _ConnectionPtr& connection, const std::string& sql,
+                              std::string* error) {
+    if (!Attach(connection, error)) return false;
     const DbDialect& dialect = Dialect();
     std::string table;
     std::string withKey = RowidQuery(sql, &table, dialect.rowKey);
@@ -53,21 +75,18 @@ bool OrviRecordset::Open(const _ConnectionPtr& connection, const std::string& sq
         prepared = Prepare(keyed, star ? kKeyByName : 0, error);
         if (prepared && m_keyColumn >= 0) m_table = table;
     }
-    if (!prepared && !Prepare(sql, kNoKey, error)) {
+    // The query as it stands (read-only) only when the one with the key was refused, not
+    // when the connection broke.
+    if (!prepared && (m_lostConnection || !Prepare(sql, kNoKey, error))) {
         Close();
         return false;
     }
     return Start(error);
 }
 
-bool OrviRecordset::OpenTable(const _ConnectionPtr& connection, const std::string& table,
-                              std::string* error) {
-    Close();
-    if (!connection || !connection->session) {
-        *error = "no open connection";
-        return false;
-    }
-    m_connection = connection;
+bool OrviRecordset::OpenWholeTable(const _ConnectionPtr& connection, const std::string& table,
+                                   std::string* error) {
+    if (!Attach(connection, error)) return false;
     const DbDialect& dialect = Dialect();
     if (!Prepare(std::string("SELECT ") + dialect.rowKey + ", * FROM " + dialect.QuoteName(table),
                  0, error)) {
@@ -84,6 +103,7 @@ bool OrviRecordset::Prepare(const std::string& sql, int keyColumn, std::string* 
     std::unique_ptr<DbQuery> query = m_connection->session->Query(sql, &failure);
     if (!query) {
         *error = failure.text;
+        m_lostConnection = failure.connectionLost;
         return false;
     }
     m_query = std::move(query);
@@ -147,6 +167,7 @@ int OrviRecordset::StepOne() {
             }
             if (step == DbQuery::kError || waitedMs >= kBusyTimeoutMs) {
                 m_stepError = failure.text;
+                m_lostConnection = failure.connectionLost;
                 FinishStatement();
                 return -1;
             }

@@ -155,6 +155,15 @@ const unsigned char* OrviRecordset::PackStatementRow() {
     return PackRow(cellAt);
 }
 
+const unsigned char* OrviRecordset::PackQueryRow(const DbQuery& query, int firstColumn) {
+    auto cellAt = [&query, firstColumn](int c) {
+        CellView cell;
+        query.Cell(firstColumn + c, &cell);
+        return cell;
+    };
+    return PackRow(cellAt);
+}
+
 const unsigned char* OrviRecordset::PackMerged(const unsigned char* row) {
     auto cellAt = [this, row](int c) {
         CellView cell;

@@ -10,6 +10,22 @@ const char kNoRow[] = "这条记录已经不存在";
 const char kChangedByOther[] = "这条记录已被其他用户修改，请重新查询后再修改。";
 const char kInvalidText[] = "文本不是有效的 UTF-8 编码。";
 
+// A float column holds single-precision values.
+bool SameValue(const CellView& cell, const CellValue& value) {
+    if (cell.type != value.type) return false;
+    switch (value.type) {
+        case kCellInteger:
+            return cell.i == value.i;
+        case kCellFloat:
+            return static_cast<float>(cell.d) == static_cast<float>(value.d);
+        case kCellText:
+        case kCellBlob:
+            return std::string_view(cell.text, cell.size) == value.text;
+        default:
+            return true;
+    }
+}
+
 CellValue ToValue(const CellView& cell) {
     CellValue value;
     value.type = cell.type;
@@ -58,6 +74,8 @@ bool OrviRecordset::SetValue(int column, CellValue value, std::string* error) {
 bool OrviRecordset::RunWrite(const std::string& sql, const std::vector<CellValue>& values,
                              std::string* error) {
     m_refusedReadOnly = m_connection->readOnly;
+    m_lostConnection = false;
+    m_commitUnknown = false;
     if (m_refusedReadOnly) {
         *error = "attempt to write a readonly database";
         return false;
@@ -69,27 +87,78 @@ bool OrviRecordset::RunWrite(const std::string& sql, const std::vector<CellValue
     // when a read lock cannot be upgraded.
     bool ownTransaction = !session.InTransaction();
     DbError failure;
-    bool done = !ownTransaction || session.Execute(Dialect().beginWrite, &failure);
-    m_lastWrite = {};
-    if (done) done = session.Write(sql, values, &m_lastWrite, &failure);
-    if (ownTransaction && done) done = session.Execute("COMMIT", &failure);
-    if (!done) {
-        *error = failure.text;
-        m_refusedReadOnly = failure.readOnly;
+    bool committing = false;
+    // A transaction of its own that lost its connection before COMMIT wrote nothing: it
+    // runs once more on the connection made again.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        failure = DbError{};
+        committing = false;
+        bool done = !ownTransaction || session.Execute(Dialect().beginWrite, &failure);
+        m_lastWrite = {};
+        if (done) done = session.Write(sql, values, &m_lastWrite, &failure);
+        if (ownTransaction && done) {
+            committing = true;
+            done = session.Execute("COMMIT", &failure);
+        }
+        if (done) return true;
         DbError ignored;
         if (ownTransaction && session.InTransaction()) session.Execute("ROLLBACK", &ignored);
+        if (!ownTransaction || committing || !failure.connectionLost) break;
     }
-    return done;
+    *error = failure.text;
+    m_refusedReadOnly = failure.readOnly;
+    m_lostConnection = failure.connectionLost;
+    // The server may have committed before the connection broke.
+    m_commitUnknown = committing && failure.connectionLost;
+    return false;
 }
 
 bool OrviRecordset::PendingTextsValid(std::string* error) const {
     for (const auto& [c, value] : m_pending) {
         (void)c;
+        if (value.type == kCellText && value.text.find('\0') != std::string::npos) {
+            *error = kZeroByteText;  // as the server refuses it
+            return false;
+        }
         if (value.type == kCellText && !IsValidUtf8(value.text)) {
             *error = kInvalidText;
             return false;
         }
     }
+    return true;
+}
+
+// Before a row whose last save had an unknown outcome is written again: when the database
+// holds the values of that save, it went through and the row is taken as it is now; else
+// the row stays as read, and the write checks it as ever.
+bool OrviRecordset::RereadUnsureRow(std::string* error) {
+    const DbDialect& dialect = Dialect();
+    std::string sql = std::string("SELECT ") + dialect.rowKey;
+    for (const std::string& name : m_names) sql += ", " + dialect.QuoteName(name);
+    sql += " FROM " + dialect.QuoteName(m_table) + " WHERE " + dialect.rowKey + "=" +
+           std::to_string(m_rows[m_pos].rowid);
+    DbLock lock(*m_connection);
+    DbError failure;
+    std::unique_ptr<DbQuery> query = m_connection->session->Query(sql, &failure);
+    DbQuery::Step step = query ? query->Next(&failure) : DbQuery::kError;
+    if (step == DbQuery::kError || step == DbQuery::kBusy) {
+        *error = failure.text;
+        m_lostConnection = failure.connectionLost;
+        return false;
+    }
+    m_unsure.reset();
+    if (step == DbQuery::kDone) {
+        *error = kNoRow;
+        return false;
+    }
+    bool saved = true;
+    for (const auto& [c, value] : m_unsureValues) {
+        CellView cell;
+        query->Cell(c + 1, &cell);
+        saved = saved && SameValue(cell, value);
+    }
+    m_unsureValues.clear();
+    if (saved) m_rows[m_pos].data = PackQueryRow(*query, 1);
     return true;
 }
 
@@ -104,6 +173,8 @@ bool OrviRecordset::Update(std::string* error) {
         return true;
     }
     if (!PendingTextsValid(error)) return false;
+    if (m_editMode == kEditRow && m_unsure == m_rows[m_pos].rowid && !RereadUnsureRow(error))
+        return false;
     const DbDialect& dialect = Dialect();
     std::vector<CellValue> values;
     for (const auto& [c, value] : m_pending) {
@@ -131,7 +202,13 @@ bool OrviRecordset::Update(std::string* error) {
             where += " AND " + dialect.QuoteName(m_names[c]) + " " + dialect.nullSafeEqual + " " +
                      dialect.Parameter(static_cast<int>(values.size()));
         }
-        if (!RunWrite(sql + where, values, error)) return false;
+        if (!RunWrite(sql + where, values, error)) {
+            if (m_commitUnknown) {
+                m_unsure = m_rows[m_pos].rowid;
+                m_unsureValues = m_pending;
+            }
+            return false;
+        }
         if (m_lastWrite.changes == 0) {
             *error = RowStillThere() ? kChangedByOther : kNoRow;
             return false;
