@@ -10,9 +10,11 @@ const char kReadOnlyTransaction[] = "25006";
 
 bool ConnectionLost(PGconn* conn, const PGresult* result) {
     if (!result || PQstatus(conn) == CONNECTION_BAD || PQsocket(conn) < 0) return true;
+    // Errors of libpq itself (no SQLSTATE) are failures of the socket.
     const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
-    return state && (std::strncmp(state, "08", 2) == 0 || std::strcmp(state, "57P01") == 0 ||
-                     std::strcmp(state, "57P02") == 0 || std::strcmp(state, "57P03") == 0);
+    if (!state) return PQresultStatus(result) == PGRES_FATAL_ERROR;
+    return (std::strncmp(state, "08", 2) == 0 || std::strcmp(state, "57P01") == 0 ||
+            std::strcmp(state, "57P02") == 0 || std::strcmp(state, "57P03") == 0);
 }
 
 std::string TrimmedMessage(const char* message) {
