@@ -30,6 +30,13 @@ void ReportReadOnlyDatabase() {
     ShowMessage(0, "数据库是只读的，不能保存修改。", "错误", MsgIcon::Error);
 }
 
+void ReportLostConnection(const std::string& reason, bool committing) {
+    const char* text = committing
+                           ? "与数据库的连接在保存时断开，这条记录可能已经保存，请重新查询后查看。"
+                           : kConnectionLostText;
+    ShowMessage(0, std::string(text) + "\n" + reason, "连接问题", MsgIcon::Information);
+}
+
 bool FindMissingTables(DbSession& session, std::vector<std::string>* missing, std::string* error) {
     std::vector<std::string> present;
     DbError failure;
@@ -119,6 +126,8 @@ int CAdoConnection::ExecuteSql(const std::string& sql) {
         m_errors.push_back(failure.text);
         if (failure.readOnly)
             ReportReadOnlyDatabase();
+        else if (failure.connectionLost)
+            ReportLostConnection(failure.text, sql == "COMMIT");
         else
             ReportConnectionErrors(3);
         return 0;

@@ -17,23 +17,15 @@ namespace {
 const char kNotOpen[] = "记录未打开";
 const char kNoRecordset[] = "记录句宾未打开";
 const char kFieldAccess[] = "字段访问发生错误，请确认数据库结构没有改动。";
-const char kConnectionLost[] = "无法读取数据库资料，可能数据库连接已经断开，请重新连接、然后重试。";
 const char kUnknownLongStr[] = "数据库字段访问未知错误！请检查数据库是否改动。";
 const char kUnknownFloat[] = "数据库字段访问未知错误！请检查连接数据库结构是否已经更改。";
-
-const char kCommitUnknown[] =
-    "与数据库的连接在保存时断开，这条记录可能已经保存，请重新查询后查看。";
-
-void ReportConnectionProblem(const char* text, const std::string& reason) {
-    ShowMessage(0, std::string(text) + "\n" + reason, "连接问题", MsgIcon::Information);
-}
 
 // Shows why taking further rows failed, if it did (a lost server, a damaged file): the
 // result then ends early, and the reader must not take that for its end.
 bool ReportFetchError(OrviRecordset& recordset) {
     std::string reason = recordset.TakeFetchError();
     if (reason.empty()) return false;
-    ReportConnectionProblem(kConnectionLost, reason);
+    ReportLostConnection(reason);
     return true;
 }
 
@@ -41,7 +33,7 @@ bool ReportFetchError(OrviRecordset& recordset) {
 // message.
 void ReportOpenError(const OrviRecordset& recordset, const std::string& reason) {
     if (recordset.LostConnection())
-        ReportConnectionProblem(kConnectionLost, reason);
+        ReportLostConnection(reason);
     else
         ShowMessage(0, kFieldAccess, "字段访问", MsgIcon::Information);
 }
@@ -107,10 +99,8 @@ void CRstValues::ReportError() {
 void CRstValues::ReportWriteError(const std::string& reason) {
     if (m_recordset && m_recordset->RefusedReadOnly())
         ReportReadOnlyDatabase();
-    else if (m_recordset && m_recordset->CommitUnknown())
-        ReportConnectionProblem(kCommitUnknown, reason);
     else if (m_recordset && m_recordset->LostConnection())
-        ReportConnectionProblem(kConnectionLost, reason);
+        ReportLostConnection(reason, m_recordset->CommitUnknown());
     else
         ShowMessage(0, std::string(kFieldAccess) + "\n" + reason, "字段访问", MsgIcon::Information);
 }
@@ -378,7 +368,7 @@ const _RecordsetPtr& CRstValues::AttachedOrOwn() const {
 CRstValues::AttachedRead CRstValues::ReadAttached(const _variant_t& index, CellView* cell) {
     const _RecordsetPtr& recordset = AttachedOrOwn();
     if (!IsOpenRecordset(recordset)) {
-        ShowMessage(0, kConnectionLost, "连接问题", MsgIcon::Information);
+        ShowMessage(0, kConnectionLostText, "连接问题", MsgIcon::Information);
         return kReadMissing;
     }
     if (!recordset->HasCurrent()) return kReadEnd;

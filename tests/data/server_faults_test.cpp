@@ -126,7 +126,8 @@ TEST_F(ServerFaultTest, AServerThatIsDownIsAConnectionProblem) {
     EXPECT_EQ(rst.AddRecord("ObjectParName", "w0"), 1);
     EXPECT_EQ(rst.UpdateRecord(), 0);
     EXPECT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 0);
-    ASSERT_EQ(capture.Count(), 2u);
+    EXPECT_EQ(m_connection.ExecuteSql("DELETE FROM ObjectPar"), 0);
+    ASSERT_EQ(capture.Count(), 3u);
     for (const MessageInfo& message : capture.Messages())
         ExpectConnectionProblem(message, kConnectionLost);
     Resume();
