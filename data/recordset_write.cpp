@@ -159,6 +159,8 @@ bool OrviRecordset::RereadUnsureRow(std::string* error) {
     }
     m_unsureValues.clear();
     if (saved) m_rows[m_pos].data = PackQueryRow(*query, 1);
+    while (query->Next(&failure) == DbQuery::kRow) {
+    }
     return true;
 }
 

@@ -141,7 +141,7 @@ bool PgSession::Configure(PGconn* conn, bool* readOnly, DbError* error) {
 }
 
 // Before a command: a streaming query moves its rest into memory, and a connection that
-// broke is made again.
+// broke (or whose last command failed as a lost connection) is made again.
 bool PgSession::Ready(DbError* error) {
     if (m_running) m_running->ReadRest();
     if (!m_lost && PQstatus(m_conn) == CONNECTION_OK) return true;

@@ -237,6 +237,7 @@ public:
         sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
         sqlite3_busy_handler(m_db, WaitForLock, this);
     }
+
     bool InTransaction() const override { return sqlite3_get_autocommit(m_db) == 0; }
 
     bool TableNames(std::vector<std::string>* names, DbError* error) override {
