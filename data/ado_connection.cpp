@@ -8,6 +8,7 @@
 #include "data/driver.h"
 #include "data/recordset.h"
 #include "data/schema.h"
+#include "data/sqlite/sqlite_session.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -15,24 +16,6 @@ namespace {
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
-}
-
-// A connection string as the user may see it: without a password.
-std::string DisplayedLocation(const std::string& location) {
-    if (!IsServerLocation(location)) return location;
-    std::string shown = location;
-    size_t at = shown.find('@');
-    size_t scheme = shown.find("://");
-    if (scheme != std::string::npos && at != std::string::npos) {
-        size_t colon = shown.find(':', scheme + 3);
-        if (colon != std::string::npos && colon < at) shown.erase(colon, at - colon);
-    }
-    size_t password = shown.find("password=");
-    if (password != std::string::npos) {
-        size_t end = shown.find(' ', password);
-        shown.erase(password, end == std::string::npos ? std::string::npos : end - password);
-    }
-    return shown;
 }
 
 std::string Join(const std::vector<std::string>& names) {
@@ -45,6 +28,13 @@ std::string Join(const std::vector<std::string>& names) {
 
 void ReportReadOnlyDatabase() {
     ShowMessage(0, "数据库是只读的，不能保存修改。", "错误", MsgIcon::Error);
+}
+
+void ReportLostConnection(const std::string& reason, bool committing) {
+    const char* text = committing
+                           ? "与数据库的连接在保存时断开，这条记录可能已经保存，请重新查询后查看。"
+                           : kConnectionLostText;
+    ShowMessage(0, std::string(text) + "\n" + reason, "连接问题", MsgIcon::Information);
 }
 
 bool FindMissingTables(DbSession& session, std::vector<std::string>* missing, std::string* error) {
@@ -69,7 +59,7 @@ CAdoConnection::~CAdoConnection() {
 int CAdoConnection::ConnectDatabase(const std::string& location) {
     if (m_connected == 1 && m_connection && m_connection->IsOpen()) return 1;
 
-    std::strncpy(m_path, location.c_str(), sizeof(m_path) - 1);
+    std::strncpy(m_path, ShownLocation(location).c_str(), sizeof(m_path) - 1);
     m_path[sizeof(m_path) - 1] = '\0';
 
     m_connection.reset();
@@ -100,11 +90,12 @@ int CAdoConnection::ConnectDatabase(const std::string& location) {
     }
     if (!missing.empty()) {
         ShowMessage(0,
-                    "数据库 " + DisplayedLocation(location) + " 不是本系统的数据库，缺少数据表：" +
+                    "数据库 " + ShownLocation(location) + " 不是本系统的数据库，缺少数据表：" +
                         Join(missing),
                     "连接失败", MsgIcon::Error);
         return 0;
     }
+    UseWriteAheadLog(*connection->session, location);
     connection->readOnly = connection->session->ReadOnly();
     m_connection = connection;
     m_connected = 1;
@@ -135,6 +126,8 @@ int CAdoConnection::ExecuteSql(const std::string& sql) {
         m_errors.push_back(failure.text);
         if (failure.readOnly)
             ReportReadOnlyDatabase();
+        else if (failure.connectionLost)
+            ReportLostConnection(failure.text, sql == "COMMIT");
         else
             ReportConnectionErrors(3);
         return 0;

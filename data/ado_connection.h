@@ -14,6 +14,12 @@ class DbSession;
 
 // The one message of a write refused because the database is read-only.
 void ReportReadOnlyDatabase();
+// The text of a lost connection (caption 连接问题).
+inline constexpr char kConnectionLostText[] =
+    "无法读取数据库资料，可能数据库连接已经断开，请重新连接、然后重试。";
+// The message of a lost server connection with the server's reason; committing: the
+// connection broke in a COMMIT, which the server may have carried out.
+void ReportLostConnection(const std::string& reason, bool committing = false);
 // The module's tables (names as in the schema) that the database lacks, from one query;
 // false with the database's description in error when the query fails.
 bool FindMissingTables(DbSession& session, std::vector<std::string>* missing, std::string* error);
@@ -43,7 +49,7 @@ public:
     // "连接失败"), 1 and 3 executing (application message box). Other kinds do nothing.
     void ReportConnectionErrors(int kind);
 
-    const char* GetDatabasePathText() const { return m_path; }
+    const char* GetDatabasePathText() const { return m_path; }  // without a password
     bool IsConnected() const { return m_connected != 0; }
     bool IsReadOnly() const;  // opened read-only: every write is refused
 

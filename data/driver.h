@@ -37,6 +37,9 @@ struct CellValue {
     std::string text;
 };
 
+// Why a text with a zero byte is refused (a server cannot hold one).
+inline constexpr char kZeroByteText[] = "a text value contains a zero byte";
+
 // A failed call of a driver.
 struct DbError {
     std::string text;             // the database's description
@@ -112,6 +115,9 @@ public:
 // A PostgreSQL connection string or URI ("postgresql://...", "host=... dbname=...") rather
 // than the path of a database file.
 bool IsServerLocation(std::string_view location);
+// A location as it may be shown or logged: a connection string (key=value or URI) as
+// key=value pairs without its password; a file path as it is.
+std::string ShownLocation(const std::string& location);
 // Opens the database at location, a file path or a server's connection string; nullptr
 // with the reason in error (empty text: not even the reason could be had).
 std::unique_ptr<DbSession> OpenDatabase(const std::string& location, DbError* error);

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -79,6 +80,10 @@ struct OrviRecordset {
     bool Updatable() const { return !m_table.empty(); }
     // The last failed write was refused because the database is read-only.
     bool RefusedReadOnly() const { return m_refusedReadOnly; }
+    // The last failure (opening, taking rows or writing) was a lost server connection.
+    bool LostConnection() const { return m_lostConnection; }
+    // The last failed write lost its connection while committing: it may have been saved.
+    bool CommitUnknown() const { return m_commitUnknown; }
 
     // With the connection's lock held (a write of another recordset on the connection): the
     // query gives up its place if its database wants that.
@@ -108,6 +113,10 @@ private:
 
     static constexpr int kNoKey = -1;
     static constexpr int kKeyByName = -2;
+    bool Attach(const _ConnectionPtr& connection, std::string* error);  // closed, then bound
+    bool OpenQuery(const _ConnectionPtr& connection, const std::string& sql, std::string* error);
+    bool OpenWholeTable(const _ConnectionPtr& connection, const std::string& table,
+                        std::string* error);
     // Runs sql; keyColumn: the query's column holding the row key, kNoKey, or kKeyByName
     // (the first column named as the key, if any).
     bool Prepare(const std::string& sql, int keyColumn, std::string* error);
@@ -122,12 +131,15 @@ private:
     // connection is in one.
     bool RunWrite(const std::string& sql, const std::vector<CellValue>& values, std::string* error);
     bool PendingTextsValid(std::string* error) const;
+    bool RereadUnsureRow(std::string* error);
     bool RowStillThere();  // the current row's key is still in the table
     const DbDialect& Dialect() const { return m_connection->session->Dialect(); }
     unsigned char* Allocate(size_t size);  // room for a packed row
     template <typename CellAt>
     const unsigned char* PackRow(CellAt cellAt);
     const unsigned char* PackStatementRow();
+    // The row of query with the result's columns from its column firstColumn on.
+    const unsigned char* PackQueryRow(const DbQuery& query, int firstColumn);
     const unsigned char* PackMerged(const unsigned char* row);  // row + pending changes
     static void ReadPacked(const unsigned char* row, int column, CellView* cell);
     const CellValue* Pending(int column) const;
@@ -161,6 +173,11 @@ private:
 
     WriteResult m_lastWrite;
     bool m_refusedReadOnly = false;
+    bool m_lostConnection = false;
+    bool m_commitUnknown = false;  // the last write lost its connection in its COMMIT
+    // The row of the last save with an unknown outcome and the values it saved.
+    std::optional<int64_t> m_unsure;
+    std::vector<std::pair<int, CellValue>> m_unsureValues;
 
     EditMode m_editMode = kNoEdit;
     long m_posBeforeAdd = kBof;
@@ -175,6 +192,9 @@ std::string RowidQuery(const std::string& sql, std::string* table, const char* k
 // by the indexed column of its first condition, if it has one, then by the row key. Queries
 // with ORDER BY, LIMIT or OFFSET stay as they are.
 std::string InFileRowOrder(const std::string& sql, const std::string& table, const char* key);
+
+// "SELECT * FROM ...": the column list is the star alone.
+bool SelectsAllColumns(const std::string& sql);
 
 // Whether text is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
 bool IsValidUtf8(std::string_view text);

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "data/ado_connection.h"
+#include "data/cell_reading.h"
 #include "data/recordset.h"
 #include "orvicrm/CRstValues.h"
 #include "platform/message_box.h"
@@ -16,7 +17,6 @@ namespace {
 const char kNotOpen[] = "记录未打开";
 const char kNoRecordset[] = "记录句宾未打开";
 const char kFieldAccess[] = "字段访问发生错误，请确认数据库结构没有改动。";
-const char kConnectionLost[] = "无法读取数据库资料，可能数据库连接已经断开，请重新连接、然后重试。";
 const char kUnknownLongStr[] = "数据库字段访问未知错误！请检查数据库是否改动。";
 const char kUnknownFloat[] = "数据库字段访问未知错误！请检查连接数据库结构是否已经更改。";
 
@@ -25,91 +25,21 @@ const char kUnknownFloat[] = "数据库字段访问未知错误！请检查连�
 bool ReportFetchError(OrviRecordset& recordset) {
     std::string reason = recordset.TakeFetchError();
     if (reason.empty()) return false;
-    ShowMessage(0, std::string(kConnectionLost) + "\n" + reason, "连接问题", MsgIcon::Information);
+    ReportLostConnection(reason);
     return true;
+}
+
+// A query that failed: a lost server connection with its reason, else the field-access
+// message.
+void ReportOpenError(const OrviRecordset& recordset, const std::string& reason) {
+    if (recordset.LostConnection())
+        ReportLostConnection(reason);
+    else
+        ShowMessage(0, kFieldAccess, "字段访问", MsgIcon::Information);
 }
 
 bool IsOpenRecordset(const _RecordsetPtr& recordset) {
     return recordset && recordset->IsOpen();
-}
-
-int32_t ClampToInt32(long long v) {
-    if (v > INT32_MAX) return INT32_MAX;
-    if (v < INT32_MIN) return INT32_MIN;
-    return static_cast<int32_t>(v);
-}
-
-// Decimal text to integer: optional blanks and sign, then digits up to the first other byte.
-long long LeadingInteger(const char* text, size_t size) {
-    size_t i = 0;
-    while (i < size && (text[i] == ' ' || text[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < size && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    long long v = 0;
-    for (; i < size && text[i] >= '0' && text[i] <= '9'; ++i) {
-        v = v * 10 + (text[i] - '0');
-        if (v > INT32_MAX) v = static_cast<long long>(INT32_MAX) + 1;  // saturate
-    }
-    return negative ? -v : v;
-}
-
-// A whole text as a number; false when it is not one.
-bool TextToDouble(const char* text, size_t size, double* value) {
-    std::string copy(text, size);
-    const char* begin = copy.c_str();
-    char* end = nullptr;
-    errno = 0;
-    *value = std::strtod(begin, &end);
-    if (end == begin || errno == ERANGE) return false;
-    while (*end == ' ' || *end == '\t') ++end;
-    return *end == '\0';
-}
-
-// The cell as a number (NULL is 0): false for a text that is not a number.
-bool CellNumber(const CellView& cell, double* d) {
-    switch (cell.type) {
-        case kCellInteger:
-            *d = static_cast<double>(cell.i);
-            return true;
-        case kCellFloat:
-            *d = cell.d;
-            return true;
-        case kCellText:
-        case kCellBlob:
-            return TextToDouble(cell.text, cell.size, d);
-        default:
-            *d = 0;
-            return true;
-    }
-}
-
-// The integer read rule: the value's text form cut to an integer; below 1 reads as 0.
-int32_t ReadPositiveInteger(const CellView& cell) {
-    long long v = 0;
-    switch (cell.type) {
-        case kCellInteger:
-            v = cell.i;
-            break;
-        case kCellFloat:
-            v = cell.d >= 1 ? (cell.d >= INT32_MAX ? INT32_MAX : static_cast<long long>(cell.d))
-                            : 0;
-            break;
-        case kCellText:
-        case kCellBlob:
-            v = LeadingInteger(cell.text, cell.size);
-            break;
-        default:
-            break;
-    }
-    return v < 1 ? 0 : ClampToInt32(v);
-}
-
-// Floats in their single-precision text form when they are single-precision values.
-std::string RealText(double d) {
-    char text[64];
-    bool single = static_cast<double>(static_cast<float>(d)) == d;
-    std::snprintf(text, sizeof text, single ? "%.7g" : "%.15g", d);
-    return text;
 }
 
 }  // namespace
@@ -142,7 +72,7 @@ _RecordsetPtr CRstValues::OpenRecordset(_ConnectionPtr connection, const char* s
     auto recordset = std::make_shared<OrviRecordset>();
     std::string error;
     if (!recordset->Open(connection, sql, &error)) {
-        ShowMessage(0, kFieldAccess, "字段访问", MsgIcon::Information);
+        ReportOpenError(*recordset, error);
         return nullptr;
     }
     return recordset;
@@ -169,6 +99,8 @@ void CRstValues::ReportError() {
 void CRstValues::ReportWriteError(const std::string& reason) {
     if (m_recordset && m_recordset->RefusedReadOnly())
         ReportReadOnlyDatabase();
+    else if (m_recordset && m_recordset->LostConnection())
+        ReportLostConnection(reason, m_recordset->CommitUnknown());
     else
         ShowMessage(0, std::string(kFieldAccess) + "\n" + reason, "字段访问", MsgIcon::Information);
 }
@@ -185,7 +117,7 @@ int CRstValues::InitConnAndRec(_ConnectionPtr connection, const char* table) {
         m_recordset = std::make_shared<OrviRecordset>();
         std::string error;
         if (!m_recordset->OpenTable(m_connection, m_table, &error)) {
-            ReportError();
+            ReportOpenError(*m_recordset, error);
             return 0;
         }
         return 1;
@@ -204,7 +136,7 @@ int CRstValues::OpenRecord(const char* sql) {
     }
     std::string error;
     if (!m_recordset->Open(m_connection, m_lastQuery, &error)) {
-        ReportError();
+        ReportOpenError(*m_recordset, error);
         return 0;
     }
     return m_recordset->HasCurrent() ? 1 : 0;
@@ -324,14 +256,18 @@ int CRstValues::Release() {
 }
 
 int CRstValues::SetField(const char* field, int type, int64_t i, double d, const char* text) {
+    static_assert(kTextField == kCellText);
     if (!CheckOpen()) return 0;
     try {
         if (!field || (type == kCellText && !text)) throw std::bad_alloc();
         CellValue value;
         value.type = type;
-        value.i = i;
+        value.i = type == kCellText ? 0 : i;
         value.d = d;
-        if (text) value.text = text;
+        if (text && type == kCellText && i > 0)
+            value.text.assign(text, static_cast<size_t>(i));
+        else if (text)
+            value.text = text;
         std::string error;
         if (!m_recordset->SetValue(m_recordset->ColumnIndex(field), std::move(value), &error)) {
             ReportWriteError(error + "（" + field + "）");
@@ -432,7 +368,7 @@ const _RecordsetPtr& CRstValues::AttachedOrOwn() const {
 CRstValues::AttachedRead CRstValues::ReadAttached(const _variant_t& index, CellView* cell) {
     const _RecordsetPtr& recordset = AttachedOrOwn();
     if (!IsOpenRecordset(recordset)) {
-        ShowMessage(0, kConnectionLost, "连接问题", MsgIcon::Information);
+        ShowMessage(0, kConnectionLostText, "连接问题", MsgIcon::Information);
         return kReadMissing;
     }
     if (!recordset->HasCurrent()) return kReadEnd;

@@ -8,6 +8,15 @@ const char kReadOnlyTransaction[] = "25006";
 
 }  // namespace
 
+bool ConnectionLost(PGconn* conn, const PGresult* result) {
+    if (!result || PQstatus(conn) == CONNECTION_BAD || PQsocket(conn) < 0) return true;
+    // Errors of libpq itself (no SQLSTATE) are failures of the socket.
+    const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+    if (!state) return PQresultStatus(result) == PGRES_FATAL_ERROR;
+    return (std::strncmp(state, "08", 2) == 0 || std::strcmp(state, "57P01") == 0 ||
+            std::strcmp(state, "57P02") == 0 || std::strcmp(state, "57P03") == 0);
+}
+
 std::string TrimmedMessage(const char* message) {
     std::string text = message ? message : "";
     const size_t begin = text.find_first_not_of(" \t\r\n");
@@ -23,5 +32,5 @@ void SetResultError(PGconn* conn, const PGresult* result, DbError* error) {
     error->text = TrimmedMessage(message);
     const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
     error->readOnly = state && std::strcmp(state, kReadOnlyTransaction) == 0;
-    error->connectionLost = PQstatus(conn) == CONNECTION_BAD;
+    error->connectionLost = ConnectionLost(conn, result);
 }

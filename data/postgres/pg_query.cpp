@@ -125,6 +125,7 @@ void PgQuery::Fail(PGresult* result) {
     PGconn* conn = m_conn;
     EndStream();
     SetResultError(conn, result, &m_error);
+    if (m_error.connectionLost && m_session) m_session->Lost(conn);
     m_failed = true;
     PQclear(result);
 }

@@ -64,7 +64,7 @@ bool ParameterText(const CellValue& value, std::string* text, DbError* error) {
             return true;
         case kCellText:
             if (value.text.find('\0') != std::string::npos) {
-                if (error) *error = DbError{"a text value contains a zero byte", false, false};
+                if (error) *error = DbError{kZeroByteText, false, false};
                 return false;
             }
             *text = value.text;
@@ -141,10 +141,11 @@ bool PgSession::Configure(PGconn* conn, bool* readOnly, DbError* error) {
 }
 
 // Before a command: a streaming query moves its rest into memory, and a connection that
-// broke is made again.
+// broke (or whose last command failed as a lost connection) is made again.
 bool PgSession::Ready(DbError* error) {
     if (m_running) m_running->ReadRest();
-    if (PQstatus(m_conn) == CONNECTION_OK) return true;
+    if (!m_lost && PQstatus(m_conn) == CONNECTION_OK) return true;
+    m_lost = false;
     PQreset(m_conn);
     if (PQstatus(m_conn) != CONNECTION_OK) {
         if (error) *error = DbError{TrimmedMessage(PQerrorMessage(m_conn)), false, true};
@@ -157,7 +158,7 @@ PGresult* PgSession::Run(const std::string& sql, DbError* error) {
     if (!Ready(error)) return nullptr;
     PGresult* result = PQexec(m_conn, RewriteLikeForServer(sql).c_str());
     if (Succeeded(result)) return result;
-    SetResultError(m_conn, result, error);
+    Failed(m_conn, result, error);
     PQclear(result);
     return nullptr;
 }
@@ -212,17 +213,17 @@ std::unique_ptr<DbQuery> PgSession::StartQuery(PGconn* conn, const std::string& 
     const bool reader = conn != m_conn;
     if (!PQsendQueryParams(conn, RewriteLikeForServer(sql).c_str(), 0, nullptr, nullptr, nullptr,
                            nullptr, 0)) {
-        SetResultError(conn, nullptr, error);
-        if (reader) ReaderDone(conn);
+        const bool lost = Failed(conn, nullptr, error);
+        if (reader) ReaderDone(conn, lost);
         return nullptr;
     }
     PQsetSingleRowMode(conn);
     PGresult* first = PQgetResult(conn);
     if (!Succeeded(first) && PQresultStatus(first) != PGRES_SINGLE_TUPLE) {
         while (PGresult* rest = PQgetResult(conn)) PQclear(rest);
-        SetResultError(conn, first, error);
+        const bool lost = Failed(conn, first, error);
         PQclear(first);
-        if (reader) ReaderDone(conn);
+        if (reader) ReaderDone(conn, lost);
         return nullptr;
     }
     auto query = std::make_unique<PgQuery>(this, conn, first, inTransaction);
@@ -259,7 +260,7 @@ bool PgSession::Write(const std::string& sql, std::span<const CellValue> values,
         std::from_chars(changes, changes + std::strlen(changes), result->changes);
         result->newKey = PQresultStatus(answer) == PGRES_TUPLES_OK ? FirstInteger(answer) : 0;
     }
-    if (!ok) SetResultError(m_conn, answer, error);
+    if (!ok) Failed(m_conn, answer, error);
     PQclear(answer);
     return ok;
 }
@@ -289,10 +290,23 @@ void PgSession::QueryEnded(const PgQuery* query) {
 }
 
 // A reader connection whose query ended waits for the next one, unless it broke.
-void PgSession::ReaderDone(PGconn* conn) {
-    if (PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE &&
+void PgSession::ReaderDone(PGconn* conn, bool lost) {
+    if (!lost && PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE &&
         m_idleReaders.size() < kMaxReaders)
         m_idleReaders.push_back(conn);
     else
         PQfinish(conn);
+}
+
+bool PgSession::Failed(PGconn* conn, const PGresult* result, DbError* error) {
+    SetResultError(conn, result, error);
+    const bool lost = ConnectionLost(conn, result);
+    if (lost) Lost(conn);
+    return lost;
+}
+
+void PgSession::Lost(PGconn* conn) {
+    if (conn == m_conn) m_lost = true;
+    for (PGconn* idle : m_idleReaders) PQfinish(idle);
+    m_idleReaders.clear();
 }

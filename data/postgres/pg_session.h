@@ -33,6 +33,9 @@ public:
 
     // The running query has handed the connection back.
     void QueryEnded(const PgQuery* query);
+    // A command on conn failed because the connection is gone: the session's own connection
+    // is made again at its next command; idle readers (gone with the server) are closed.
+    void Lost(PGconn* conn);
 
 private:
     // Connections of queries that start while another streams (the loaders of a window's
@@ -44,7 +47,9 @@ private:
     std::unique_ptr<DbQuery> StartQuery(PGconn* conn, const std::string& sql, bool inTransaction,
                                         DbError* error);
     PGconn* ReaderConnection();  // an idle or new reader connection; nullptr: none to be had
-    void ReaderDone(PGconn* conn);
+    void ReaderDone(PGconn* conn, bool lost = false);
+    // The error of a failed call on conn; whether the connection is gone (then Lost(conn)).
+    bool Failed(PGconn* conn, const PGresult* result, DbError* error);
     bool Ready(DbError* error);
     // Runs a command without parameters; the result when it succeeded.
     PGresult* Run(const std::string& sql, DbError* error);
@@ -55,5 +60,6 @@ private:
     std::vector<std::pair<PgQuery*, PGconn*>> m_readers;  // queries on reader connections
     std::vector<PGconn*> m_idleReaders;
     bool m_runningInTransaction = false;
+    bool m_lost = false;  // m_conn failed as a lost connection: reset at the next command
     bool m_readOnly = false;
 };

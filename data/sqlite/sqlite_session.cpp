@@ -1,6 +1,7 @@
 #include "data/sqlite/sqlite_session.h"
 
 #include <sqlite3.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -52,6 +53,21 @@ int OpenReadOnly(const std::string& path, sqlite3** db) {
         return sqlite3_open_v2(path.c_str(), db, flags, nullptr);
     return sqlite3_open_v2((FileUri(path) + "?immutable=1").c_str(), db, flags | SQLITE_OPEN_URI,
                            nullptr);
+}
+
+// NFS and SMB/CIFS: the shared memory of a write-ahead log does not work across machines.
+bool OnNetworkFileSystem(const std::string& path) {
+    struct statfs fs;
+    if (statfs(path.c_str(), &fs) != 0) return false;
+    switch (static_cast<uint32_t>(fs.f_type)) {
+        case 0x6969:      // NFS
+        case 0x517B:      // SMB
+        case 0xFF534D42:  // CIFS
+        case 0xFE534D42:  // SMB2
+            return true;
+        default:
+            return false;
+    }
 }
 
 void SetError(sqlite3* db, DbError* error) {
@@ -204,6 +220,24 @@ public:
     }
 
     sqlite3* Handle() const { return m_db; }
+
+    // Switching takes the file for itself: while another connection uses it, the file stays
+    // as it is rather than keep the caller waiting.
+    void UseWriteAheadLog() {
+        sqlite3_stmt* stmt = nullptr;
+        bool wal = false;
+        if (sqlite3_prepare_v2(m_db, "PRAGMA journal_mode", -1, &stmt, nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW) {
+            const unsigned char* mode = sqlite3_column_text(stmt, 0);
+            wal = mode && sqlite3_stricmp(reinterpret_cast<const char*>(mode), "wal") == 0;
+        }
+        sqlite3_finalize(stmt);
+        if (wal) return;
+        sqlite3_busy_handler(m_db, nullptr, nullptr);
+        sqlite3_exec(m_db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        sqlite3_busy_handler(m_db, WaitForLock, this);
+    }
+
     bool InTransaction() const override { return sqlite3_get_autocommit(m_db) == 0; }
 
     bool TableNames(std::vector<std::string>* names, DbError* error) override {
@@ -260,4 +294,9 @@ std::unique_ptr<DbSession> OpenSqlite(const std::string& path, DbError* error) {
 sqlite3* SqliteHandle(DbSession& session) {
     auto* sqlite = dynamic_cast<SqliteSession*>(&session);
     return sqlite ? sqlite->Handle() : nullptr;
+}
+
+void UseWriteAheadLog(DbSession& session, const std::string& path) {
+    auto* sqlite = dynamic_cast<SqliteSession*>(&session);
+    if (sqlite && !sqlite->ReadOnly() && !OnNetworkFileSystem(path)) sqlite->UseWriteAheadLog();
 }

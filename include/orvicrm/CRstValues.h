@@ -55,7 +55,13 @@ public:
     int InitConnAndRec(_ConnectionPtr connection, const char* table);
     // Runs a query: 1 with the first row current, 0 when it has no rows or failed.
     int OpenRecord(const char* sql);
-    int OpenRecord(const std::string& sql) { return OpenRecord(sql.c_str()); }
+    int OpenRecord(const std::string& sql) {
+        if (sql.find('\0') != std::string::npos) {  // it would end the statement early
+            ReportError();
+            return 0;
+        }
+        return OpenRecord(sql.c_str());
+    }
     int ReOpenRecord();  // the last query again
 
     int OnMoveNext();            // 1 if a row is current afterwards, 0 at the end
@@ -78,8 +84,9 @@ public:
     int AddRecord(const char* field, double value) {
         return AddRecord(field, static_cast<float>(value));
     }
+    // The whole text: a zero byte in it makes UpdateRecord refuse the row.
     int AddRecord(const char* field, const std::string& value) {
-        return AddRecord(field, value.c_str());
+        return SetField(field, kTextField, static_cast<int64_t>(value.size()), 0, value.c_str());
     }
 
     // Read a column of the current row. NULL reads as 0 or the empty text; integers below
@@ -132,7 +139,9 @@ private:
 
     bool CheckOpen();  // the own recordset is open, else the not-open message
     void SavePending();
+    // type: a cell type; a text (kTextField) is i bytes at text, or up to its zero byte (i 0).
     int SetField(const char* field, int type, int64_t i, double d, const char* text);
+    static constexpr int kTextField = 3;
     bool ReadOwn(const char* field, CellView* cell);
     const _RecordsetPtr& AttachedOrOwn() const;
     AttachedRead ReadAttached(const _variant_t& index, CellView* cell);

@@ -87,6 +87,25 @@ TEST(DatabaseCheck, FileWithoutTheTablesIsRefusedWithOneMessageAndLeftAsItWas) {
     }
 }
 
+TEST(DatabaseCheck, WritableFileIsSwitchedToWriteAheadLogWhenNoOtherConnectionUsesIt) {
+    if (TestOnPostgres()) GTEST_SKIP() << "a file of its own";
+    for (bool inUse : {false, true}) {
+        SCOPED_TRACE(inUse ? "in use" : "not in use");
+        TempModuleFolder temp;
+        const std::string path = temp.CreateDatabase();
+        RunSql(path, "PRAGMA journal_mode=DELETE");
+        TestSql other(path);
+        if (inUse) {  // another seat halfway through a list
+            other.Exec("BEGIN");
+            other.Text("SELECT count(*) FROM ObjectPar");
+        }
+        CAdoConnection connection;
+        ASSERT_EQ(connection.ConnectDatabase(path), 1);
+        if (inUse) other.Exec("COMMIT");
+        EXPECT_EQ(TestSql(path).Text("PRAGMA journal_mode"), inUse ? "delete" : "wal");
+    }
+}
+
 // Runs check in a child process without root's right to write anywhere; the child reports
 // what went wrong as text.
 std::string RunUnprivileged(const std::function<std::string()>& check) {

@@ -201,6 +201,17 @@ TEST_F(RstValuesTest, RefusedSaveDropsThePendingChanges) {
     EXPECT_EQ(rst.GetValue("b", b), 1);
     EXPECT_EQ(b, "one");
 
+    // A text with a zero byte is refused whole on either database, as a server refuses it.
+    m_capture.Clear();
+    EXPECT_EQ(rst.AddRecord("b", std::string("ze\0ro", 5)), 1);
+    EXPECT_EQ(rst.AddRecord("a", 3), 1);
+    EXPECT_EQ(rst.UpdateRecord(), 0);
+    ASSERT_EQ(m_capture.Count(), 1u);
+    ExpectWriteFailure(m_capture.Texts()[0], "a text value contains a zero byte");
+    EXPECT_EQ(QueryInt("SELECT count(*) FROM Checked WHERE a = 1 AND b = 'one'"), 1);
+    EXPECT_EQ(QueryInt("SELECT count(*) FROM Checked"), 1);
+    EXPECT_EQ(rst.OpenRecord(std::string("SELECT * FROM Checked\0 WHERE a = 2", 35)), 0);
+
     // A save the database accepts goes through afterwards.
     EXPECT_EQ(rst.AddRecord(), 1);
     EXPECT_EQ(rst.AddRecord("a", 2), 1);
