@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "data/driver.h"
 #include "tools/orvicrm-db/access_text.h"
 #include "tools/orvicrm-db/db_copy.h"
 #include "tools/orvicrm-db/db_import.h"
@@ -107,12 +108,13 @@ int Seed(const std::string& path, int argc, char** argv) {
     std::string error;
     if (generated.empty()) {
         if (!SeedDemo(path, &error)) return Fail(error);
-        std::printf("seeded demo data into %s\n", path.c_str());
+        std::printf("seeded demo data into %s\n", ShownLocation(path).c_str());
         return 0;
     }
     for (const auto& [kind, n] : generated) {
         if (!SeedGenerated(path, kind, n, client, &error)) return Fail(error);
-        std::printf("added %ld %s records to %s\n", n, KindTable(kind).name, path.c_str());
+        std::printf("added %ld %s records to %s\n", n, KindTable(kind).name,
+                    ShownLocation(path).c_str());
     }
     return 0;
 }
@@ -200,7 +202,7 @@ int Import(int argc, char** argv) {
                         table.nulled == 1 ? "value" : "values");
         std::printf("\n");
     }
-    std::printf("imported %s into %s\n", file.c_str(), location.c_str());
+    std::printf("imported %s into %s\n", file.c_str(), ShownLocation(location).c_str());
     return 0;
 }
 
@@ -217,14 +219,15 @@ int main(int argc, char** argv) {
     if (command == "init" && argc == 3) {
         std::string error;
         if (!CreateDatabase(path, &error)) return Fail(error);
-        std::printf("created %s\n", path.c_str());
+        std::printf("created %s\n", ShownLocation(path).c_str());
         return 0;
     }
     if (command == "seed") return Seed(path, argc, argv);
     if (command == "copy" && argc == 4) {
         std::string error;
         if (!CopyDatabase(path, argv[3], &error)) return Fail(error);
-        std::printf("copied %s to %s\n", path.c_str(), argv[3]);
+        std::printf("copied %s to %s\n", ShownLocation(path).c_str(),
+                    ShownLocation(argv[3]).c_str());
         return 0;
     }
     if (command == "import" && argc >= 4) return Import(argc, argv);
