@@ -5,6 +5,7 @@
 #include <strings.h>
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <climits>
@@ -788,17 +789,23 @@ bool OrviRecordset::Update(std::string* error) {
         }
         values.push_back(CellValue{kCellInteger, m_rows[m_pos].rowid, 0, {}});
         where += dialect.Parameter(static_cast<int>(values.size()));
+        // A column that already holds the value written (a rename this seat carried into
+        // every record, another seat's identical change) is no conflict.
         for (const auto& [c, value] : m_pending) {
-            (void)value;
             CellView original;
             ReadPacked(m_rows[m_pos].data, c, &original);
+            const std::string column = dialect.QuoteName(m_names[c]) + " " + dialect.nullSafeEqual;
             values.push_back(ToValue(original));
-            where += " AND " + dialect.QuoteName(m_names[c]) + " " + dialect.nullSafeEqual + " " +
-                     dialect.Parameter(static_cast<int>(values.size()));
+            where += " AND (" + column + " " + dialect.Parameter(static_cast<int>(values.size()));
+            values.push_back(value);
+            where +=
+                " OR " + column + " " + dialect.Parameter(static_cast<int>(values.size())) + ")";
         }
         if (!RunWrite(sql + where, values, error)) return false;
         if (m_lastWrite.changes == 0) {
-            *error = RowStillThere() ? kChangedByOther : kNoRow;
+            // The row now holds what the database holds: a change made after this is checked
+            // against those values.
+            *error = RereadRow() ? kChangedByOther : kNoRow;
             return false;
         }
         m_rows[m_pos].data = PackMerged(m_rows[m_pos].data);
@@ -825,14 +832,29 @@ bool OrviRecordset::Update(std::string* error) {
     return true;
 }
 
-bool OrviRecordset::RowStillThere() {
+bool OrviRecordset::RereadRow() {
     const DbDialect& dialect = Dialect();
-    std::string sql = std::string("SELECT 1 FROM ") + dialect.QuoteName(m_table) + " WHERE " +
+    std::string sql = std::string("SELECT * FROM ") + dialect.QuoteName(m_table) + " WHERE " +
                       dialect.rowKey + "=" + std::to_string(m_rows[m_pos].rowid);
     DbLock lock(*m_connection);
     DbError failure;
     std::unique_ptr<DbQuery> query = m_connection->session->Query(sql, &failure);
-    return query && query->Next(&failure) == DbQuery::kRow;
+    if (!query || query->Next(&failure) != DbQuery::kRow) return false;
+    // Each column of the result by its name; a result with a column the table lacks keeps
+    // its row as it was read.
+    std::vector<int> source(m_names.size(), -1);
+    for (int c = 0; c < query->ColumnCount(); ++c) {
+        const std::string name = query->ColumnName(c);
+        for (size_t k = 0; k < m_names.size(); ++k)
+            if (source[k] < 0 && strcasecmp(m_names[k].c_str(), name.c_str()) == 0) source[k] = c;
+    }
+    if (std::find(source.begin(), source.end(), -1) != source.end()) return true;
+    m_rows[m_pos].data = PackRow([&](int c) {
+        CellView cell;
+        query->Cell(source[c], &cell);
+        return cell;
+    });
+    return true;
 }
 
 void OrviRecordset::CancelUpdate() {
