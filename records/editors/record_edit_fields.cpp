@@ -1,7 +1,6 @@
 // The field controls of an editor: made from the control table, filled from the record's
 // texts, checked and read back in the fields' value forms.
 #include <QComboBox>
-#include <QCompleter>
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,12 +34,7 @@ long ToCalendarTime(const QDate& date, const QTime& time) {
 
 QComboBox* NewCombo(QWidget* parent, bool editable) {
     auto* combo = new QComboBox(parent);
-    combo->setEditable(editable);
-    if (editable) {
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        // Values that differ in letter case are different values.
-        combo->completer()->setCaseSensitivity(Qt::CaseSensitive);
-    }
+    if (editable) MakeTypedTextCombo(combo);
     // Long lists must not make the window measure every entry.
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setMinimumContentsLength(8);

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QImage>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <ctime>
@@ -222,6 +223,23 @@ TEST_F(StatWindowTest, ProductContentWithApostrophe) {
     Run(page, 3);
     EXPECT_EQ(capture.Count(), 0u);
     EXPECT_EQ(Column(page, 1), (Texts{"合计:2", "2"}));
+}
+
+// A typed product is matched as typed, never completed to a listed one it begins.
+TEST_F(StatWindowTest, TypedContentIsNotCompletedToAListedProduct) {
+    Exec(m_dbPath, Sale(LocalTime(2007, 3, 1), 2, 1, "Pencil"));
+    Open();
+    CStatPage* page = Page(0);
+    QComboBox* content = page->ContentCombo();
+    QTRY_COMPARE_WITH_TIMEOUT(content->count(), 1, 5000);
+    SetRange(page, LocalTime(2007, 1, 1), LocalTime(2007, 12, 31));
+    for (const char* typed : {"Pen", "Pencil"}) {
+        content->lineEdit()->clear();
+        QTest::keyClicks(content->lineEdit(), typed);
+        EXPECT_EQ(content->currentText().toStdString(), typed);
+        Run(page, 3);
+        EXPECT_EQ(Column(page, 1)[0], typed == std::string("Pen") ? "合计:0" : "合计:2");
+    }
 }
 
 TEST_F(StatWindowTest, ConditionChangeRefillsTheContentList) {

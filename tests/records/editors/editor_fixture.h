@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -72,7 +73,19 @@ protected:
         edit->setFocus();
         edit->selectAll();
         edit->del();
-        edit->insert(QString::fromStdString(text));
+        TypeKeys(edit, QString::fromStdString(text));
+    }
+    // Key by key; characters without a key of their own arrive as input-method text does.
+    static void TypeKeys(QWidget* edit, const QString& text) {
+        for (QChar c : text) {
+            if (c.unicode() < 0x80) {
+                QTest::keyClicks(edit, QString(c));
+            } else {
+                QInputMethodEvent commit;
+                commit.setCommitString(QString(c));
+                QApplication::sendEvent(edit, &commit);
+            }
+        }
     }
     // Chooses the entry equal to text from the list.
     static void Pick(QWidget* dlg, int id, const std::string& text) {

@@ -215,6 +215,30 @@ TEST_F(SaleEditDlgTest, ListsFillAndReloadUnderTheTypedText) {
     EXPECT_EQ(Shown(dlg.get(), 1054), "JPY");
 }
 
+// Typed text is stored as typed: a prefix of a listed value or name is not completed to it,
+// and only a name equal to a listed one takes that client's key.
+TEST_F(SaleEditDlgTest, TypedTextIsStoredAsTypedNotCompletedToAListedOne) {
+    AddParams(kParamMoneyType, {"RMB-CASH"});
+    g_clientNames = {"Annabel", "Ann"};
+    g_clientKeys = {5, 6};
+    struct Case {
+        const char* money;
+        const char* contact;
+        const char* key;
+    };
+    for (const Case& c :
+         {Case{"RMB", "Ann", "6"}, Case{"RMB-CASH", "Anna", "0"}, Case{"RM", "Annabel", "5"}}) {
+        auto dlg = Open(0, std::vector<std::string>(20));
+        WaitLoaded(*dlg);
+        Type(dlg.get(), 1054, c.money);
+        Type(dlg.get(), IDC_EDIT_CONTACT, c.contact);
+        ASSERT_TRUE(PressOk(*dlg));
+        const std::vector<std::string>& v = dlg->m_values;
+        EXPECT_EQ(v[13] + "/" + v[2] + "/" + v[18],
+                  std::string(c.money) + "/" + c.contact + "/" + c.key);
+    }
+}
+
 TEST_F(SaleEditDlgTest, ClosingWhileTheListsLoadStopsThemAndIgnoresLateValues) {
     for (int kind : {kParamMoneyType, kParamProductType, kParamProductName, kParamInvoiceType})
         AddManyParams(kind, 60000);

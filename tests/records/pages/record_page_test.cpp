@@ -320,6 +320,31 @@ TEST_F(RecordPageTest, ChanceAndFeedBackConditions) {
     EXPECT_EQ(content->itemText(0).toStdString(), "投诉");
 }
 
+// What is typed into the contact box and the content list is what the query looks for: a
+// prefix of a listed name or value is not completed to it, a listed name picks its client.
+TEST_F(RecordPageTest, TypedContactAndContentQueryAsTyped) {
+    g_clientNames = {"Annabel", "Ann"};
+    g_clientKeys = {5, 6};
+    Exec("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('Complaint-Phone', 13)");
+    Open(RecordKind::FeedBack, 5);
+    Query("反馈类型", "");
+    auto* content = Control<QComboBox>(IDC_CONTENT_COMBO);
+    auto* contact = Control<QComboBox>(IDC_CONTACT);
+    ASSERT_EQ(content->count(), 1);
+    for (auto [typed, condition] :
+         {std::pair{"Ann", "ObjectDateTime=6"}, std::pair{"Anna", "ClientName='Anna'"}}) {
+        contact->lineEdit()->clear();
+        QTest::keyClicks(contact->lineEdit(), typed);
+        content->lineEdit()->clear();
+        QTest::keyClicks(content->lineEdit(), "Complaint");
+        QTest::mouseClick(Control<QPushButton>(IDC_QUERY), Qt::LeftButton);
+        WaitLoaded();
+        const std::string sql = m_page->GetSql();
+        EXPECT_NE(sql.find("LIKE '%Complaint%'"), std::string::npos) << sql;
+        EXPECT_NE(sql.find(condition), std::string::npos) << sql;
+    }
+}
+
 TEST_F(RecordPageTest, DeletesExactlyTheTickedRowsAfterASort) {
     for (const char* name : {"d", "b", "e", "a", "c"}) AddSale(name, 5);
     Open(RecordKind::Sale, 5);
