@@ -308,10 +308,12 @@ std::string CRecordEditDlg::FieldText(const FieldControls& f) const {
 }
 
 void CRecordEditDlg::StoreValues() {
-    for (const FieldControls& f : m_controls) {
+    for (size_t k = 0; k < m_controls.size(); ++k) {
+        const FieldControls& f = m_controls[k];
         if (f.index < 0) continue;
-        // A loaded value the user cannot see goes back as it came.
-        if (!(f.def->hidden && m_mode == 1)) m_values[f.index] = FieldText(f);
+        // A loaded value the user cannot see, or left as shown, goes back as it came.
+        const bool kept = m_mode == 1 && (f.def->hidden || FieldText(f) == m_shownTexts[k]);
+        if (!kept) m_values[f.index] = FieldText(f);
         if (f.twinIndex >= 0) m_values[f.twinIndex] = m_values[f.index];
     }
     if (m_contact) {
