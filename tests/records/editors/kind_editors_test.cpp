@@ -317,6 +317,25 @@ TEST_F(KindEditorsTest, ASaveWritesOnlyWhatTheUserChanged) {
     }
 }
 
+TEST_F(KindEditorsTest, RelatedOpportunityTakesAtMost127Characters) {
+    for (auto [kind, field] : {std::pair{RecordKind::Consume, "ConsumeChance"},
+                               std::pair{RecordKind::History, "HistoryChance"},
+                               std::pair{RecordKind::Active, "ActiveChance"}}) {
+        SCOPED_TRACE(field);
+        m_capture.Clear();
+        auto dlg = Open(kind, 0, {}, 5);
+        WaitLoaded(*dlg);
+        Type(dlg.get(), 1000, "s");
+        Type(dlg.get(), 1236, std::string(128, 'c'));
+        EXPECT_FALSE(PressOk(*dlg));
+        EXPECT_EQ(m_capture.Texts(),
+                  std::vector<std::string>{"相关机会：请输入不超过 127 个字符。"});
+        Type(dlg.get(), 1236, std::string(127, 'c'));
+        ASSERT_TRUE(PressOk(*dlg));
+        EXPECT_EQ(dlg->m_values[KindTable(kind).FieldIndex(field)], std::string(127, 'c'));
+    }
+}
+
 TEST_F(KindEditorsTest, ChanceNeedsASubject) {
     auto dlg = Open(RecordKind::Chance, 0, {}, 5);
     WaitLoaded(*dlg);
