@@ -7,6 +7,7 @@
 #include <new>
 
 #include "data/ado_connection.h"
+#include "data/cell_number.h"
 #include "data/recordset.h"
 #include "orvicrm/CRstValues.h"
 #include "platform/message_box.h"
@@ -65,7 +66,16 @@ bool TextToDouble(const char* text, size_t size, double* value) {
     return *end == '\0';
 }
 
-// The cell as a number (NULL is 0): false for a text that is not a number.
+// Floats in their single-precision text form when they are single-precision values.
+std::string RealText(double d) {
+    char text[64];
+    bool single = static_cast<double>(static_cast<float>(d)) == d;
+    std::snprintf(text, sizeof text, single ? "%.7g" : "%.15g", d);
+    return text;
+}
+
+}  // namespace
+
 bool CellNumber(const CellView& cell, double* d) {
     switch (cell.type) {
         case kCellInteger:
@@ -83,7 +93,6 @@ bool CellNumber(const CellView& cell, double* d) {
     }
 }
 
-// The integer read rule: the value's text form cut to an integer; below 1 reads as 0.
 int32_t ReadPositiveInteger(const CellView& cell) {
     long long v = 0;
     switch (cell.type) {
@@ -103,16 +112,6 @@ int32_t ReadPositiveInteger(const CellView& cell) {
     }
     return v < 1 ? 0 : ClampToInt32(v);
 }
-
-// Floats in their single-precision text form when they are single-precision values.
-std::string RealText(double d) {
-    char text[64];
-    bool single = static_cast<double>(static_cast<float>(d)) == d;
-    std::snprintf(text, sizeof text, single ? "%.7g" : "%.15g", d);
-    return text;
-}
-
-}  // namespace
 
 CRstValues::CRstValues() = default;
 
