@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +17,7 @@
 #include "host/call_context.h"
 #include "records/editors/record_edit_dlg.h"
 #include "support/message_capture.h"
+#include "support/patience.h"
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
 
@@ -96,9 +96,7 @@ protected:
         combo->setCurrentIndex(index);
     }
     static void WaitLoaded(CRecordEditDlg& dlg) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (dlg.LoadersRunning() && std::chrono::steady_clock::now() < end) QTest::qWait(2);
-        ASSERT_FALSE(dlg.LoadersRunning());
+        ASSERT_TRUE(WaitUntil([&dlg] { return !dlg.LoadersRunning(); }));
     }
     // Runs fn on the next modal editor once it is shown.
     static void WhenEditorShown(std::function<void(CRecordEditDlg*)> fn) {

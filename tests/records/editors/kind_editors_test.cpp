@@ -13,6 +13,7 @@
 #include "records/editors/editor_factory.h"
 #include "records/pages/page_factory.h"
 #include "records/pages/record_page.h"
+#include "support/patience.h"
 #include "tests/records/editors/editor_fixture.h"
 #include "ui/controls/check_list_ctrl.h"
 
@@ -85,9 +86,7 @@ protected:
         m_page->LayoutControls();
         m_main->show();
         m_page->show();
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (m_page->IsLoading() && std::chrono::steady_clock::now() < end) QTest::qWait(2);
-        ASSERT_FALSE(m_page->IsLoading());
+        ASSERT_TRUE(WaitUntil([this] { return !m_page->IsLoading(); }));
     }
     // Sends a page command whose editor gets typed and 确定; false when the editor refused.
     bool RunEditor(UINT command, const Typed& typed) {

@@ -246,18 +246,18 @@ TEST_F(SaleEditDlgTest, ClosingWhileTheListsLoadStopsThemAndIgnoresLateValues) {
     for (bool destroyOnly : {false, true}) {
         auto dlg = Open(0, std::vector<std::string>(20));
         QTest::qWait(5);
-        const auto start = std::chrono::steady_clock::now();
         if (!destroyOnly) {
             dlg->reject();
             std::vector<int> counts;
             for (int id : ids) counts.push_back(Control<QComboBox>(dlg.get(), id)->count());
-            QTest::qWait(100);  // whatever is still announced touches nothing
+            // Every reader ends without handing values over (a reader that read on to the
+            // end would leave its values waiting), and nothing reaches the lists.
+            WaitLoaded(*dlg);
+            QTest::qWait(20);
             for (size_t i = 0; i < counts.size(); ++i)
                 EXPECT_EQ(Control<QComboBox>(dlg.get(), ids[i])->count(), counts[i]);
         }
-        dlg.reset();
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        EXPECT_LT(took.count(), 2.0) << destroyOnly;
+        dlg.reset();  // with readers still running: waits for them
     }
     EXPECT_EQ(m_capture.Count(), 0u);
 }

@@ -8,6 +8,7 @@
 #include "params/param_kinds.h"
 #include "params/param_name_dlg.h"
 #include "records/pages/record_page.h"
+#include "support/patience.h"
 #include "tests/records/editors/editor_fixture.h"
 #include "ui/controls/check_list_ctrl.h"
 #include "ui/main/crm_manage_dlg.h"
@@ -37,7 +38,7 @@ protected:
         ASSERT_EQ(m_main->OnInitDialog(), 1);
         m_main->show();
         m_page = static_cast<CRecordPage*>(m_main->GetPage(RecordKind::Sale));
-        for (int i = 0; i < 5000 && m_page->IsLoading(); ++i) QTest::qWait(2);
+        ASSERT_TRUE(WaitUntil([this] { return !m_page->IsLoading(); }));
     }
     void TearDown() override {
         m_main.reset();

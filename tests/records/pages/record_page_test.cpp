@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <chrono>
 #include <memory>
 
 #include "host/call_context.h"
@@ -17,6 +16,7 @@
 #include "platform/qt/qt_platform.h"
 #include "records/pages/page_factory.h"
 #include "support/message_capture.h"
+#include "support/patience.h"
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
 #include "ui/controls/check_list_ctrl.h"
@@ -76,9 +76,7 @@ protected:
         WaitLoaded();
     }
     void WaitLoaded() {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (m_page->IsLoading() && std::chrono::steady_clock::now() < end) QTest::qWait(2);
-        ASSERT_FALSE(m_page->IsLoading());
+        ASSERT_TRUE(WaitUntil([this] { return !m_page->IsLoading(); }));
     }
     template <typename T>
     T* Control(int id) {
