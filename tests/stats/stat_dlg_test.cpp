@@ -241,6 +241,7 @@ TEST_F(StatWindowTest, TypedContentIsNotCompletedToAListedProduct) {
     QTRY_COMPARE_WITH_TIMEOUT(content->count(), 1, kPatienceMs);
     SetRange(page, LocalTime(2007, 1, 1), LocalTime(2007, 12, 31));
     for (const char* typed : {"Pen", "Pencil"}) {
+        content->lineEdit()->setFocus();
         content->lineEdit()->clear();
         QTest::keyClicks(content->lineEdit(), typed);
         EXPECT_EQ(content->currentText().toStdString(), typed);

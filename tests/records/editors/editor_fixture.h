@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/call_context.h"
 #include "records/editors/record_edit_dlg.h"
@@ -97,6 +98,22 @@ protected:
     }
     static void WaitLoaded(CRecordEditDlg& dlg) {
         ASSERT_TRUE(WaitUntil([&dlg] { return !dlg.LoadersRunning(); }));
+    }
+    // Runs command and works each editor it shows with the next of answers; an editor left
+    // open, or one beyond the answers, is cancelled, so an unexpected editor cannot hang.
+    static void AnswerEditors(std::vector<std::function<void(CRecordEditDlg*)>> answers,
+                              const std::function<void()>& command) {
+        size_t next = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            auto* dlg = qobject_cast<CRecordEditDlg*>(QApplication::activeModalWidget());
+            if (!dlg || !dlg->isVisible()) return;
+            if (next < answers.size()) answers[next++](dlg);
+            if (dlg->isVisible()) dlg->OnCancel();
+        });
+        timer.start(5);
+        command();
+        EXPECT_EQ(next, answers.size()) << "editors shown";
     }
     // Runs fn on the next modal editor once it is shown.
     static void WhenEditorShown(std::function<void(CRecordEditDlg*)> fn) {

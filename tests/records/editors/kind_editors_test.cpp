@@ -285,27 +285,29 @@ TEST_F(KindEditorsTest, ASaveWritesOnlyWhatTheUserChanged) {
         m_page->List()->SelectRow(0);
         m_capture.Clear();
 
-        WhenEditorShown([&](CRecordEditDlg* dlg) {
-            otherSeat(c.other, "theirs");
-            Type(dlg, 1000, "mine");
-            QTest::mouseClick(Control<QPushButton>(dlg, IDC_EDIT_OK), Qt::LeftButton);
-        });
-        SendMessage(m_page->GetSafeHwnd(), WM_PAGE_VIEW, 0, 0);
+        const auto view = [this] { SendMessage(m_page->GetSafeHwnd(), WM_PAGE_VIEW, 0, 0); };
+        AnswerEditors({[&](CRecordEditDlg* dlg) {
+                          otherSeat(c.other, "theirs");
+                          Type(dlg, 1000, "mine");
+                          QTest::mouseClick(Control<QPushButton>(dlg, IDC_EDIT_OK), Qt::LeftButton);
+                      }},
+                      view);
         EXPECT_EQ(m_capture.Count(), 0u);
         EXPECT_EQ(Joined(stored), "mine/theirs");
 
         std::string shownAgain, rowAgain;
-        WhenEditorShown([&](CRecordEditDlg* dlg) {
-            otherSeat(c.subject, "their subject");
-            Type(dlg, 1000, "my subject");
-            WhenEditorShown([&](CRecordEditDlg* again) {
-                shownAgain = Shown(again, 1000);
-                rowAgain = m_page->List()->GetCellText(0, c.column);
-                QTest::mouseClick(Control<QPushButton>(again, IDC_EDIT_OK), Qt::LeftButton);
-            });
-            QTest::mouseClick(Control<QPushButton>(dlg, IDC_EDIT_OK), Qt::LeftButton);
-        });
-        SendMessage(m_page->GetSafeHwnd(), WM_PAGE_VIEW, 0, 0);
+        AnswerEditors(
+            {[&](CRecordEditDlg* dlg) {
+                 otherSeat(c.subject, "their subject");
+                 Type(dlg, 1000, "my subject");
+                 QTest::mouseClick(Control<QPushButton>(dlg, IDC_EDIT_OK), Qt::LeftButton);
+             },
+             [&](CRecordEditDlg* again) {
+                 shownAgain = Shown(again, 1000);
+                 rowAgain = m_page->List()->GetCellText(0, c.column);
+                 QTest::mouseClick(Control<QPushButton>(again, IDC_EDIT_OK), Qt::LeftButton);
+             }},
+            view);
         ASSERT_EQ(m_capture.Count(), 1u);
         EXPECT_NE(m_capture.Texts()[0].find("这条记录已被其他用户修改，请重新查询后再修改。"),
                   std::string::npos);

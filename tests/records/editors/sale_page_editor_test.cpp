@@ -198,39 +198,41 @@ TEST_F(SalePageEditorTest, AProductChangedFromTheOpenEditorStaysBesideTheEditors
         OpenMain(5);
         m_page->List()->SelectRow(0);
         m_capture.Clear();
-        WhenEditorShown([&c](CRecordEditDlg* dlg) {
-            Type(dlg, 1000, "changed");
-            WhenShown<CParamAdjustDlg>([&c](CParamAdjustDlg* params) {
-                while (params->IsLoading()) QTest::qWait(2);
-                auto rowOf = [params](const std::string& name) {
-                    for (int r = 0; r < params->RowCount(); ++r)
-                        if (params->RowName(r) == name) return r;
-                    return -1;
-                };
-                auto click = [params](int id) {
-                    QTest::mouseClick(Control<QPushButton>(params, id), Qt::LeftButton);
-                };
-                params->List()->selectRow(rowOf("A"));
-                if (*c.newName) {
-                    WhenShown<CParamNameDlg>([&c](CParamNameDlg* name) {
-                        auto* edit = Control<QLineEdit>(name, IDC_PARAM_NAME);
-                        edit->clear();
-                        TypeKeys(edit, QString::fromUtf8(c.newName));
-                        QTest::mouseClick(Control<QPushButton>(name, IDC_PARAM_NAME_OK),
-                                          Qt::LeftButton);
-                    });
-                    click(IDC_PARAM_MODIFY);
-                } else {
-                    click(IDC_PARAM_DELETE);
-                }
-                if (c.choose) params->List()->selectRow(rowOf(c.product));
-                click(c.choose ? IDC_PARAM_OK : IDC_PARAM_CANCEL);
+        AnswerEditors(
+            {[&c](CRecordEditDlg* dlg) {
+                Type(dlg, 1000, "changed");
+                WhenShown<CParamAdjustDlg>([&c](CParamAdjustDlg* params) {
+                    while (params->IsLoading()) QTest::qWait(2);
+                    auto rowOf = [params](const std::string& name) {
+                        for (int r = 0; r < params->RowCount(); ++r)
+                            if (params->RowName(r) == name) return r;
+                        return -1;
+                    };
+                    auto click = [params](int id) {
+                        QTest::mouseClick(Control<QPushButton>(params, id), Qt::LeftButton);
+                    };
+                    params->List()->selectRow(rowOf("A"));
+                    if (*c.newName) {
+                        WhenShown<CParamNameDlg>([&c](CParamNameDlg* name) {
+                            auto* edit = Control<QLineEdit>(name, IDC_PARAM_NAME);
+                            edit->clear();
+                            TypeKeys(edit, QString::fromUtf8(c.newName));
+                            QTest::mouseClick(Control<QPushButton>(name, IDC_PARAM_NAME_OK),
+                                              Qt::LeftButton);
+                        });
+                        click(IDC_PARAM_MODIFY);
+                    } else {
+                        click(IDC_PARAM_DELETE);
+                    }
+                    if (c.choose) params->List()->selectRow(rowOf(c.product));
+                    click(c.choose ? IDC_PARAM_OK : IDC_PARAM_CANCEL);
+                });
+                QTest::mouseClick(Control<QPushButton>(dlg, 1284), Qt::LeftButton);
+                QTest::mouseClick(Control<QPushButton>(dlg, IDC_EDIT_OK), Qt::LeftButton);
+            }},
+            [this] {
+                QTest::mouseClick(m_main->findChild<QPushButton*>("id1043"), Qt::LeftButton);
             });
-            QTest::mouseClick(Control<QPushButton>(dlg, 1284), Qt::LeftButton);
-            QTest::mouseClick(Control<QPushButton>(dlg, IDC_EDIT_OK), Qt::LeftButton);
-            if (dlg->isVisible()) dlg->OnCancel();  // refused: do not hang the test
-        });
-        QTest::mouseClick(m_main->findChild<QPushButton*>("id1043"), Qt::LeftButton);
         EXPECT_EQ(m_capture.Texts(), c.messages);
         EXPECT_EQ(Joined("SELECT SaleName, ProductName FROM SaleTable"),
                   std::string("changed/") + c.product);

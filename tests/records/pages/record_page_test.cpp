@@ -331,10 +331,11 @@ TEST_F(RecordPageTest, TypedContactAndContentQueryAsTyped) {
     ASSERT_EQ(content->count(), 1);
     for (auto [typed, condition] :
          {std::pair{"Ann", "ObjectDateTime=6"}, std::pair{"Anna", "ClientName='Anna'"}}) {
-        contact->lineEdit()->clear();
-        QTest::keyClicks(contact->lineEdit(), typed);
-        content->lineEdit()->clear();
-        QTest::keyClicks(content->lineEdit(), "Complaint");
+        for (auto [box, text] : {std::pair{contact, typed}, std::pair{content, "Complaint"}}) {
+            box->lineEdit()->setFocus();
+            box->lineEdit()->clear();
+            QTest::keyClicks(box->lineEdit(), text);
+        }
         QTest::mouseClick(Control<QPushButton>(IDC_QUERY), Qt::LeftButton);
         WaitLoaded();
         const std::string sql = m_page->GetSql();
