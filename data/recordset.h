@@ -6,8 +6,10 @@
 // deleted. A query of the form "SELECT columns FROM table ..." is run with the table's row
 // key in front; other queries give read-only results. The key column is never shown.
 //
-// A change is written only over the values it was read with: a row another connection
-// changed in between is not overwritten, the write fails.
+// A change is written only over the values it was read with: a column another connection
+// changed in between is not overwritten, the write fails (a column that already holds the
+// value written passes), and the row is read anew so that a later change is checked
+// against the database's values.
 //
 // Before any write on a connection, every query of its recordsets may give up its place
 // (SQLite: so that none holds a read snapshot of the database); when such a recordset wants
@@ -132,7 +134,8 @@ private:
     bool RunWrite(const std::string& sql, const std::vector<CellValue>& values, std::string* error);
     bool PendingTextsValid(std::string* error) const;
     bool RereadUnsureRow(std::string* error);
-    bool RowStillThere();  // the current row's key is still in the table
+    // Whether the current row's key is still in the table; if so its cells are read anew.
+    bool RereadRow();
     const DbDialect& Dialect() const { return m_connection->session->Dialect(); }
     unsigned char* Allocate(size_t size);  // room for a packed row
     template <typename CellAt>

@@ -196,13 +196,17 @@ bool OrviRecordset::Update(std::string* error) {
         }
         values.push_back(CellValue{kCellInteger, m_rows[m_pos].rowid, 0, {}});
         where += dialect.Parameter(static_cast<int>(values.size()));
+        // A column that already holds the value written (a rename this seat carried into
+        // every record, another seat's identical change) is no conflict.
         for (const auto& [c, value] : m_pending) {
-            (void)value;
             CellView original;
             ReadPacked(m_rows[m_pos].data, c, &original);
+            const std::string column = dialect.QuoteName(m_names[c]) + " " + dialect.nullSafeEqual;
             values.push_back(ToValue(original));
-            where += " AND " + dialect.QuoteName(m_names[c]) + " " + dialect.nullSafeEqual + " " +
-                     dialect.Parameter(static_cast<int>(values.size()));
+            where += " AND (" + column + " " + dialect.Parameter(static_cast<int>(values.size()));
+            values.push_back(value);
+            where +=
+                " OR " + column + " " + dialect.Parameter(static_cast<int>(values.size())) + ")";
         }
         if (!RunWrite(sql + where, values, error)) {
             if (m_commitUnknown) {
@@ -212,7 +216,9 @@ bool OrviRecordset::Update(std::string* error) {
             return false;
         }
         if (m_lastWrite.changes == 0) {
-            *error = RowStillThere() ? kChangedByOther : kNoRow;
+            // The row now holds what the database holds: a change made after this is checked
+            // against those values.
+            *error = RereadRow() ? kChangedByOther : kNoRow;
             return false;
         }
         m_rows[m_pos].data = PackMerged(m_rows[m_pos].data);
@@ -239,14 +245,20 @@ bool OrviRecordset::Update(std::string* error) {
     return true;
 }
 
-bool OrviRecordset::RowStillThere() {
+bool OrviRecordset::RereadRow() {
     const DbDialect& dialect = Dialect();
-    std::string sql = std::string("SELECT 1 FROM ") + dialect.QuoteName(m_table) + " WHERE " +
-                      dialect.rowKey + "=" + std::to_string(m_rows[m_pos].rowid);
+    std::string sql = std::string("SELECT ") + dialect.rowKey;
+    for (const std::string& name : m_names) sql += ", " + dialect.QuoteName(name);
+    sql += " FROM " + dialect.QuoteName(m_table) + " WHERE " + dialect.rowKey + "=" +
+           std::to_string(m_rows[m_pos].rowid);
     DbLock lock(*m_connection);
     DbError failure;
     std::unique_ptr<DbQuery> query = m_connection->session->Query(sql, &failure);
-    return query && query->Next(&failure) == DbQuery::kRow;
+    if (!query || query->Next(&failure) != DbQuery::kRow) return false;
+    m_rows[m_pos].data = PackQueryRow(*query, 1);
+    while (query->Next(&failure) == DbQuery::kRow) {
+    }
+    return true;
 }
 
 void OrviRecordset::CancelUpdate() {

@@ -5,15 +5,34 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include "platform/message_box.h"
 #include "platform/qt/qt_platform.h"
+
+namespace {
+
+// Refuses a keystroke or paste that would make the text longer than max characters
+// (QLineEdit's own limit counts UTF-16 units).
+class MaxCharsValidator : public QValidator {
+public:
+    MaxCharsValidator(qsizetype max, QObject* parent) : QValidator(parent), m_max(max) {}
+    State validate(QString& input, int&) const override {
+        return input.toUcs4().size() <= m_max ? Acceptable : Invalid;
+    }
+
+private:
+    qsizetype m_max;
+};
+
+}  // namespace
 
 CParamNameDlg::CParamNameDlg(QWidget* parent) : QDialog(parent) {
     setModal(true);
     auto* label = new QLabel(QStringLiteral("参数名："), this);
     m_edit = new QLineEdit(this);
     SetControlId(m_edit, IDC_PARAM_NAME);
+    m_edit->setValidator(new MaxCharsValidator(kMaxParamNameChars, m_edit));
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
     SetControlId(ok, IDC_PARAM_NAME_OK);
     ok->setDefault(true);

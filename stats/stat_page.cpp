@@ -83,7 +83,7 @@ void CStatPage::CreateControls() {
     };
     auto combo = [this](int id, int x, int y, int w, bool editable) {
         auto* made = new QComboBox(this);
-        made->setEditable(editable);
+        if (editable) MakeTypedTextCombo(made);
         SetControlId(made, id);
         made->setGeometry(x, y, w, 24);
         m_ownControls.push_back(made);
@@ -115,7 +115,6 @@ void CStatPage::CreateControls() {
         for (const char* condition : kConditions) m_condition->addItem(Q(condition));
         label("统计内容：", 170, row2, 66);
         m_content = combo(IDC_STAT_CONTENT, 236, row2, 210, true);
-        m_content->setInsertPolicy(QComboBox::NoInsert);
         m_content->lineEdit()->setMaxLength(kContentMaxLength);
         connect(m_condition, &QComboBox::currentIndexChanged, this,
                 [this] { OnConditionChanged(); });

@@ -2,8 +2,11 @@
 
 #include <QKeyEvent>
 #include <QTableView>
+#include <algorithm>
 #include <chrono>
 
+#include "data/cell_reading.h"
+#include "data/recordset.h"
 #include "orvicrm/CRstValues.h"
 #include "platform/files.h"
 #include "platform/qt/qt_platform.h"
@@ -112,20 +115,34 @@ void CStatTableDlg::StopRun() {
     }
 }
 
-bool CStatTableDlg::ReadRecord(CRstValues& rst, std::vector<double>& values) {
+void CStatTableDlg::ReadRecord(CRstValues& rst, std::vector<double>& values, bool& reported) {
+    const OrviRecordset& records = *rst.GetRecordset();
     for (int c = 0; c < m_stat.ColumnCount(); ++c) {
         const StatColumn& column = m_stat.columns[c];
-        if (column.kind == StatColumnKind::Money) {
-            float f = 0;
-            if (!rst.GetValueF(column.field, f)) return false;
-            values[c] = f;
-        } else {
-            long n = 0;
-            if (!rst.GetValueL(column.field, n)) return false;
-            values[c] = static_cast<double>(n);
+        CellView cell;
+        double d = 0;
+        bool read = records.ReadField(column.field, &cell);
+        if (read && column.kind == StatColumnKind::Money)
+            read = CellNumber(cell, &d);
+        else if (read)
+            d = ReadPositiveInteger(cell);
+        if (!read) {
+            d = 0;
+            if (!reported) {
+                // The read again through the recordset, which shows its message.
+                reported = true;
+                float f = 0;
+                long n = 0;
+                if (column.kind == StatColumnKind::Money)
+                    rst.GetValueF(column.field, f);
+                else
+                    rst.GetValueL(column.field, n);
+            }
         }
+        // Amounts are single-precision values, and none is below 0.
+        values[c] =
+            column.kind == StatColumnKind::Money ? std::max(0.0f, static_cast<float>(d)) : d;
     }
-    return true;
 }
 
 void CStatTableDlg::StatWorkerProc(int unit, const std::string& sql) {
@@ -133,6 +150,7 @@ void CStatTableDlg::StatWorkerProc(int unit, const std::string& sql) {
     std::vector<StatRow> rows;
     std::vector<double> values(m_stat.ColumnCount(), 0.0);
     bool stopped = false;
+    bool reported = false;  // one message for the run's unreadable values
     {
         CRstValues rst;
         if (m_connection.IsConnected() &&
@@ -143,7 +161,7 @@ void CStatTableDlg::StatWorkerProc(int unit, const std::string& sql) {
                     stopped = true;
                     break;
                 }
-                if (!ReadRecord(rst, values)) break;
+                ReadRecord(rst, values, reported);
                 folder.AddRecord(values.data(), rows);
                 if (!rows.empty() && Clock::now() - lastHandOver >= kHandOverInterval) {
                     HandOver(rows, std::nullopt);

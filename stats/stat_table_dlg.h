@@ -48,7 +48,9 @@ private:
     };
 
     void StatWorkerProc(int unit, const std::string& sql);
-    bool ReadRecord(CRstValues& rst, std::vector<double>& values);
+    // The current record's values; one that cannot be read counts as 0, and the first of
+    // the run (reported still false) shows the recordset's message.
+    void ReadRecord(CRstValues& rst, std::vector<double>& values, bool& reported);
     void HandOver(std::vector<StatRow>& rows, std::optional<RunResult> result);
     // Appends the rows handed over; with a budget it returns when the budget is spent.
     void OnRowsReady(bool unbounded);

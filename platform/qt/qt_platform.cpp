@@ -1,6 +1,7 @@
 #include "platform/qt/qt_platform.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QMessageBox>
 #include <QPointer>
 #include <QThread>
@@ -122,6 +123,12 @@ ScopedModuleApplication::~ScopedModuleApplication() {
 
 void SetControlId(QWidget* control, int id) {
     control->setObjectName(QStringLiteral("id%1").arg(id));
+}
+
+void MakeTypedTextCombo(QComboBox* combo) {
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setCompleter(nullptr);
 }
 
 CWaitCursor::CWaitCursor() {

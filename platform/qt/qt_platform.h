@@ -5,6 +5,7 @@
 #include <memory>
 
 class QApplication;
+class QComboBox;
 class QWidget;
 
 // Makes sure a QApplication exists for the lifetime of this object (a host written with Qt
@@ -27,6 +28,10 @@ void InstallQtPlatform();
 
 // Names a control after its id ("id1364"), the name tests find it by.
 void SetControlId(QWidget* control, int id);
+
+// Makes combo editable with the text kept as typed: no completion from its entries and no
+// entry added on Enter. A typed text selects an entry only where the caller matches it whole.
+void MakeTypedTextCombo(QComboBox* combo);
 
 // Shows the wait cursor while alive (on the GUI thread only; does nothing elsewhere).
 class CWaitCursor {

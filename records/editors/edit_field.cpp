@@ -83,6 +83,7 @@ std::string CheckTyped(const EditField& field, const std::string& text) {
         case EditControl::Text:
         case EditControl::Lookup:
         case EditControl::Contact:
+        case EditControl::Related:
             if (field.maxLength > 0 && CharCount(text) > static_cast<size_t>(field.maxLength))
                 return name + "：请输入不超过 " + std::to_string(field.maxLength) + " 个字符。";
             return {};

@@ -142,6 +142,8 @@ void CRecordEditDlg::InitDialog() {
         ShowDefaults();
     StartLoaders();
     FillContact();
+    if (m_mode == 1)
+        for (const FieldControls& f : m_controls) m_shownTexts.push_back(FieldText(f));
 }
 
 void CRecordEditDlg::FillContact() {

@@ -36,9 +36,11 @@ public:
                    QWidget* parent);
     ~CRecordEditDlg() override;
 
-    int m_mode = 0;                     // EditorMode: 0 new, 1 modify, 2 view
-    std::vector<std::string> m_values;  // the record's texts in field order
-    long m_contactKey = 0;              // client key of the record's contact
+    int m_mode = 0;  // EditorMode: 0 new, 1 modify, 2 view
+    // The record's texts in field order. A loaded record's field the user left as shown goes
+    // back as it came, so a caller tells a change by comparing texts.
+    std::vector<std::string> m_values;
+    long m_contactKey = 0;  // client key of the record's contact
 
     // Initialises the dialog and runs it: 1 确定 (m_values and m_contactKey hold the edited
     // record), 2 cancelled.
@@ -112,7 +114,8 @@ private:
     const EditorTitles m_titles;
     std::vector<FieldControls> m_controls;
     QComboBox* m_contact = nullptr;
-    std::string m_loadedContact;  // the contact name of a loaded record
+    std::string m_loadedContact;            // the contact name of a loaded record
+    std::vector<std::string> m_shownTexts;  // per control: a loaded record's texts as shown
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
     bool m_initialised = false;

@@ -1,7 +1,6 @@
 // The field controls of an editor: made from the control table, filled from the record's
 // texts, checked and read back in the fields' value forms.
 #include <QComboBox>
-#include <QCompleter>
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,12 +34,7 @@ long ToCalendarTime(const QDate& date, const QTime& time) {
 
 QComboBox* NewCombo(QWidget* parent, bool editable) {
     auto* combo = new QComboBox(parent);
-    combo->setEditable(editable);
-    if (editable) {
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        // Values that differ in letter case are different values.
-        combo->completer()->setCaseSensitivity(Qt::CaseSensitive);
-    }
+    if (editable) MakeTypedTextCombo(combo);
     // Long lists must not make the window measure every entry.
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->setMinimumContentsLength(8);
@@ -314,10 +308,12 @@ std::string CRecordEditDlg::FieldText(const FieldControls& f) const {
 }
 
 void CRecordEditDlg::StoreValues() {
-    for (const FieldControls& f : m_controls) {
+    for (size_t k = 0; k < m_controls.size(); ++k) {
+        const FieldControls& f = m_controls[k];
         if (f.index < 0) continue;
-        // A loaded value the user cannot see goes back as it came.
-        if (!(f.def->hidden && m_mode == 1)) m_values[f.index] = FieldText(f);
+        // A loaded value the user cannot see, or left as shown, goes back as it came.
+        const bool kept = m_mode == 1 && (f.def->hidden || FieldText(f) == m_shownTexts[k]);
+        if (!kept) m_values[f.index] = FieldText(f);
         if (f.twinIndex >= 0) m_values[f.twinIndex] = m_values[f.index];
     }
     if (m_contact) {

@@ -71,8 +71,7 @@ void CRecordPage::CreateControls() {
     };
     m_contactLabel = label("联系人：", IDC_CONTACT_LABEL);
     m_contactCombo = new QComboBox(this);
-    m_contactCombo->setEditable(true);
-    m_contactCombo->setInsertPolicy(QComboBox::NoInsert);
+    MakeTypedTextCombo(m_contactCombo);
     SetControlId(m_contactCombo, IDC_CONTACT);
     m_pickButton = button("...", IDC_PICK);
     m_conditionLabel = label("条件：", IDC_CONDITION_LABEL);
@@ -80,8 +79,7 @@ void CRecordPage::CreateControls() {
     SetControlId(m_conditionCombo, IDC_CONDITION);
     m_contentLabel = label("内容：", IDC_CONTENT_LABEL);
     m_contentCombo = new QComboBox(this);
-    m_contentCombo->setEditable(true);
-    m_contentCombo->setInsertPolicy(QComboBox::NoInsert);
+    MakeTypedTextCombo(m_contentCombo);
     m_contentCombo->lineEdit()->setMaxLength(50);
     SetControlId(m_contentCombo, IDC_CONTENT_COMBO);
     m_contentEdit = new QLineEdit(this);

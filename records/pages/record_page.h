@@ -80,7 +80,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Editor hand-over of a record (mode 1, arg = its row) or a new one (mode 0, arg = the
     // client key); m_values holds the record's raw texts. After 确定 the record is written
-    // and its row refreshed or appended; a failed write leaves table and list as they were.
+    // (a record read: only the fields changed) and its row refreshed or appended. A save
+    // refused over another seat's change shows the stored record in the row and opens the
+    // editor again with the user's changes; any other failed write leaves table and list as
+    // they were.
     virtual void OpenEditor(int mode, long arg);
 
     std::vector<std::string> m_values;  // the current record's texts, in field order
@@ -176,10 +179,12 @@ bool ReadRecordValues(CRstValues& rst, const KindDescription& kind, std::vector<
 // the texts they had.
 bool ReadRecordTexts(CRstValues& rst, const KindDescription& kind, std::vector<std::string>& texts,
                      bool display);
-// Sets the current (or newly added) record's fields from raw texts by their type codes. At
-// the first field that cannot be set the pending change is dropped; false then, and when
-// the record cannot be written.
+// Sets the current (or newly added) record's fields from raw texts by their type codes;
+// with read (the texts the record was read with) only the fields whose values differ from
+// those. At the first field that cannot be set the pending change is dropped; false then,
+// and when the record cannot be written.
 bool WriteRecordTexts(CRstValues& rst, const KindDescription& kind,
-                      const std::vector<std::string>& texts);
+                      const std::vector<std::string>& texts,
+                      const std::vector<std::string>* read = nullptr);
 // Reads one field of the current record by its type code into value.
 bool ReadFieldValue(CRstValues& rst, const char* field, int type, FieldValue& value);

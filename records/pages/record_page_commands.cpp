@@ -135,27 +135,47 @@ int CRecordPage::NewRecord() {
     return m_list->GetRowCount();
 }
 
+namespace {
+
+// Field i of the current (or newly added) record from its raw text, by the field's type code.
+int SetFieldText(CRstValues& rst, const KindDescription& kind, int i, const std::string& text) {
+    const char* field = kind.FieldName(i);
+    switch (kind.FieldType(i)) {
+        case kFieldInt:
+            return rst.AddRecord(field, static_cast<int>(std::strtol(text.c_str(), nullptr, 10)));
+        case kFieldFloat:
+            return rst.AddRecord(field, static_cast<float>(std::strtod(text.c_str(), nullptr)));
+        case kFieldLong:
+            return rst.AddRecord(field, std::strtol(text.c_str(), nullptr, 10));
+        default:
+            return rst.AddRecord(field, text);
+    }
+}
+
+// Whether two raw texts of field i are written as the same value.
+bool SameStoredValue(const KindDescription& kind, int i, const std::string& a,
+                     const std::string& b) {
+    switch (kind.FieldType(i)) {
+        case kFieldInt:
+            return static_cast<int>(std::strtol(a.c_str(), nullptr, 10)) ==
+                   static_cast<int>(std::strtol(b.c_str(), nullptr, 10));
+        case kFieldFloat:
+            return static_cast<float>(std::strtod(a.c_str(), nullptr)) ==
+                   static_cast<float>(std::strtod(b.c_str(), nullptr));
+        case kFieldLong:
+            return std::strtol(a.c_str(), nullptr, 10) == std::strtol(b.c_str(), nullptr, 10);
+        default:
+            return a == b;
+    }
+}
+
+}  // namespace
+
 bool WriteRecordTexts(CRstValues& rst, const KindDescription& kind,
-                      const std::vector<std::string>& texts) {
+                      const std::vector<std::string>& texts, const std::vector<std::string>* read) {
     for (int i = 0; i < kind.FieldCount(); ++i) {
-        const char* field = kind.FieldName(i);
-        const std::string& text = texts[i];
-        int ok = 0;
-        switch (kind.FieldType(i)) {
-            case kFieldInt:
-                ok = rst.AddRecord(field, static_cast<int>(std::strtol(text.c_str(), nullptr, 10)));
-                break;
-            case kFieldFloat:
-                ok = rst.AddRecord(field, static_cast<float>(std::strtod(text.c_str(), nullptr)));
-                break;
-            case kFieldLong:
-                ok = rst.AddRecord(field, std::strtol(text.c_str(), nullptr, 10));
-                break;
-            default:
-                ok = rst.AddRecord(field, text);
-                break;
-        }
-        if (!ok) {
+        if (read && SameStoredValue(kind, i, texts[i], (*read)[i])) continue;
+        if (!SetFieldText(rst, kind, i, texts[i])) {
             rst.Release();  // nothing of the record is written
             return false;
         }
@@ -164,33 +184,52 @@ bool WriteRecordTexts(CRstValues& rst, const KindDescription& kind,
 }
 
 void CRecordPage::OpenEditor(int mode, long arg) {
-    std::unique_ptr<CRecordEditDlg> editor = CreateRecordEditor(m_kind.kind, this);
-    if (!editor) return;
-    editor->m_mode = mode;
-    if (mode == 0) editor->m_contactKey = arg;
-    editor->m_values = m_values;
-    const bool inCommand = m_inCommand;
-    m_inCommand = true;
-    const int result = editor->DoModal();
-    m_inCommand = inCommand;
-    if (result != 1) return;
+    std::vector<std::string> shown = m_values;  // what the editor starts with
+    std::vector<std::string> read = m_values;   // the record as read
+    for (;;) {
+        std::unique_ptr<CRecordEditDlg> editor = CreateRecordEditor(m_kind.kind, this);
+        if (!editor) return;
+        editor->m_mode = mode;
+        if (mode == 0) editor->m_contactKey = arg;
+        editor->m_values = shown;
+        const bool inCommand = m_inCommand;
+        m_inCommand = true;
+        const int result = editor->DoModal();
+        m_inCommand = inCommand;
+        if (result != 1) return;
+        const std::vector<std::string>& edited = editor->m_values;
 
-    long record = -1;
-    if (mode == 0) {
-        // The new record goes after every record of the result.
-        record = m_rst.GetTotalRecordCount();
-        if (!m_rst.AddRecord()) {
-            if (*m_kind.newFailText)
-                ShowMessage(GetSafeHwnd(), m_kind.newFailText, "失败", MsgIcon::Error);
+        if (mode == 0) {
+            // The new record goes after every record of the result.
+            const long record = m_rst.GetTotalRecordCount();
+            if (!m_rst.AddRecord()) {
+                if (*m_kind.newFailText)
+                    ShowMessage(GetSafeHwnd(), m_kind.newFailText, "失败", MsgIcon::Error);
+                return;
+            }
+            // A failed write was reported by the recordset; table and list stay as they were.
+            if (WriteRecordTexts(m_rst, m_kind, edited)) ShowEdited(mode, arg, record, edited);
             return;
         }
-    } else if (arg < 0 || arg >= m_list->GetRowCount() ||
-               !m_rst.MoveRecID(static_cast<long>(m_list->GetRowData(static_cast<int>(arg))))) {
-        return;
+        if (arg < 0 || arg >= m_list->GetRowCount() ||
+            !m_rst.MoveRecID(static_cast<long>(m_list->GetRowData(static_cast<int>(arg)))))
+            return;
+        // Only the fields the user changed are written, each over the value read.
+        if (WriteRecordTexts(m_rst, m_kind, edited, &read)) {
+            ShowEdited(mode, arg, -1, edited);
+            return;
+        }
+        // Refused because another seat changed a field this user changed too: the recordset
+        // now holds the record as stored. The row shows that, and the editor comes back with
+        // the user's changes over it. Any other failure leaves table and list as they were.
+        std::vector<std::string> stored = read;
+        if (!ReadRecordTexts(m_rst, m_kind, stored, false) || stored == read) return;
+        ShowEdited(mode, arg, -1, stored);
+        shown = stored;
+        for (int i = 0; i < m_kind.FieldCount(); ++i)
+            if (!SameStoredValue(m_kind, i, edited[i], read[i])) shown[i] = edited[i];
+        read = std::move(stored);
     }
-    // A failed write was reported by the recordset; table and list stay as they were.
-    if (!WriteRecordTexts(m_rst, m_kind, editor->m_values)) return;
-    ShowEdited(mode, arg, record, editor->m_values);
 }
 
 void CRecordPage::ShowEdited(int mode, long row, long record, const std::vector<std::string>& raw) {

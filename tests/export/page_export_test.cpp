@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -24,6 +23,7 @@
 #include "records/pages/page_factory.h"
 #include "records/pages/record_page.h"
 #include "support/message_capture.h"
+#include "support/patience.h"
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
 #include "ui/controls/check_list_ctrl.h"
@@ -82,9 +82,7 @@ protected:
         m_page->SetClientKey(5);
         m_page->LayoutControls();
         m_page->show();
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (m_page->IsLoading() && std::chrono::steady_clock::now() < end) QTest::qWait(2);
-        ASSERT_FALSE(m_page->IsLoading());
+        ASSERT_TRUE(WaitUntil([this] { return !m_page->IsLoading(); }));
     }
 
     // Presses 导出; when the export dialog opens, `fill` works it. A dialog that is still

@@ -115,14 +115,17 @@ TEST_F(ParamAdjustDlgTest, AddTakesACaseVariantRefusesACopyAndCancelStillReports
     EXPECT_EQ(m_db.Params(kParamInvoiceType), (Names{"vat", "VAT"}));
 }
 
-TEST_F(ParamAdjustDlgTest, EmptyAndOverlongNamesAreRefusedWithTheDialogOpen) {
+TEST_F(ParamAdjustDlgTest, NamesTakeTwentyCharactersAndEmptyOrLongerOnesAreRefused) {
     const QString twenty(20, QChar(0x540D));  // 名 x 20
+    const QString twentyOne = twenty + QStringLiteral("x");
     Run(kParamConsumeType, [&] {
         OnNameDialog([&](CParamNameDlg* dlg, QLineEdit* edit) {
             QTest::keyClick(edit, Qt::Key_Return);
-            Type(edit, twenty + "x");
-            QTest::keyClick(edit, Qt::Key_Return);
-            EXPECT_EQ(m_capture.Texts(), (Names{"参数名不能为空", "参数名不能超过 20 个字符"}));
+            EXPECT_EQ(m_capture.Texts(), Names{"参数名不能为空"});
+            edit->insert(twentyOne);  // a paste past the limit is not taken
+            EXPECT_EQ(edit->text(), "");
+            Type(edit, twentyOne);  // nor the 21st character typed
+            EXPECT_EQ(edit->text(), twenty);
             EXPECT_TRUE(dlg->isVisible());
             dlg->reject();
         });
@@ -133,6 +136,19 @@ TEST_F(ParamAdjustDlgTest, EmptyAndOverlongNamesAreRefusedWithTheDialogOpen) {
         Click(IDC_PARAM_OK);
     });
     EXPECT_EQ(m_db.Params(kParamConsumeType), Names{twenty.toStdString()});
+
+    // A longer name that is already stored is still refused on 确定.
+    m_capture.Clear();
+    CParamNameDlg dlg;
+    dlg.m_name = twentyOne.toStdString();
+    OnNameDialog([&](CParamNameDlg* shown, QLineEdit* edit) {
+        EXPECT_EQ(edit->text(), twentyOne);
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_TRUE(shown->isVisible());
+        shown->reject();
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(m_capture.Texts(), Names{"参数名不能超过 20 个字符"});
 }
 
 TEST_F(ParamAdjustDlgTest, RenameAndMergeReachEveryRecordOfTheKind) {

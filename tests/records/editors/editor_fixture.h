@@ -6,17 +6,19 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/call_context.h"
 #include "records/editors/record_edit_dlg.h"
 #include "support/message_capture.h"
+#include "support/patience.h"
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
 
@@ -72,7 +74,19 @@ protected:
         edit->setFocus();
         edit->selectAll();
         edit->del();
-        edit->insert(QString::fromStdString(text));
+        TypeKeys(edit, QString::fromStdString(text));
+    }
+    // Key by key; characters without a key of their own arrive as input-method text does.
+    static void TypeKeys(QWidget* edit, const QString& text) {
+        for (QChar c : text) {
+            if (c.unicode() < 0x80) {
+                QTest::keyClicks(edit, QString(c));
+            } else {
+                QInputMethodEvent commit;
+                commit.setCommitString(QString(c));
+                QApplication::sendEvent(edit, &commit);
+            }
+        }
     }
     // Chooses the entry equal to text from the list.
     static void Pick(QWidget* dlg, int id, const std::string& text) {
@@ -83,9 +97,23 @@ protected:
         combo->setCurrentIndex(index);
     }
     static void WaitLoaded(CRecordEditDlg& dlg) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (dlg.LoadersRunning() && std::chrono::steady_clock::now() < end) QTest::qWait(2);
-        ASSERT_FALSE(dlg.LoadersRunning());
+        ASSERT_TRUE(WaitUntil([&dlg] { return !dlg.LoadersRunning(); }));
+    }
+    // Runs command and works each editor it shows with the next of answers; an editor left
+    // open, or one beyond the answers, is cancelled, so an unexpected editor cannot hang.
+    static void AnswerEditors(std::vector<std::function<void(CRecordEditDlg*)>> answers,
+                              const std::function<void()>& command) {
+        size_t next = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            auto* dlg = qobject_cast<CRecordEditDlg*>(QApplication::activeModalWidget());
+            if (!dlg || !dlg->isVisible()) return;
+            if (next < answers.size()) answers[next++](dlg);
+            if (dlg->isVisible()) dlg->OnCancel();
+        });
+        timer.start(5);
+        command();
+        EXPECT_EQ(next, answers.size()) << "editors shown";
     }
     // Runs fn on the next modal editor once it is shown.
     static void WhenEditorShown(std::function<void(CRecordEditDlg*)> fn) {

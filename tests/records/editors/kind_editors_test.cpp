@@ -13,6 +13,7 @@
 #include "records/editors/editor_factory.h"
 #include "records/pages/page_factory.h"
 #include "records/pages/record_page.h"
+#include "support/patience.h"
 #include "tests/records/editors/editor_fixture.h"
 #include "ui/controls/check_list_ctrl.h"
 
@@ -85,9 +86,7 @@ protected:
         m_page->LayoutControls();
         m_main->show();
         m_page->show();
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (m_page->IsLoading() && std::chrono::steady_clock::now() < end) QTest::qWait(2);
-        ASSERT_FALSE(m_page->IsLoading());
+        ASSERT_TRUE(WaitUntil([this] { return !m_page->IsLoading(); }));
     }
     // Sends a page command whose editor gets typed and 确定; false when the editor refused.
     bool RunEditor(UINT command, const Typed& typed) {
@@ -229,10 +228,12 @@ TEST_F(KindEditorsTest, PagesAddChangeAndRoundTripTheirRecords) {
         Exec(std::string("CREATE TEMP TABLE Before AS SELECT * FROM ") + table);
         OpenPage(c.kind);
         ASSERT_EQ(m_page->List()->GetRowCount(), 1);
-        // 查看 and 确定 with nothing typed change neither the table nor the row.
+        // 查看 and 确定 with nothing typed write nothing and change neither table nor row.
         const std::vector<std::string> row = ListRow(0);
         m_page->List()->SelectRow(0);
+        m_sql->RefuseUpdates(table, "written");
         EXPECT_TRUE(RunEditor(WM_PAGE_VIEW, {}));
+        m_sql->AllowUpdates(table);
         EXPECT_EQ(Text(std::string("SELECT COUNT(*) FROM (SELECT * FROM ") + table +
                        " EXCEPT SELECT * FROM Before) AS changed"),
                   "0");
@@ -247,7 +248,92 @@ TEST_F(KindEditorsTest, PagesAddChangeAndRoundTripTheirRecords) {
         EXPECT_TRUE(RunEditor(WM_PAGE_VIEW, c.changed));
         EXPECT_EQ(Joined(c.sql), c.changedText);
         ExpectCells(1, c.changedCells);
+        EXPECT_EQ(m_capture.Count(), 0u) << (m_capture.Count() ? m_capture.Texts()[0] : "");
+    }
+}
+
+// Another seat changes the record while its editor is open. A field the user leaves alone
+// keeps the other seat's value; a field both changed refuses the save, the row shows the
+// stored record and the editor comes back with the user's text, whose 确定 then saves it.
+TEST_F(KindEditorsTest, ASaveWritesOnlyWhatTheUserChanged) {
+    struct Case {
+        RecordKind kind;
+        const char* subject;
+        const char* other;
+        int column;  // the subject's in the list
+    };
+    const Case cases[] = {
+        {RecordKind::Sale, "SaleName", "AgreeMent", 1},
+        {RecordKind::Chance, "ChanceName", "CompeteObject", 0},
+        {RecordKind::Consume, "ConsumeName", "ConsumeExplain", 0},
+        {RecordKind::History, "HistoryName", "HistoryExplain", 0},
+        {RecordKind::Active, "ActiveName", "ActiveExplain", 0},
+        {RecordKind::FeedBack, "FeedBackName", "FeedBackExplain", 0},
+    };
+    for (const Case& c : cases) {
+        const std::string table = KindTable(c.kind).name;
+        SCOPED_TRACE(table);
+        const std::string stored =
+            "SELECT " + std::string(c.subject) + ", " + c.other + " FROM " + table;
+        auto otherSeat = [&](const char* column, const char* value) {
+            Exec("UPDATE " + table + " SET " + column + "='" + value + "'");
+        };
+        Exec("INSERT INTO " + table + " (" + c.subject + ", " + c.other +
+             ", ObjectDateTime) VALUES ('old', 'kept', 5)");
+        OpenPage(c.kind);
+        ASSERT_EQ(m_page->List()->GetRowCount(), 1);
+        m_page->List()->SelectRow(0);
+        m_capture.Clear();
+
+        const auto view = [this] { SendMessage(m_page->GetSafeHwnd(), WM_PAGE_VIEW, 0, 0); };
+        AnswerEditors({[&](CRecordEditDlg* dlg) {
+                          otherSeat(c.other, "theirs");
+                          Type(dlg, 1000, "mine");
+                          QTest::mouseClick(Control<QPushButton>(dlg, IDC_EDIT_OK), Qt::LeftButton);
+                      }},
+                      view);
         EXPECT_EQ(m_capture.Count(), 0u);
+        EXPECT_EQ(Joined(stored), "mine/theirs");
+
+        std::string shownAgain, rowAgain;
+        AnswerEditors(
+            {[&](CRecordEditDlg* dlg) {
+                 otherSeat(c.subject, "their subject");
+                 Type(dlg, 1000, "my subject");
+                 QTest::mouseClick(Control<QPushButton>(dlg, IDC_EDIT_OK), Qt::LeftButton);
+             },
+             [&](CRecordEditDlg* again) {
+                 shownAgain = Shown(again, 1000);
+                 rowAgain = m_page->List()->GetCellText(0, c.column);
+                 QTest::mouseClick(Control<QPushButton>(again, IDC_EDIT_OK), Qt::LeftButton);
+             }},
+            view);
+        ASSERT_EQ(m_capture.Count(), 1u);
+        EXPECT_NE(m_capture.Texts()[0].find("这条记录已被其他用户修改，请重新查询后再修改。"),
+                  std::string::npos);
+        EXPECT_EQ(shownAgain, "my subject");
+        EXPECT_EQ(rowAgain, "their subject");
+        EXPECT_EQ(Joined(stored), "my subject/theirs");
+        EXPECT_EQ(m_page->List()->GetCellText(0, c.column), "my subject");
+    }
+}
+
+TEST_F(KindEditorsTest, RelatedOpportunityTakesAtMost127Characters) {
+    for (auto [kind, field] : {std::pair{RecordKind::Consume, "ConsumeChance"},
+                               std::pair{RecordKind::History, "HistoryChance"},
+                               std::pair{RecordKind::Active, "ActiveChance"}}) {
+        SCOPED_TRACE(field);
+        m_capture.Clear();
+        auto dlg = Open(kind, 0, {}, 5);
+        WaitLoaded(*dlg);
+        Type(dlg.get(), 1000, "s");
+        Type(dlg.get(), 1236, std::string(128, 'c'));
+        EXPECT_FALSE(PressOk(*dlg));
+        EXPECT_EQ(m_capture.Texts(),
+                  std::vector<std::string>{"相关机会：请输入不超过 127 个字符。"});
+        Type(dlg.get(), 1236, std::string(127, 'c'));
+        ASSERT_TRUE(PressOk(*dlg));
+        EXPECT_EQ(dlg->m_values[KindTable(kind).FieldIndex(field)], std::string(127, 'c'));
     }
 }
 

@@ -1,14 +1,33 @@
 // 新建 and 查看 of the Sale page inside the main window, through the editor, and the
 // write-back into table and list.
 #include <QPushButton>
+#include <QTableWidget>
 #include <memory>
 
+#include "params/param_adjust_dlg.h"
+#include "params/param_kinds.h"
+#include "params/param_name_dlg.h"
 #include "records/pages/record_page.h"
+#include "support/patience.h"
 #include "tests/records/editors/editor_fixture.h"
 #include "ui/controls/check_list_ctrl.h"
 #include "ui/main/crm_manage_dlg.h"
 
 namespace {
+
+// Runs fn on the next modal dialog of type T once it is shown.
+template <typename T>
+void WhenShown(std::function<void(T*)> fn) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, fn] {
+        auto* dlg = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dlg || !dlg->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        fn(dlg);
+    });
+    timer->start(5);
+}
 
 class SalePageEditorTest : public EditorFixture {
 protected:
@@ -19,7 +38,7 @@ protected:
         ASSERT_EQ(m_main->OnInitDialog(), 1);
         m_main->show();
         m_page = static_cast<CRecordPage*>(m_main->GetPage(RecordKind::Sale));
-        for (int i = 0; i < 5000 && m_page->IsLoading(); ++i) QTest::qWait(2);
+        ASSERT_TRUE(WaitUntil([this] { return !m_page->IsLoading(); }));
     }
     void TearDown() override {
         m_main.reset();
@@ -152,4 +171,71 @@ TEST_F(SalePageEditorTest, TypedContactsAndAFieldThatCannotBeSet) {
     EXPECT_EQ(Text("SELECT COUNT(*) FROM SaleTable"), "2");
     EXPECT_EQ(m_page->List()->GetRowCount(), rows);
     EXPECT_EQ(contact->findText(QStringLiteral("赵六")), -1);  // the name is not taken over
+}
+
+// The "..." of 产品名称 renames, merges or deletes the record's product while its editor is
+// open; the editor's 确定 then writes its own change and keeps what the dialog stored.
+TEST_F(SalePageEditorTest, AProductChangedFromTheOpenEditorStaysBesideTheEditorsChange) {
+    struct Case {
+        const char* newName;  // "" deletes A; a listed name merges A into it
+        bool choose;          // 确定 in the dialog with the product chosen, else 取消
+        const char* product;  // stored afterwards
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {"B", true, "B", {}},
+        {"B", false, "B", {}},
+        {"C", true, "C", {"要修改的参数名已经存在，确定要合并记录吗？"}},
+        {"", false, "", {"确实删除记录吗？"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.newName) + (c.choose ? " chosen" : " cancelled"));
+        Exec("DELETE FROM SaleTable");
+        Exec("DELETE FROM ObjectPar");
+        AddParams(kParamProductName, {"A", "C"});
+        AddSale("甲", 10);
+        Exec("UPDATE SaleTable SET ProductName='A'");
+        OpenMain(5);
+        m_page->List()->SelectRow(0);
+        m_capture.Clear();
+        AnswerEditors(
+            {[&c](CRecordEditDlg* dlg) {
+                Type(dlg, 1000, "changed");
+                WhenShown<CParamAdjustDlg>([&c](CParamAdjustDlg* params) {
+                    while (params->IsLoading()) QTest::qWait(2);
+                    auto rowOf = [params](const std::string& name) {
+                        for (int r = 0; r < params->RowCount(); ++r)
+                            if (params->RowName(r) == name) return r;
+                        return -1;
+                    };
+                    auto click = [params](int id) {
+                        QTest::mouseClick(Control<QPushButton>(params, id), Qt::LeftButton);
+                    };
+                    params->List()->selectRow(rowOf("A"));
+                    if (*c.newName) {
+                        WhenShown<CParamNameDlg>([&c](CParamNameDlg* name) {
+                            auto* edit = Control<QLineEdit>(name, IDC_PARAM_NAME);
+                            edit->clear();
+                            TypeKeys(edit, QString::fromUtf8(c.newName));
+                            QTest::mouseClick(Control<QPushButton>(name, IDC_PARAM_NAME_OK),
+                                              Qt::LeftButton);
+                        });
+                        click(IDC_PARAM_MODIFY);
+                    } else {
+                        click(IDC_PARAM_DELETE);
+                    }
+                    if (c.choose) params->List()->selectRow(rowOf(c.product));
+                    click(c.choose ? IDC_PARAM_OK : IDC_PARAM_CANCEL);
+                });
+                QTest::mouseClick(Control<QPushButton>(dlg, 1284), Qt::LeftButton);
+                QTest::mouseClick(Control<QPushButton>(dlg, IDC_EDIT_OK), Qt::LeftButton);
+            }},
+            [this] {
+                QTest::mouseClick(m_main->findChild<QPushButton*>("id1043"), Qt::LeftButton);
+            });
+        EXPECT_EQ(m_capture.Texts(), c.messages);
+        EXPECT_EQ(Joined("SELECT SaleName, ProductName FROM SaleTable"),
+                  std::string("changed/") + c.product);
+        EXPECT_EQ(Cell(0, 1), "changed");
+    }
 }

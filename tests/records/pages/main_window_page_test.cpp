@@ -12,6 +12,7 @@
 #include "host/call_context.h"
 #include "records/pages/record_page.h"
 #include "support/message_capture.h"
+#include "support/patience.h"
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
 #include "ui/controls/check_list_ctrl.h"
@@ -21,8 +22,7 @@
 namespace {
 
 void WaitIdle(CRecordPage* page) {
-    for (int i = 0; i < 5000 && page->IsLoading(); ++i) QTest::qWait(2);
-    ASSERT_FALSE(page->IsLoading());
+    ASSERT_TRUE(WaitUntil([page] { return !page->IsLoading(); }));
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <chrono>
 #include <memory>
 
 #include "host/call_context.h"
@@ -17,6 +16,7 @@
 #include "platform/qt/qt_platform.h"
 #include "records/pages/page_factory.h"
 #include "support/message_capture.h"
+#include "support/patience.h"
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
 #include "ui/controls/check_list_ctrl.h"
@@ -76,9 +76,7 @@ protected:
         WaitLoaded();
     }
     void WaitLoaded() {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (m_page->IsLoading() && std::chrono::steady_clock::now() < end) QTest::qWait(2);
-        ASSERT_FALSE(m_page->IsLoading());
+        ASSERT_TRUE(WaitUntil([this] { return !m_page->IsLoading(); }));
     }
     template <typename T>
     T* Control(int id) {
@@ -318,6 +316,32 @@ TEST_F(RecordPageTest, ChanceAndFeedBackConditions) {
     EXPECT_FALSE(content->isHidden());
     ASSERT_EQ(content->count(), 2);
     EXPECT_EQ(content->itemText(0).toStdString(), "投诉");
+}
+
+// What is typed into the contact box and the content list is what the query looks for: a
+// prefix of a listed name or value is not completed to it, a listed name picks its client.
+TEST_F(RecordPageTest, TypedContactAndContentQueryAsTyped) {
+    g_clientNames = {"Annabel", "Ann"};
+    g_clientKeys = {5, 6};
+    Exec("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('Complaint-Phone', 13)");
+    Open(RecordKind::FeedBack, 5);
+    Query("反馈类型", "");
+    auto* content = Control<QComboBox>(IDC_CONTENT_COMBO);
+    auto* contact = Control<QComboBox>(IDC_CONTACT);
+    ASSERT_EQ(content->count(), 1);
+    for (auto [typed, condition] :
+         {std::pair{"Ann", "ObjectDateTime=6"}, std::pair{"Anna", "ClientName='Anna'"}}) {
+        for (auto [box, text] : {std::pair{contact, typed}, std::pair{content, "Complaint"}}) {
+            box->lineEdit()->setFocus();
+            box->lineEdit()->clear();
+            QTest::keyClicks(box->lineEdit(), text);
+        }
+        QTest::mouseClick(Control<QPushButton>(IDC_QUERY), Qt::LeftButton);
+        WaitLoaded();
+        const std::string sql = m_page->GetSql();
+        EXPECT_NE(sql.find("LIKE '%Complaint%'"), std::string::npos) << sql;
+        EXPECT_NE(sql.find(condition), std::string::npos) << sql;
+    }
 }
 
 TEST_F(RecordPageTest, DeletesExactlyTheTickedRowsAfterASort) {
