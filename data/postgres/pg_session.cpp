@@ -15,11 +15,11 @@ constexpr DbDialect kPostgresDialect = {
     false,
 };
 
-// Every session speaks UTF-8 and takes backslashes in quotes literally; the last statement
-// tells whether the server takes writes at all (a standby does not).
-const char kSetUp[] =
-    "SET client_encoding TO 'UTF8'; SET standard_conforming_strings TO on; "
-    "SHOW transaction_read_only";
+// Whether the server takes writes at all (a standby does not).
+const char kReadOnly[] = "SHOW transaction_read_only";
+// Backslashes in quotes are taken literally. A server set otherwise gets a SET, which a
+// pooler in transaction mode keeps for the client as it keeps its encoding.
+const char kConformingStrings[] = "SET standard_conforming_strings TO on";
 
 const char kTablesOfSchema[] =
     "SELECT tablename FROM pg_catalog.pg_tables WHERE schemaname = current_schema() "
@@ -79,10 +79,12 @@ bool ParameterText(const CellValue& value, std::string* text, DbError* error) {
 // A new connection; nullptr with the reason.
 PGconn* Connect(const std::string& conninfo, DbError* error) {
     // A window waits for the connection: an unreachable server must not hold it for ever.
-    // The operator's string comes last, so its own settings win.
+    // The operator's string comes after those defaults, so its own settings win, but not
+    // over the encoding, which is a startup parameter: a session keeps no state of its own
+    // on a server connection, which a pooler in transaction mode hands to other clients.
     const char* const keywords[] = {"connect_timeout", "fallback_application_name", "dbname",
-                                    nullptr};
-    const char* const values[] = {"10", "OrviCrm", conninfo.c_str(), nullptr};
+                                    "client_encoding", nullptr};
+    const char* const values[] = {"10", "OrviCrm", conninfo.c_str(), "UTF8", nullptr};
     PGconn* conn = PQconnectdbParams(keywords, values, 1);
     if (!conn) {
         if (error) *error = DbError{"out of memory", false, false};
@@ -130,7 +132,15 @@ const DbDialect& PgSession::Dialect() const {
 }
 
 bool PgSession::Configure(PGconn* conn, bool* readOnly, DbError* error) {
-    PGresult* result = PQexec(conn, kSetUp);
+    const char* conforming = PQparameterStatus(conn, "standard_conforming_strings");
+    if (!conforming || std::strcmp(conforming, "on") != 0) {
+        PGresult* set = PQexec(conn, kConformingStrings);
+        const bool done = PQresultStatus(set) == PGRES_COMMAND_OK;
+        if (!done) SetResultError(conn, set, error);
+        PQclear(set);
+        if (!done) return false;
+    }
+    PGresult* result = PQexec(conn, kReadOnly);
     const bool ok = PQresultStatus(result) == PGRES_TUPLES_OK;
     if (ok)
         *readOnly = PQntuples(result) > 0 && std::strcmp(PQgetvalue(result, 0, 0), "on") == 0;

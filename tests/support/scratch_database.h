@@ -10,6 +10,14 @@
 #define SKIP_WITHOUT_SERVER() \
     if (!getenv("ORVICRM_TEST_POSTGRES")) GTEST_SKIP() << "ORVICRM_TEST_POSTGRES is not set"
 
+// ORVICRM_TEST_POOLER is set when the server is reached through a pooler in transaction
+// mode: a session then has no server process of its own to watch or end.
+inline bool ThroughPooler() {
+    return getenv("ORVICRM_TEST_POOLER") != nullptr;
+}
+#define SKIP_THROUGH_POOLER() \
+    if (ThroughPooler()) GTEST_SKIP() << "a pooler shares server processes between sessions"
+
 class ScratchDatabase {
 public:
     explicit ScratchDatabase(const char* encoding = "UTF8");

@@ -17,14 +17,7 @@ public:
             (std::filesystem::temp_directory_path() / "orvicrm-bench-pg-XXXXXX").string();
         if (!mkdtemp(pattern.data())) return;
         m_folder = pattern;
-        std::string command = Script() + " start " + m_folder + " 2>/dev/null";
-        if (FILE* out = popen(command.c_str(), "r")) {
-            char line[1024];
-            while (std::fgets(line, sizeof line, out)) m_conninfo = line;
-            if (pclose(out) != 0) m_conninfo.clear();
-        }
-        while (!m_conninfo.empty() && (m_conninfo.back() == '\n' || m_conninfo.back() == '\r'))
-            m_conninfo.pop_back();
+        m_conninfo = ScriptOutput(Script() + " start " + m_folder);
     }
     ~ThrowawayServer() {
         if (m_folder.empty()) return;
@@ -43,6 +36,17 @@ private:
 };
 
 }  // namespace
+
+std::string ScriptOutput(const std::string& command) {
+    std::string last;
+    if (FILE* out = popen((command + " 2>/dev/null").c_str(), "r")) {
+        char line[1024];
+        while (std::fgets(line, sizeof line, out)) last = line;
+        if (pclose(out) != 0) last.clear();
+    }
+    while (!last.empty() && (last.back() == '\n' || last.back() == '\r')) last.pop_back();
+    return last;
+}
 
 const std::string& BenchServer() {
     static const std::string given = [] {

@@ -10,5 +10,7 @@ const std::string& BenchServer();
 // A new, empty database of that name on the server (one that exists is dropped first); its
 // connection string, empty on failure.
 std::string BenchDatabase(const std::string& name);
+// Runs a shell command: the last line it printed, empty when it failed.
+std::string ScriptOutput(const std::string& command);
 // Runs a command on the server's database given by conninfo; false after printing why not.
 bool RunOnServer(const std::string& conninfo, const std::string& sql);

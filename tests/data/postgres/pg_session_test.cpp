@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "data/postgres/pg_driver.h"
 #include "pg_server.h"
+#include "support/scratch_database.h"
 
 namespace {
 
@@ -18,7 +20,7 @@ TEST_F(PgServerTest, ConnectionFailuresGiveTheReason) {
     DbError error;
     EXPECT_FALSE(
         OpenPostgres(Conninfo({{"user", "orvi_password"}, {"password", "wrong"}}), &error));
-    EXPECT_NE(error.text.find("password authentication failed"), std::string::npos) << error.text;
+    EXPECT_NE(error.text.find("authentication failed"), std::string::npos) << error.text;
     EXPECT_TRUE(
         OpenPostgres(Conninfo({{"user", "orvi_password"}, {"password", "right-password"}}), &error))
         << error.text;
@@ -111,4 +113,22 @@ TEST_F(PgServerTest, TextsMatchAsOnSqlite) {
     EXPECT_FALSE(session->Query("SELECT nothing FROM words", &error));
     EXPECT_EQ(error.text, "column \"nothing\" does not exist");
     EXPECT_FALSE(error.connectionLost || error.readOnly);
+}
+
+// The session's encoding and literal backslashes hold whatever the connection string or the
+// server's settings say; they come without a SET kept on the server connection.
+TEST_F(PgServerTest, UtfEightAndLiteralBackslashesWhateverTheSettings) {
+    SKIP_THROUGH_POOLER();  // a pooler takes no options
+    const std::map<std::string, std::string> settings[] = {
+        {},
+        {{"client_encoding", "LATIN1"}},
+        {{"options", "-c standard_conforming_strings=off"}},
+    };
+    for (const auto& setting : settings) {
+        DbError error;
+        auto session = OpenPostgres(Conninfo(setting), &error);
+        ASSERT_TRUE(session) << error.text;
+        EXPECT_EQ(Rows(*session, "SELECT 'C:\\dir 销售', current_setting('client_encoding')"),
+                  (Table{{"C:\\dir 销售", "UTF8"}}));
+    }
 }

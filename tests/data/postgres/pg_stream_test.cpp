@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "pg_server.h"
+#include "support/scratch_database.h"
 
 namespace {
 
@@ -48,6 +49,7 @@ protected:
 }  // namespace
 
 TEST_F(PgStreamTest, FirstRowComesWhileTheServerStillSendsTheRest) {
+    SKIP_THROUGH_POOLER();
     const int64_t pid = BackendPid(*m_session);
     auto query = Started("SELECT id, pad FROM big ORDER BY id");
     EXPECT_EQ(CellText(*query, 0), "1");
@@ -87,6 +89,7 @@ TEST_F(PgStreamTest, CommandsBetweenRowsKeepTheQueryInPlace) {
 }
 
 TEST_F(PgStreamTest, AQueryDroppedEarlyIsStoppedWithoutEndingTheTransaction) {
+    SKIP_THROUGH_POOLER();
     const int64_t pid = BackendPid(*m_session);
     // Read to its end, this query would take hours: only a cancel ends it at once.
     Started("SELECT a.id FROM big a CROSS JOIN big b").reset();
@@ -103,6 +106,7 @@ TEST_F(PgStreamTest, AQueryDroppedEarlyIsStoppedWithoutEndingTheTransaction) {
 }
 
 TEST_F(PgStreamTest, ReadOnlyRefusalAndLostConnection) {
+    SKIP_THROUGH_POOLER();
     EXPECT_FALSE(m_session->ReadOnly());
     Exec(*m_session, "SET default_transaction_read_only = on");
     DbError error;
