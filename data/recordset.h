@@ -133,6 +133,7 @@ private:
     // connection is in one.
     bool RunWrite(const std::string& sql, const std::vector<CellValue>& values, std::string* error);
     bool PendingTextsValid(std::string* error) const;
+    std::string CurrentRowQuery() const;
     bool RereadUnsureRow(std::string* error);
     // Whether the current row's key is still in the table; if so its cells are read anew.
     bool RereadRow();

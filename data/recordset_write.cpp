@@ -128,18 +128,22 @@ bool OrviRecordset::PendingTextsValid(std::string* error) const {
     return true;
 }
 
+// The current row as the table holds it now: its key, then the result's columns.
+std::string OrviRecordset::CurrentRowQuery() const {
+    const DbDialect& dialect = Dialect();
+    std::string sql = std::string("SELECT ") + dialect.rowKey;
+    for (const std::string& name : m_names) sql += ", " + dialect.QuoteName(name);
+    return sql + " FROM " + dialect.QuoteName(m_table) + " WHERE " + dialect.rowKey + "=" +
+           std::to_string(m_rows[m_pos].rowid);
+}
+
 // Before a row whose last save had an unknown outcome is written again: when the database
 // holds the values of that save, it went through and the row is taken as it is now; else
 // the row stays as read, and the write checks it as ever.
 bool OrviRecordset::RereadUnsureRow(std::string* error) {
-    const DbDialect& dialect = Dialect();
-    std::string sql = std::string("SELECT ") + dialect.rowKey;
-    for (const std::string& name : m_names) sql += ", " + dialect.QuoteName(name);
-    sql += " FROM " + dialect.QuoteName(m_table) + " WHERE " + dialect.rowKey + "=" +
-           std::to_string(m_rows[m_pos].rowid);
     DbLock lock(*m_connection);
     DbError failure;
-    std::unique_ptr<DbQuery> query = m_connection->session->Query(sql, &failure);
+    std::unique_ptr<DbQuery> query = m_connection->session->Query(CurrentRowQuery(), &failure);
     DbQuery::Step step = query ? query->Next(&failure) : DbQuery::kError;
     if (step == DbQuery::kError || step == DbQuery::kBusy) {
         *error = failure.text;
@@ -246,14 +250,9 @@ bool OrviRecordset::Update(std::string* error) {
 }
 
 bool OrviRecordset::RereadRow() {
-    const DbDialect& dialect = Dialect();
-    std::string sql = std::string("SELECT ") + dialect.rowKey;
-    for (const std::string& name : m_names) sql += ", " + dialect.QuoteName(name);
-    sql += " FROM " + dialect.QuoteName(m_table) + " WHERE " + dialect.rowKey + "=" +
-           std::to_string(m_rows[m_pos].rowid);
     DbLock lock(*m_connection);
     DbError failure;
-    std::unique_ptr<DbQuery> query = m_connection->session->Query(sql, &failure);
+    std::unique_ptr<DbQuery> query = m_connection->session->Query(CurrentRowQuery(), &failure);
     if (!query || query->Next(&failure) != DbQuery::kRow) return false;
     m_rows[m_pos].data = PackQueryRow(*query, 1);
     while (query->Next(&failure) == DbQuery::kRow) {
