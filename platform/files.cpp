@@ -36,13 +36,20 @@ std::string XdgFolder(const char* variable, const char* fallback) {
     return WithSlash(home) + fallback;
 }
 
+// Whether folder, or its nearest ancestor that exists when it does not yet, can be written.
+bool CanBeWritten(std::filesystem::path folder) {
+    std::error_code ec;
+    while (!std::filesystem::exists(folder, ec) && folder.has_relative_path())
+        folder = folder.parent_path();
+    return std::filesystem::is_directory(folder, ec) && access(folder.c_str(), W_OK) == 0;
+}
+
 // The module folder's own subfolder while it is there or can be made (a host in a folder
 // of its own); else the user's folder (an installed host in /usr/bin).
 std::string ModuleOrUserFolder(const char* subfolder, const char* variable, const char* fallback) {
     const std::string module = GetModuleFolder();
     std::error_code ec;
-    if (std::filesystem::is_directory(module + subfolder, ec) ||
-        (std::filesystem::is_directory(module, ec) && access(module.c_str(), W_OK) == 0))
+    if (std::filesystem::is_directory(module + subfolder, ec) || CanBeWritten(module))
         return module + subfolder + "/";
     return XdgFolder(variable, fallback) + "OrviCrm/";
 }

@@ -55,7 +55,7 @@ private:
     std::optional<std::string> m_old;
 };
 
-enum class HostFolder { Writable, ReadOnlyWithFolders, Unusable };
+enum class HostFolder { Writable, NotYetMade, ReadOnlyWithFolders, Unusable };
 
 }  // namespace
 
@@ -71,6 +71,8 @@ TEST(Files, DataAndSettingsFollowTheHostFolderElseTheUsersFolders) {
         const char* settings;
     } cases[] = {
         {"writable", HostFolder::Writable, "xd", "xc", "host/OrviMdb/OrviCrm.db",
+         "host/Ini/WindowPar.Ini"},
+        {"not made yet", HostFolder::NotYetMade, "xd", "xc", "host/OrviMdb/OrviCrm.db",
          "host/Ini/WindowPar.Ini"},
         {"folders exist", HostFolder::ReadOnlyWithFolders, "xd", "xc", "host/OrviMdb/OrviCrm.db",
          "host/Ini/WindowPar.Ini"},
@@ -93,7 +95,7 @@ TEST(Files, DataAndSettingsFollowTheHostFolderElseTheUsersFolders) {
 
         if (c.host == HostFolder::Unusable) {
             std::ofstream(root + "host") << "a file where the folder would be";
-        } else {
+        } else if (c.host != HostFolder::NotYetMade) {
             std::filesystem::create_directories(root + "host");
         }
         if (c.host == HostFolder::ReadOnlyWithFolders) {
@@ -104,9 +106,10 @@ TEST(Files, DataAndSettingsFollowTheHostFolderElseTheUsersFolders) {
         }
         SetModuleFolderOverride(root + "host");
         EXPECT_EQ(GetDatabasePath(), root + c.database);
+        std::error_code ec;  // a host folder never made has no permissions to restore
         EXPECT_EQ(GetSettingsPath(), root + c.settings);
         std::filesystem::permissions(root + "host", std::filesystem::perms::owner_write,
-                                     std::filesystem::perm_options::add);
+                                     std::filesystem::perm_options::add, ec);
         SetModuleFolderOverride(root);
     }
 }
