@@ -118,6 +118,8 @@ bool IsServerLocation(std::string_view location);
 // A location as it may be shown or logged: a connection string (key=value or URI) as
 // key=value pairs without its password; a file path as it is.
 std::string ShownLocation(const std::string& location);
+// A value as a connection string takes it: quoted when empty or holding blanks or quotes.
+std::string ConninfoValue(const std::string& value);
 // Opens the database at location, a file path or a server's connection string; nullptr
 // with the reason in error (empty text: not even the reason could be had).
 std::unique_ptr<DbSession> OpenDatabase(const std::string& location, DbError* error);

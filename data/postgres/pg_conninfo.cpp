@@ -2,21 +2,15 @@
 
 #include "data/driver.h"
 
-namespace {
-
-// A value as a connection string takes it: quoted when empty or holding blanks or quotes.
-std::string ConninfoValue(const char* value) {
-    std::string text = value;
-    if (!text.empty() && text.find_first_of(" \t\r\n'\\") == std::string::npos) return text;
+std::string ConninfoValue(const std::string& value) {
+    if (!value.empty() && value.find_first_of(" \t\r\n'\\") == std::string::npos) return value;
     std::string quoted = "'";
-    for (char c : text) {
+    for (char c : value) {
         if (c == '\'' || c == '\\') quoted += '\\';
         quoted += c;
     }
     return quoted + "'";
 }
-
-}  // namespace
 
 std::string ShownLocation(const std::string& location) {
     if (!IsServerLocation(location)) return location;

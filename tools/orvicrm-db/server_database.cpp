@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "data/driver.h"
 #include "tools/orvicrm-db/copy_text.h"
 #include "tools/orvicrm-db/db_init.h"
 #include "tools/orvicrm-db/tool_database.h"
@@ -259,12 +260,7 @@ std::string WithDatabaseName(const std::string& connection, const std::string& n
         std::string_view keyword = o->keyword;
         std::string value = keyword == "dbname" ? name : (o->val ? o->val : "");
         if (value.empty()) continue;
-        result += (result.empty() ? "" : " ") + std::string(keyword) + "='";
-        for (char c : value) {
-            if (c == '\\' || c == '\'') result += '\\';
-            result += c;
-        }
-        result += '\'';
+        result += (result.empty() ? "" : " ") + std::string(keyword) + "=" + ConninfoValue(value);
     }
     PQconninfoFree(options);
     return result;

@@ -16,15 +16,6 @@ std::string ServerConninfo() {
 
 std::unique_ptr<ScratchDatabase> g_scratch;  // the suite's database
 
-std::string Quoted(const std::string& value) {
-    std::string quoted = "'";
-    for (char c : value) {
-        if (c == '\'' || c == '\\') quoted += '\\';
-        quoted += c;
-    }
-    return quoted + "'";
-}
-
 }  // namespace
 
 void PgServerTest::SetUpTestSuite() {
@@ -48,7 +39,7 @@ std::string PgServerTest::Conninfo(const std::map<std::string, std::string>& rep
         auto own = replaced.find(o->keyword);
         if (own == replaced.end() && !o->val) continue;
         conninfo += std::string(o->keyword) + "=" +
-                    Quoted(own == replaced.end() ? o->val : own->second) + " ";
+                    ConninfoValue(own == replaced.end() ? o->val : own->second) + " ";
     }
     PQconninfoFree(options);
     return conninfo;
