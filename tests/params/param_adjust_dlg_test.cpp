@@ -1,50 +1,27 @@
 #include "params/param_adjust_dlg.h"
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTest>
-#include <QTimer>
-#include <memory>
 
 #include "param_db.h"
 #include "params/param_kinds.h"
 #include "params/param_name_dlg.h"
-#include "support/message_capture.h"
+#include "support/record_windows.h"
 
 namespace {
 
-template <typename T>
-T* Control(QWidget* parent, int id) {
-    return parent->findChild<T*>(QStringLiteral("id%1").arg(id));
-}
-
-// Key by key; characters without a key of their own arrive as input-method text does.
-void Type(QLineEdit* edit, const QString& text) {
-    for (QChar c : text) c.unicode() < 0x80 ? QTest::keyClick(edit, c.toLatin1()) : edit->insert(c);
-}
-
-// Acts on the next name dialog once a command shows it (modally).
+// Acts on the name dialog a command shows (modally).
 void OnNameDialog(std::function<void(CParamNameDlg*, QLineEdit*)> action) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        auto* dlg = qobject_cast<CParamNameDlg*>(QApplication::activeModalWidget());
-        if (!dlg) return;
-        timer->deleteLater();
-        timer->stop();
-        action(dlg, Control<QLineEdit>(dlg, IDC_PARAM_NAME));
-    });
-    timer->start(2);
+    WhenShown<CParamNameDlg>(
+        [action](CParamNameDlg* dlg) { action(dlg, Control<QLineEdit>(dlg, IDC_PARAM_NAME)); });
 }
 
 // Types the name over the one shown and presses 确定.
 void TypeName(const QString& text) {
     OnNameDialog([text](CParamNameDlg* dlg, QLineEdit* edit) {
         edit->clear();
-        Type(edit, text);
+        TypeKeys(edit, text);
         QTest::mouseClick(Control<QPushButton>(dlg, IDC_PARAM_NAME_OK), Qt::LeftButton);
     });
 }
@@ -69,12 +46,6 @@ protected:
     }
     void Select(int row) { m_dlg->List()->selectRow(row); }
     void Click(int id) { QTest::mouseClick(Control<QPushButton>(m_dlg.get(), id), Qt::LeftButton); }
-    void AddMany(int n) {  // product names v1 ... vn
-        m_db.Exec(
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-            std::to_string(n) +
-            ") INSERT INTO ObjectPar (ObjectParName, ObjectParType) SELECT 'v' || i, 5 FROM n");
-    }
 
     ParamDb m_db;
     MessageCapture m_capture;
@@ -124,7 +95,7 @@ TEST_F(ParamAdjustDlgTest, NamesTakeTwentyCharactersAndEmptyOrLongerOnesAreRefus
             EXPECT_EQ(m_capture.Texts(), Names{"参数名不能为空"});
             edit->insert(twentyOne);  // a paste past the limit is not taken
             EXPECT_EQ(edit->text(), "");
-            Type(edit, twentyOne);  // nor the 21st character typed
+            TypeKeys(edit, twentyOne);  // nor the 21st character typed
             EXPECT_EQ(edit->text(), twenty);
             EXPECT_TRUE(dlg->isVisible());
             dlg->reject();
@@ -226,15 +197,18 @@ TEST_F(ParamAdjustDlgTest, DeleteBlanksEverySelectedValueAfterConfirmation) {
     EXPECT_EQ(m_db.ProductNames(), ",,B|,,B|,,B");
 }
 
+// A command given while the names load waits for the whole list; closing while they load
+// ends the walk quietly.
 TEST_F(ParamAdjustDlgTest, CommandsGivenWhileLoadingWaitForTheWholeList) {
-    AddMany(50000);
+    m_db.Exec(Numbers(50000) +
+              "INSERT INTO ObjectPar (ObjectParName, ObjectParType) SELECT 'v' || i, 5 FROM n");
     Run(
         kParamProductName,
         [&] {
             OnNameDialog([&](CParamNameDlg*, QLineEdit* edit) {
                 EXPECT_FALSE(m_dlg->IsLoading());
                 EXPECT_EQ(m_dlg->RowCount(), 50000);
-                Type(edit, "new");
+                TypeKeys(edit, "new");
                 QTest::keyClick(edit, Qt::Key_Return);
             });
             Click(IDC_PARAM_ADD);
@@ -245,10 +219,7 @@ TEST_F(ParamAdjustDlgTest, CommandsGivenWhileLoadingWaitForTheWholeList) {
         false);
     EXPECT_EQ(m_db.Params(kParamProductName).back(), "newer");
     EXPECT_EQ(m_dlg->RowName(50000), "newer");
-}
 
-TEST_F(ParamAdjustDlgTest, ClosingWhileLoadingEndsTheWalkQuietly) {
-    AddMany(50000);
     Run(
         kParamProductName, [&] { m_dlg->close(); }, false);
     m_dlg.reset();

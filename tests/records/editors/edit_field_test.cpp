@@ -76,14 +76,10 @@ TEST(EditFieldValues, AmountFormsAndTheLocalDay) {
 
 TEST(EditFieldValues, SuccessRateYesNoAndRelatedQuery) {
     // Percentages as the page hands them, steps as stored, clamped to the 21 entries.
-    EXPECT_EQ(SuccessRateIndex("85%"), 3);
-    EXPECT_EQ(SuccessRateIndex("0%"), 20);
-    EXPECT_EQ(SuccessRateIndex("3"), 3);
-    EXPECT_EQ(SuccessRateIndex("105%"), 0);
-    EXPECT_EQ(SuccessRateIndex("21"), 20);
-    EXPECT_EQ(YesNoIndex("5"), 1);
-    EXPECT_EQ(YesNoIndex("1"), 1);
-    EXPECT_EQ(YesNoIndex("0"), 0);
+    for (auto [text, index] : {std::pair{"85%", 3}, {"0%", 20}, {"3", 3}, {"105%", 0}, {"21", 20}})
+        EXPECT_EQ(SuccessRateIndex(text), index) << text;
+    for (auto [text, index] : {std::pair{"5", 1}, {"1", 1}, {"0", 0}})
+        EXPECT_EQ(YesNoIndex(text), index) << text;
     EXPECT_EQ(RelatedChanceQuery(1), "SELECT ChanceName FROM ChanceTable WHERE ObjectDateTime=1");
     EXPECT_EQ(RelatedChanceQuery(0), "SELECT ChanceName FROM ChanceTable");
 }

@@ -1,47 +1,29 @@
 // 新建 and 查看 of the Sale page inside the main window, through the editor, and the
 // write-back into table and list.
-#include <QPushButton>
 #include <QTableWidget>
-#include <memory>
 
 #include "params/param_adjust_dlg.h"
 #include "params/param_kinds.h"
 #include "params/param_name_dlg.h"
-#include "records/pages/record_page.h"
-#include "support/patience.h"
 #include "tests/records/editors/editor_fixture.h"
 #include "ui/controls/check_list_ctrl.h"
 #include "ui/main/crm_manage_dlg.h"
 
 namespace {
 
-// Runs fn on the next modal dialog of type T once it is shown.
-template <typename T>
-void WhenShown(std::function<void(T*)> fn) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, fn] {
-        auto* dlg = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dlg || !dlg->isVisible()) return;
-        timer->stop();
-        timer->deleteLater();
-        fn(dlg);
-    });
-    timer->start(5);
-}
-
 class SalePageEditorTest : public EditorFixture {
 protected:
     void OpenMain(int clientKey) {
-        m_main.reset();
-        m_main = std::make_unique<CCrmManageDlg>();
-        m_main->SetClientKey(clientKey);
-        ASSERT_EQ(m_main->OnInitDialog(), 1);
-        m_main->show();
-        m_page = static_cast<CRecordPage*>(m_main->GetPage(RecordKind::Sale));
-        ASSERT_TRUE(WaitUntil([this] { return !m_page->IsLoading(); }));
+        m_window.reset();
+        m_window = std::make_unique<CCrmManageDlg>();
+        m_window->SetClientKey(clientKey);
+        ASSERT_EQ(m_window->OnInitDialog(), 1);
+        m_window->show();
+        m_sale = static_cast<CRecordPage*>(m_window->GetPage(RecordKind::Sale));
+        ASSERT_TRUE(WaitUntil([this] { return !m_sale->IsLoading(); }));
     }
     void TearDown() override {
-        m_main.reset();
+        m_window.reset();
         EditorFixture::TearDown();
     }
     void AddSale(const char* name, double money) {
@@ -50,31 +32,25 @@ protected:
             "DisCount, ObjectDateTime, ClientDateTime) VALUES (1172729109, '" +
             std::string(name) + "', '张三', " + std::to_string(money) + ", 1, 100, 5, 3)");
     }
-    std::string Cell(int row, int column) { return m_page->List()->GetCellText(row, column); }
+    std::string Cell(int row, int column) { return m_sale->List()->GetCellText(row, column); }
     int RowOf(const std::string& subject) {
-        for (int r = 0; r < m_page->List()->GetRowCount(); ++r)
+        for (int r = 0; r < m_sale->List()->GetRowCount(); ++r)
             if (Cell(r, 1) == subject) return r;
         return -1;
     }
     // Presses 新建 (1016) or 查看 (1043); the editor gets the texts typed and then the key.
     void Command(int button, std::vector<std::pair<int, std::string>> typed,
                  Qt::Key key = Qt::Key_Return) {
-        WhenEditorShown([typed, key](CRecordEditDlg* dlg) {
-            for (const auto& [id, text] : typed) {
-                if (id == IDC_EDIT_CONTACT)
-                    Pick(dlg, id, text);
-                else
-                    Type(dlg, id, text);
-            }
+        WhenShown<CRecordEditDlg>([typed, key](CRecordEditDlg* dlg) {
+            for (const auto& [id, text] : typed) Type(dlg, id, text);
             QTest::keyClick(Control<QLineEdit>(dlg, 1000), key);
             if (dlg->isVisible()) dlg->OnCancel();  // refused: do not hang the test
         });
-        QTest::mouseClick(m_main->findChild<QPushButton*>(QStringLiteral("id%1").arg(button)),
-                          Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(m_window.get(), button), Qt::LeftButton);
     }
 
-    std::unique_ptr<CCrmManageDlg> m_main;
-    CRecordPage* m_page = nullptr;
+    std::unique_ptr<CCrmManageDlg> m_window;
+    CRecordPage* m_sale = nullptr;
 };
 
 }  // namespace
@@ -103,15 +79,15 @@ TEST_F(SalePageEditorTest, AddSortReopenChangeAndReadTheTable) {
               "4/15/12.5/42.5/RMB/HT-9/李四/6");
     EXPECT_EQ(Text("SELECT SaleDate" + where), std::to_string(TodayLocalStart()));
     // The new row is the last, unticked, in its display forms.
-    ASSERT_EQ(m_page->List()->GetRowCount(), 3);
+    ASSERT_EQ(m_sale->List()->GetRowCount(), 3);
     EXPECT_EQ(Cell(2, 1) + "|" + Cell(2, 6) + "|" + Cell(2, 8), "新的销售|12.50|15%");
     EXPECT_EQ(Cell(2, 0), QDate::currentDate().toString("yyyy_MM_dd").toStdString());
-    EXPECT_FALSE(m_page->List()->GetCheck(2));
+    EXPECT_FALSE(m_sale->List()->GetCheck(2));
 
     // Sorted by 实际金额 descending, the new record is the middle row.
-    m_page->List()->SortByColumn(9, 0);
+    m_sale->List()->SortByColumn(9, 0);
     ASSERT_EQ(RowOf("新的销售"), 1);
-    m_page->List()->SelectRow(1);
+    m_sale->List()->SelectRow(1);
     Command(1043, {{1000, "改过的销售"}, {1021, "99"}, {1051, "20"}});
     EXPECT_EQ(m_capture.Count(), 0u);
     EXPECT_EQ(Joined("SELECT COUNT(*), SUM(SaleMoney) FROM SaleTable"), "3/159.0");
@@ -127,7 +103,7 @@ TEST_F(SalePageEditorTest, FailedWriteLeavesTableAndListAsTheyWere) {
     OpenMain(5);
     const std::string before = Cell(0, 1) + Cell(0, 9);
     m_sql->RefuseUpdates("SaleTable", "no");
-    m_page->List()->SelectRow(0);
+    m_sale->List()->SelectRow(0);
     Command(1043, {{1000, "改不了"}, {1021, "77"}});
     EXPECT_GE(m_capture.Count(), 1u);  // the failure is shown
     EXPECT_EQ(Cell(0, 1) + Cell(0, 9), before);
@@ -145,14 +121,10 @@ TEST_F(SalePageEditorTest, FailedWriteLeavesTableAndListAsTheyWere) {
 
 TEST_F(SalePageEditorTest, TypedContactsAndAFieldThatCannotBeSet) {
     OpenMain(0);
-    auto* contact = m_page->findChild<QComboBox*>(QStringLiteral("id%1").arg(IDC_CONTACT));
+    auto* contact = m_sale->findChild<QComboBox*>(QStringLiteral("id%1").arg(IDC_CONTACT));
     Command(1016, {{1000, "无联系人"}});  // no contact: no empty name in the list
     EXPECT_EQ(contact->count(), 3);
-    WhenEditorShown([](CRecordEditDlg* dlg) {
-        Type(dlg, IDC_EDIT_CONTACT, "王五");
-        QTest::keyClick(Control<QLineEdit>(dlg, 1000), Qt::Key_Return);
-    });
-    QTest::mouseClick(m_main->findChild<QPushButton*>("id1016"), Qt::LeftButton);
+    Command(1016, {{IDC_EDIT_CONTACT, "王五"}});
     ASSERT_EQ(contact->count(), 4);
     EXPECT_EQ(contact->itemText(2).toStdString() + contact->itemText(3).toStdString(), "王五全部");
     EXPECT_EQ(Text("SELECT ObjectDateTime FROM SaleTable WHERE ClientName='王五'"), "0");
@@ -160,16 +132,12 @@ TEST_F(SalePageEditorTest, TypedContactsAndAFieldThatCannotBeSet) {
     // A table without its last column: every field before it can be set, that one not.
     Exec("ALTER TABLE SaleTable DROP COLUMN ClientDateTime");
     OpenMain(0);
-    contact = m_page->findChild<QComboBox*>(QStringLiteral("id%1").arg(IDC_CONTACT));
-    const int rows = m_page->List()->GetRowCount();
-    WhenEditorShown([](CRecordEditDlg* dlg) {
-        Type(dlg, IDC_EDIT_CONTACT, "赵六");
-        QTest::keyClick(Control<QLineEdit>(dlg, 1000), Qt::Key_Return);
-    });
-    QTest::mouseClick(m_main->findChild<QPushButton*>("id1016"), Qt::LeftButton);
+    contact = m_sale->findChild<QComboBox*>(QStringLiteral("id%1").arg(IDC_CONTACT));
+    const int rows = m_sale->List()->GetRowCount();
+    Command(1016, {{IDC_EDIT_CONTACT, "赵六"}});
     EXPECT_GE(m_capture.Count(), 1u);
     EXPECT_EQ(Text("SELECT COUNT(*) FROM SaleTable"), "2");
-    EXPECT_EQ(m_page->List()->GetRowCount(), rows);
+    EXPECT_EQ(m_sale->List()->GetRowCount(), rows);
     EXPECT_EQ(contact->findText(QStringLiteral("赵六")), -1);  // the name is not taken over
 }
 
@@ -196,7 +164,7 @@ TEST_F(SalePageEditorTest, AProductChangedFromTheOpenEditorStaysBesideTheEditors
         AddSale("甲", 10);
         Exec("UPDATE SaleTable SET ProductName='A'");
         OpenMain(5);
-        m_page->List()->SelectRow(0);
+        m_sale->List()->SelectRow(0);
         m_capture.Clear();
         AnswerEditors(
             {[&c](CRecordEditDlg* dlg) {
@@ -231,7 +199,7 @@ TEST_F(SalePageEditorTest, AProductChangedFromTheOpenEditorStaysBesideTheEditors
                 QTest::mouseClick(Control<QPushButton>(dlg, IDC_EDIT_OK), Qt::LeftButton);
             }},
             [this] {
-                QTest::mouseClick(m_main->findChild<QPushButton*>("id1043"), Qt::LeftButton);
+                QTest::mouseClick(m_window->findChild<QPushButton*>("id1043"), Qt::LeftButton);
             });
         EXPECT_EQ(m_capture.Texts(), c.messages);
         EXPECT_EQ(Joined("SELECT SaleName, ProductName FROM SaleTable"),

@@ -1,20 +1,10 @@
 // The pages inside the real main window: count label, 全选, tab switches, keys and buttons.
-#include <gtest/gtest.h>
-
-#include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <QTest>
 
-#include "host/call_context.h"
-#include "records/pages/record_page.h"
-#include "support/message_capture.h"
-#include "support/patience.h"
-#include "support/temp_dir.h"
-#include "support/test_sql.h"
+#include "support/record_windows.h"
 #include "ui/controls/check_list_ctrl.h"
 #include "ui/main/crm_manage_dlg.h"
 #include "ui/main/crm_tab_ctrl.h"
@@ -25,18 +15,14 @@ void WaitIdle(CRecordPage* page) {
     ASSERT_TRUE(WaitUntil([page] { return !page->IsLoading(); }));
 }
 
+using MainWindowPages = RecordWindowsTest;
+
 }  // namespace
 
-TEST(MainWindowPages, CountSelectAllAndKeysFollowTheVisiblePage) {
-    TempModuleFolder temp;
-    TestSql(temp.CreateDatabase())
-        .Exec(
-            "INSERT INTO SaleTable (SaleName, ObjectDateTime) VALUES ('s1', 5), ('s2', 5), "
-            "('s3', 5); INSERT INTO ChanceTable (ChanceName, ObjectDateTime) VALUES ('c1', 5)");
-    g_clientNames = {"张三"};
-    g_clientKeys = {5};
-    MessageCapture capture;
-
+TEST_F(MainWindowPages, CountSelectAllAndKeysFollowTheVisiblePage) {
+    Exec(
+        "INSERT INTO SaleTable (SaleName, ObjectDateTime) VALUES ('s1', 5), ('s2', 5), "
+        "('s3', 5); INSERT INTO ChanceTable (ChanceName, ObjectDateTime) VALUES ('c1', 5)");
     CCrmManageDlg dlg;
     dlg.SetClientKey(5);
     ASSERT_EQ(dlg.OnInitDialog(), 1);
@@ -86,10 +72,8 @@ TEST(MainWindowPages, CountSelectAllAndKeysFollowTheVisiblePage) {
 
     // 删除 with the one row ticked, confirmed.
     sale->List()->SetCheck(0, 1);
-    capture.QueueAnswers({IDYES});
+    m_capture.QueueAnswers({IDYES});
     QTest::mouseClick(dlg.findChild<QPushButton*>("id1027"), Qt::LeftButton);
-    EXPECT_EQ(capture.Texts(), std::vector<std::string>{"确实要删除所选记录吗？"});
+    EXPECT_EQ(m_capture.Texts(), std::vector<std::string>{"确实要删除所选记录吗？"});
     EXPECT_EQ(count->text(), "0");
-    g_clientNames.clear();
-    g_clientKeys.clear();
 }
