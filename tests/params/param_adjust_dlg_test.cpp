@@ -7,7 +7,6 @@
 #include "param_db.h"
 #include "params/param_kinds.h"
 #include "params/param_name_dlg.h"
-#include "support/record_windows.h"
 
 namespace {
 
@@ -26,7 +25,7 @@ void TypeName(const QString& text) {
     });
 }
 
-class ParamAdjustDlgTest : public ::testing::Test {
+class ParamAdjustDlgTest : public ParamTest {
 protected:
     // Runs the dialog with the script acting once the names are listed (or at once).
     int Run(int kind, const std::function<void()>& script, bool waitLoaded = true) {
@@ -47,16 +46,13 @@ protected:
     void Select(int row) { m_dlg->List()->selectRow(row); }
     void Click(int id) { QTest::mouseClick(Control<QPushButton>(m_dlg.get(), id), Qt::LeftButton); }
 
-    ParamDb m_db;
-    MessageCapture m_capture;
     std::unique_ptr<CParamAdjustDlg> m_dlg;
 };
 
 }  // namespace
 
 TEST_F(ParamAdjustDlgTest, ListsTheKindAndHandsBackTheSelectedName) {
-    for (auto [kind, name] : {std::pair{5, "乙"}, {6, "型号"}, {5, "甲"}})
-        m_db.AddParam(kind, name);
+    for (auto [kind, name] : {std::pair{5, "乙"}, {6, "型号"}, {5, "甲"}}) AddParams(kind, {name});
     EXPECT_EQ(Run(kParamProductName,
                   [&] {
                       EXPECT_EQ(Listed(), (Names{"乙", "甲"}));
@@ -70,7 +66,7 @@ TEST_F(ParamAdjustDlgTest, ListsTheKindAndHandsBackTheSelectedName) {
 }
 
 TEST_F(ParamAdjustDlgTest, AddTakesACaseVariantRefusesACopyAndCancelStillReportsIt) {
-    m_db.AddParam(kParamInvoiceType, "vat");
+    AddParams(kParamInvoiceType, {"vat"});
     EXPECT_EQ(Run(kParamInvoiceType,
                   [&] {
                       TypeName("VAT");
@@ -83,7 +79,7 @@ TEST_F(ParamAdjustDlgTest, AddTakesACaseVariantRefusesACopyAndCancelStillReports
                   }),
               1);
     EXPECT_EQ(m_dlg->m_chosenName, "");
-    EXPECT_EQ(m_db.Params(kParamInvoiceType), (Names{"vat", "VAT"}));
+    EXPECT_EQ(Params(kParamInvoiceType), (Names{"vat", "VAT"}));
 }
 
 TEST_F(ParamAdjustDlgTest, NamesTakeTwentyCharactersAndEmptyOrLongerOnesAreRefused) {
@@ -101,12 +97,12 @@ TEST_F(ParamAdjustDlgTest, NamesTakeTwentyCharactersAndEmptyOrLongerOnesAreRefus
             dlg->reject();
         });
         Click(IDC_PARAM_ADD);
-        EXPECT_TRUE(m_db.Params(kParamConsumeType).empty());
+        EXPECT_TRUE(Params(kParamConsumeType).empty());
         TypeName(twenty);
         Click(IDC_PARAM_ADD);
         Click(IDC_PARAM_OK);
     });
-    EXPECT_EQ(m_db.Params(kParamConsumeType), Names{twenty.toStdString()});
+    EXPECT_EQ(Params(kParamConsumeType), Names{twenty.toStdString()});
 
     // A longer name that is already stored is still refused on 确定.
     m_capture.Clear();
@@ -123,9 +119,9 @@ TEST_F(ParamAdjustDlgTest, NamesTakeTwentyCharactersAndEmptyOrLongerOnesAreRefus
 }
 
 TEST_F(ParamAdjustDlgTest, RenameAndMergeReachEveryRecordOfTheKind) {
-    for (const char* name : {"A", "O", "B"}) m_db.AddParam(kParamProductName, name);
-    m_db.Exec("UPDATE ObjectPar SET ObjectParName='O''Neil' WHERE ObjectParName='O'");
-    for (const char* literal : {"'O''Neil'", "'A'", "'B'"}) m_db.AddProductRecords(literal);
+    AddParams(kParamProductName, {"A", "O", "B"});
+    Exec("UPDATE ObjectPar SET ObjectParName='O''Neil' WHERE ObjectParName='O'");
+    for (const char* literal : {"'O''Neil'", "'A'", "'B'"}) AddProductRecords(literal);
     m_capture.QueueAnswers({IDNO});
     const Names unmerged{"A", "O'Brien", "B"}, merged{"O'Brien", "B"};
     const int result = Run(kParamProductName, [&] {
@@ -148,14 +144,14 @@ TEST_F(ParamAdjustDlgTest, RenameAndMergeReachEveryRecordOfTheKind) {
     EXPECT_EQ(result, 1);
     EXPECT_EQ(m_capture.Texts(), Names(2, "要修改的参数名已经存在，确定要合并记录吗？"));
     EXPECT_EQ(m_dlg->m_chosenName, "O'Brien");
-    EXPECT_EQ(m_db.Params(kParamProductName), merged);
-    EXPECT_EQ(m_db.ProductNames(), "B,B,O'Brien|B,B,O'Brien|B,B,O'Brien");
+    EXPECT_EQ(Params(kParamProductName), merged);
+    EXPECT_EQ(ProductNames(), "B,B,O'Brien|B,B,O'Brien|B,B,O'Brien");
 }
 
 TEST_F(ParamAdjustDlgTest, AFailedRenameOrMergeKeepsTheOldNameEverywhere) {
-    for (const char* name : {"A", "B"}) m_db.AddParam(kParamProductName, name);
-    m_db.AddProductRecords("'A'");
-    m_db.Sql().RefuseUpdates("FeedBackTable", "feedback is locked");
+    AddParams(kParamProductName, {"A", "B"});
+    AddProductRecords("'A'");
+    m_sql->RefuseUpdates("FeedBackTable", "feedback is locked");
     Run(kParamProductName, [&] {
         for (const char* name : {"C", "B"}) {  // a rename, then a merge
             Select(0);
@@ -164,7 +160,7 @@ TEST_F(ParamAdjustDlgTest, AFailedRenameOrMergeKeepsTheOldNameEverywhere) {
             EXPECT_EQ(Listed(), (Names{"A", "B"}));
         }
         // The recordset reads the table again: the second row is still B's.
-        m_db.Sql().AllowUpdates("FeedBackTable");
+        m_sql->AllowUpdates("FeedBackTable");
         Select(1);
         TypeName("D");
         Click(IDC_PARAM_MODIFY);
@@ -173,13 +169,13 @@ TEST_F(ParamAdjustDlgTest, AFailedRenameOrMergeKeepsTheOldNameEverywhere) {
     EXPECT_EQ(m_capture.Texts(),
               (Names{"feedback is locked", "要修改的参数名已经存在，确定要合并记录吗？",
                      "feedback is locked"}));
-    EXPECT_EQ(m_db.Params(kParamProductName), (Names{"A", "D"}));
-    EXPECT_EQ(m_db.ProductNames(), "A|A|A");
+    EXPECT_EQ(Params(kParamProductName), (Names{"A", "D"}));
+    EXPECT_EQ(ProductNames(), "A|A|A");
 }
 
 TEST_F(ParamAdjustDlgTest, DeleteBlanksEverySelectedValueAfterConfirmation) {
-    for (const char* name : {"A", "B", "C"}) m_db.AddParam(kParamProductName, name);
-    for (const char* literal : {"'A'", "'B'", "'C'"}) m_db.AddProductRecords(literal);
+    AddParams(kParamProductName, {"A", "B", "C"});
+    for (const char* literal : {"'A'", "'B'", "'C'"}) AddProductRecords(literal);
     m_capture.QueueAnswers({IDOK, IDNO});
     Run(kParamProductName, [&] {
         m_dlg->List()->clearSelection();
@@ -193,15 +189,15 @@ TEST_F(ParamAdjustDlgTest, DeleteBlanksEverySelectedValueAfterConfirmation) {
     });
     EXPECT_EQ(m_capture.Texts(),
               (Names{"请选择要删除的记录", "确实删除记录吗？", "确实删除记录吗？"}));
-    EXPECT_EQ(m_db.Params(kParamProductName), Names{"B"});
-    EXPECT_EQ(m_db.ProductNames(), ",,B|,,B|,,B");
+    EXPECT_EQ(Params(kParamProductName), Names{"B"});
+    EXPECT_EQ(ProductNames(), ",,B|,,B|,,B");
 }
 
 // A command given while the names load waits for the whole list; closing while they load
 // ends the walk quietly.
 TEST_F(ParamAdjustDlgTest, CommandsGivenWhileLoadingWaitForTheWholeList) {
-    m_db.Exec(Numbers(50000) +
-              "INSERT INTO ObjectPar (ObjectParName, ObjectParType) SELECT 'v' || i, 5 FROM n");
+    Exec(Numbers(50000) +
+         "INSERT INTO ObjectPar (ObjectParName, ObjectParType) SELECT 'v' || i, 5 FROM n");
     Run(
         kParamProductName,
         [&] {
@@ -217,7 +213,7 @@ TEST_F(ParamAdjustDlgTest, CommandsGivenWhileLoadingWaitForTheWholeList) {
             Click(IDC_PARAM_OK);
         },
         false);
-    EXPECT_EQ(m_db.Params(kParamProductName).back(), "newer");
+    EXPECT_EQ(Params(kParamProductName).back(), "newer");
     EXPECT_EQ(m_dlg->RowName(50000), "newer");
 
     Run(

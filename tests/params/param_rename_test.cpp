@@ -6,7 +6,6 @@
 #include "param_db.h"
 #include "params/param_kinds.h"
 #include "platform/files.h"
-#include "support/message_capture.h"
 
 TEST(ParamRename, StatementsCoverTheKindsColumnsWithApostrophesDoubled) {
     EXPECT_EQ(ParamRenameStatements(kParamProductName, "O'Neil", "B"),
@@ -18,12 +17,13 @@ TEST(ParamRename, StatementsCoverTheKindsColumnsWithApostrophesDoubled) {
     for (int kind : {-1, 0, 4, 14, 15}) EXPECT_TRUE(ParamRenameStatements(kind, "x", "y").empty());
 }
 
-class ParamRenameDb : public ::testing::Test {
+class ParamRenameDb : public ParamTest {
 protected:
-    void SetUp() override { ASSERT_EQ(m_connection.ConnectDatabase(GetDatabasePath()), 1); }
+    void SetUp() override {
+        ParamTest::SetUp();
+        ASSERT_EQ(m_connection.ConnectDatabase(GetDatabasePath()), 1);
+    }
 
-    ParamDb m_db;
-    MessageCapture m_capture;
     CAdoConnection m_connection;
 };
 
@@ -31,13 +31,14 @@ protected:
 TEST_F(ParamRenameDb, RenamesExactlyTheRecordsHoldingTheOldValue) {
     for (const char* literal : {"'O''Neil'", "'o''neil'", "'Other'", "'x'' OR ''1''=''1'",
                                 "'a\\b%'", "'a\\b%%'", "'a\\bc'", "'ab%'"})
-        m_db.AddProductRecords(literal);
-    m_db.Exec("INSERT INTO SaleTable (ProductType) VALUES ('Other')");
+        AddProductRecords(literal);
+    Exec("INSERT INTO SaleTable (ProductType) VALUES ('Other')");
     EXPECT_EQ(RenameParamReferences(m_connection, kParamProductName, "O'Neil", "O'Brien"), 1);
     EXPECT_EQ(RenameParamReferences(m_connection, kParamProductName, "x' OR '1'='1", ""), 1);
     EXPECT_EQ(RenameParamReferences(m_connection, kParamProductName, "a\\b%", "c'\\%"), 1);
     const std::string names = ",O'Brien,Other,a\\b%%,a\\bc,ab%,c'\\%,o'neil";
-    EXPECT_EQ(m_db.ProductNames(), "," + names + "|" + names + "|" + names);
-    EXPECT_EQ(m_db.Column("SELECT count(*) FROM SaleTable WHERE ProductType='Other'"), Names{"1"});
+    EXPECT_EQ(ProductNames(), "," + names + "|" + names + "|" + names);
+    EXPECT_EQ(m_sql->Column("SELECT count(*) FROM SaleTable WHERE ProductType='Other'"),
+              Names{"1"});
     EXPECT_EQ(m_capture.Count(), 0u);
 }

@@ -89,6 +89,12 @@ protected:
     std::string Text(const std::string& sql) { return m_sql->Text(sql); }
     std::string Joined(const std::string& sql) { return m_sql->Joined(sql); }
     long Count(const std::string& sql) { return m_sql->Number(sql); }
+    // Parameters of a kind; a name must not hold an apostrophe.
+    void AddParams(int kind, std::initializer_list<const char*> names) {
+        for (const char* name : names)
+            Exec("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('" +
+                 std::string(name) + "', " + std::to_string(kind) + ")");
+    }
 
     // Shows the page of kind (or the page given) for the client, loaded, in the main window.
     void OpenPage(RecordKind kind, int clientKey) {

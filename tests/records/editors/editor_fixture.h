@@ -15,11 +15,6 @@
 
 class EditorFixture : public RecordWindowsTest {
 protected:
-    void AddParams(int kind, std::initializer_list<const char*> names) {
-        for (const char* name : names)
-            Exec("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('" +
-                 std::string(name) + "', " + std::to_string(kind) + ")");
-    }
     // Values v1, v2, ... of a kind.
     void AddManyParams(int kind, int count) {
         Exec(Numbers(count) +
