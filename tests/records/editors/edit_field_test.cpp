@@ -54,7 +54,7 @@ TEST(EditFieldCheck, LimitsOnBothSides) {
     for (const Case& c : cases) EXPECT_EQ(CheckTyped(c.field, c.text), c.message) << c.text;
 }
 
-TEST(EditFieldValues, AmountFormsAndTheLocalDay) {
+TEST(EditFieldValues, AmountsTheLocalDaySuccessRateYesNoAndRelatedQuery) {
     EXPECT_EQ(StoreAmount(1234.5), "1234.50");
     EXPECT_EQ(ShowAmount(1234.5), "1234.5");
     EXPECT_EQ(ShowAmount(99999999.0), "99999999");
@@ -68,9 +68,6 @@ TEST(EditFieldValues, AmountFormsAndTheLocalDay) {
     EXPECT_EQ(tm.tm_hour + tm.tm_min + tm.tm_sec, 0);
     EXPECT_LE(today, std::time(nullptr));
     EXPECT_GT(today + 86400, std::time(nullptr));
-}
-
-TEST(EditFieldValues, SuccessRateYesNoAndRelatedQuery) {
     // Percentages as the page hands them, steps as stored, clamped to the 21 entries.
     for (auto [text, index] : {std::pair{"85%", 3}, {"0%", 20}, {"3", 3}, {"105%", 0}, {"21", 20}})
         EXPECT_EQ(SuccessRateIndex(text), index) << text;

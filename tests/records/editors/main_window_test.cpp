@@ -1,5 +1,6 @@
-// 新建 and 查看 of the Sale page inside the main window, through the editor, and the
-// write-back into table and list.
+// The pages inside the real main window: count label, 全选, tab switches, keys and buttons;
+// the Sale page's 新建 and 查看 through the editor and the write-back into table and list.
+#include <QTableView>
 #include <QTableWidget>
 
 #include "params/param_adjust_dlg.h"
@@ -8,10 +9,15 @@
 #include "tests/records/editors/editor_fixture.h"
 #include "ui/controls/check_list_ctrl.h"
 #include "ui/main/crm_manage_dlg.h"
+#include "ui/main/crm_tab_ctrl.h"
 
 namespace {
 
-class SalePageEditorTest : public EditorFixture {
+void WaitIdle(CRecordPage* page) {
+    ASSERT_TRUE(WaitUntil([page] { return !page->IsLoading(); }));
+}
+
+class MainWindowTest : public EditorFixture {
 protected:
     void OpenMain(int clientKey) {
         m_window.reset();
@@ -20,7 +26,7 @@ protected:
         ASSERT_EQ(m_window->OnInitDialog(), 1);
         m_window->show();
         m_sale = static_cast<CRecordPage*>(m_window->GetPage(RecordKind::Sale));
-        ASSERT_TRUE(WaitUntil([this] { return !m_sale->IsLoading(); }));
+        WaitIdle(m_sale);
     }
     void TearDown() override {
         m_window.reset();
@@ -55,7 +61,7 @@ protected:
 
 }  // namespace
 
-TEST_F(SalePageEditorTest, AddSortReopenChangeAndReadTheTable) {
+TEST_F(MainWindowTest, AddSortReopenChangeAndReadTheTable) {
     AddSale("甲", 10);
     AddSale("乙", 50);
     OpenMain(5);
@@ -98,7 +104,7 @@ TEST_F(SalePageEditorTest, AddSortReopenChangeAndReadTheTable) {
     EXPECT_EQ(Cell(1, 9) + "|" + Cell(1, 8) + "|" + Cell(0, 1), "99.00|20%|乙");
 }
 
-TEST_F(SalePageEditorTest, FailedWriteLeavesTableAndListAsTheyWere) {
+TEST_F(MainWindowTest, FailedWriteLeavesTableAndListAsTheyWere) {
     AddSale("甲", 10);
     OpenMain(5);
     const std::string before = Cell(0, 1) + Cell(0, 9);
@@ -119,7 +125,7 @@ TEST_F(SalePageEditorTest, FailedWriteLeavesTableAndListAsTheyWere) {
               "甲/10.0/2.0/3");
 }
 
-TEST_F(SalePageEditorTest, TypedContactsAndAFieldThatCannotBeSet) {
+TEST_F(MainWindowTest, TypedContactsAndAFieldThatCannotBeSet) {
     OpenMain(0);
     auto* contact = m_sale->findChild<QComboBox*>(QStringLiteral("id%1").arg(IDC_CONTACT));
     Command(1016, {{1000, "无联系人"}});  // no contact: no empty name in the list
@@ -143,7 +149,7 @@ TEST_F(SalePageEditorTest, TypedContactsAndAFieldThatCannotBeSet) {
 
 // The "..." of 产品名称 renames, merges or deletes the record's product while its editor is
 // open; the editor's 确定 then writes its own change and keeps what the dialog stored.
-TEST_F(SalePageEditorTest, AProductChangedFromTheOpenEditorStaysBesideTheEditorsChange) {
+TEST_F(MainWindowTest, AProductChangedFromTheOpenEditorStaysBesideTheEditorsChange) {
     struct Case {
         const char* newName;  // "" deletes A; a listed name merges A into it
         bool choose;          // 确定 in the dialog with the product chosen, else 取消
@@ -206,4 +212,60 @@ TEST_F(SalePageEditorTest, AProductChangedFromTheOpenEditorStaysBesideTheEditors
                   std::string("changed/") + c.product);
         EXPECT_EQ(Cell(0, 1), "changed");
     }
+}
+
+TEST_F(MainWindowTest, CountSelectAllAndKeysFollowTheVisiblePage) {
+    Exec(
+        "INSERT INTO SaleTable (SaleName, ObjectDateTime) VALUES ('s1', 5), ('s2', 5), "
+        "('s3', 5); INSERT INTO ChanceTable (ChanceName, ObjectDateTime) VALUES ('c1', 5)");
+    OpenMain(5);
+    CCrmManageDlg& dlg = *m_window;
+    CRecordPage* sale = m_sale;
+    auto* chance = static_cast<CRecordPage*>(dlg.GetPage(RecordKind::Chance));
+    auto* count = dlg.findChild<QLabel*>("id1364");
+    auto* selectAll = dlg.findChild<QCheckBox*>("id1044");
+    EXPECT_EQ(count->text(), "3");
+    EXPECT_FALSE(chance->IsLoading());  // never shown, never loaded
+    EXPECT_EQ(sale->List()->width(), dlg.GetTabCtrl()->width() - 8);
+
+    QTest::mouseClick(selectAll, Qt::LeftButton);
+    EXPECT_TRUE(sale->List()->GetCheck(0) && sale->List()->GetCheck(2));
+
+    dlg.GetTabCtrl()->SetCurSel(1);
+    WaitIdle(chance);
+    EXPECT_EQ(count->text(), "1");
+    EXPECT_FALSE(selectAll->isChecked());
+    chance->RunQuery();  // a page loading behind another never shows its count
+    dlg.GetTabCtrl()->SetCurSel(0);
+    WaitIdle(chance);
+    EXPECT_EQ(count->text(), "3");
+    EXPECT_TRUE(selectAll->isChecked());
+
+    // Enter in the content edit runs the query through the main window's key handling.
+    auto* edit = sale->findChild<QLineEdit*>("id1000");
+    edit->setText("s2");
+    QTest::keyClick(edit, Qt::Key_Return);
+    WaitIdle(sale);
+    EXPECT_EQ(count->text(), "1");
+    EXPECT_FALSE(selectAll->isChecked());
+
+    // Space types a blank into the content edit and the contact box; in the list it ticks
+    // nothing.
+    edit->clear();
+    QTest::keyClicks(edit, "2007-5-3 10:20");
+    EXPECT_EQ(edit->text(), "2007-5-3 10:20");
+    auto* contact = sale->findChild<QComboBox*>("id1231");
+    contact->lineEdit()->clear();
+    QTest::keyClicks(contact->lineEdit(), "a b");
+    EXPECT_EQ(contact->currentText(), "a b");
+    sale->List()->GetView()->setFocus();
+    QTest::keyClick(sale->List()->GetView(), Qt::Key_Space);
+    EXPECT_FALSE(sale->List()->GetCheck(0));
+
+    // 删除 with the one row ticked, confirmed.
+    sale->List()->SetCheck(0, 1);
+    m_capture.QueueAnswers({IDYES});
+    QTest::mouseClick(dlg.findChild<QPushButton*>("id1027"), Qt::LeftButton);
+    EXPECT_EQ(m_capture.Texts(), std::vector<std::string>{"确实要删除所选记录吗？"});
+    EXPECT_EQ(count->text(), "0");
 }
