@@ -127,7 +127,7 @@ TEST_F(MainWindowTest, FailedWriteLeavesTableAndListAsTheyWere) {
 
 TEST_F(MainWindowTest, TypedContactsAndAFieldThatCannotBeSet) {
     OpenMain(0);
-    auto* contact = m_sale->findChild<QComboBox*>(QStringLiteral("id%1").arg(IDC_CONTACT));
+    auto* contact = Control<QComboBox>(m_sale, IDC_CONTACT);
     Command(1016, {{1000, "无联系人"}});  // no contact: no empty name in the list
     EXPECT_EQ(contact->count(), 3);
     Command(1016, {{IDC_EDIT_CONTACT, "王五"}});
@@ -138,7 +138,7 @@ TEST_F(MainWindowTest, TypedContactsAndAFieldThatCannotBeSet) {
     // A table without its last column: every field before it can be set, that one not.
     Exec("ALTER TABLE SaleTable DROP COLUMN ClientDateTime");
     OpenMain(0);
-    contact = m_sale->findChild<QComboBox*>(QStringLiteral("id%1").arg(IDC_CONTACT));
+    contact = Control<QComboBox>(m_sale, IDC_CONTACT);
     const int rows = m_sale->List()->GetRowCount();
     Command(1016, {{IDC_EDIT_CONTACT, "赵六"}});
     EXPECT_GE(m_capture.Count(), 1u);
@@ -202,10 +202,10 @@ TEST_F(MainWindowTest, AProductChangedFromTheOpenEditorStaysBesideTheEditorsChan
                     click(c.choose ? IDC_PARAM_OK : IDC_PARAM_CANCEL);
                 });
                 QTest::mouseClick(Control<QPushButton>(dlg, 1284), Qt::LeftButton);
-                QTest::mouseClick(Control<QPushButton>(dlg, IDC_EDIT_OK), Qt::LeftButton);
+                PressOk(*dlg);
             }},
             [this] {
-                QTest::mouseClick(m_window->findChild<QPushButton*>("id1043"), Qt::LeftButton);
+                QTest::mouseClick(Control<QPushButton>(m_window.get(), 1043), Qt::LeftButton);
             });
         EXPECT_EQ(m_capture.Texts(), c.messages);
         EXPECT_EQ(Joined("SELECT SaleName, ProductName FROM SaleTable"),
