@@ -8,12 +8,50 @@
 #include <random>
 #include <vector>
 
-#include "direct_sort.h"
 #include "platform/message_layer.h"
 #include "platform/messages.h"
 #include "ui/controls/check_list_ctrl.h"
+#include "ui/controls/list_sort.h"
 
 namespace {
+
+// The row quicksort written out directly over the pairwise text comparison, to check the
+// list's key-based and single-form sorts against.
+void DirectSort(std::vector<int>& a, const std::vector<std::string>& texts, long lo, long hi,
+                bool asc) {
+    auto at = [&a](long i) -> int& { return a[static_cast<size_t>(i)]; };
+    while (lo < hi) {
+        long i = lo, j = hi;
+        const int pivot = at((lo + hi) / 2);
+        auto cmp = [&](int x) {
+            return CompareCellTexts(texts[static_cast<size_t>(x)],
+                                    texts[static_cast<size_t>(pivot)]);
+        };
+        do {
+            if (asc) {
+                while (i < hi && cmp(at(i)) < 0) ++i;
+                while (j > lo && cmp(at(j)) > 0) --j;
+            } else {
+                while (i < hi && cmp(at(i)) > 0) ++i;
+                while (j > lo && cmp(at(j)) < 0) --j;
+            }
+            if (j < i) break;
+            if (j > i) std::swap(at(i), at(j));
+            ++i;
+            --j;
+        } while (i <= j);
+        if (lo < j) DirectSort(a, texts, lo, j, asc);
+        lo = i;
+    }
+}
+
+// The rows of texts in the order DirectSort leaves them.
+std::vector<int> DirectOrder(const std::vector<std::string>& texts, bool asc) {
+    std::vector<int> order;
+    for (size_t i = 0; i < texts.size(); ++i) order.push_back(static_cast<int>(i));
+    DirectSort(order, texts, 0, static_cast<long>(texts.size()) - 1, asc);
+    return order;
+}
 
 struct Msg {
     UINT msg;
@@ -163,7 +201,7 @@ TEST_F(CheckListTest, EveryKindOfColumnSortsLikePairwiseComparison) {
         int rows;
         std::vector<std::string> cells;
     };
-    const std::vector<Pool> pools = {
+    std::vector<Pool> pools = {
         {300, {"7", "10", "1A", "ff", "-1", "13800138000", "0x20"}},
         {300, {"12.5", "3", "50%", "-0.5", "7", "10"}},
         // amounts whose hundredths and row numbers no longer share one word
@@ -171,8 +209,13 @@ TEST_F(CheckListTest, EveryKindOfColumnSortsLikePairwiseComparison) {
         {300, {"0.125", "3", "-1e300", "nan", "7.5", "0.30000000000000004", "0.3"}},
         // "1e5" and "500" are hex too, and as hex 1e5 comes first
         {300, {"12.5", "3", "50%", "-0.5", "7", "1e5", "500"}},
-        {300, {"2007_05_03", "2007-5-3 10:00", "9:05", "2006/12/31", "23:59:59"}},
-        {300, {"", "张三", "王五", "12", "2007_05_03", "abc", "3.5", "\xFF"}}};
+        {300, {"2007_05_03", "2007-5-3 10:00", "9:05", "2006/12/31", "23:59:59"}}};
+    // Every form at once, sorted by the full keys, in a long and a short list.
+    std::vector<std::string> mixed = {"",   " ",     "a",   "abc",  "x y",  "0x",  "1 ",
+                                      "+5", "-0x10", "inf", "张三", "李四", "\xFF"};
+    for (const Pool& pool : pools) mixed.insert(mixed.end(), pool.cells.begin(), pool.cells.end());
+    pools.push_back({300, mixed});
+    pools.push_back({25, mixed});
     std::mt19937 rng(3);
     for (const auto& [rows, pool] : pools) {
         list->DeleteAllRows();
