@@ -256,41 +256,23 @@ TEST_F(StatWindowTest, RecordsDatedZero) {
 // with one message however many such values it meets.
 TEST_F(StatWindowTest, UnreadableAmountsCountAsZeroAndEveryRecordIsRead) {
     if (TestOnPostgres()) GTEST_SKIP() << "a server keeps amount columns numeric";
-    struct Case {
-        const char* table;
-        const char* date;
-        const char* number;  // nullptr: the kind counts no quantity
-        const char* money;
-        Texts totals;
-    };
-    const Case cases[] = {
-        {"SaleTable", "SaleDate", "SaleNumber", "SaleMoney", {"合计:15", "合计:900.00"}},
-        {"ChanceTable", "ChanceDate", "ChanceNumber", "ChanceMoney", {"合计:15", "合计:900.00"}},
-        {"ConsumeTable", "ConsumeDate", nullptr, "ConsumeMoney", {"合计:900.00"}},
-    };
     const char* amounts[] = {"100", "''", "''", "800"};
     std::string sql;
-    for (const Case& c : cases)
-        for (int i = 0; i < 4; ++i)
-            sql += std::string("INSERT INTO ") + c.table + " (" + c.date + ", " + c.money +
-                   (c.number ? std::string(", ") + c.number : "") + ") VALUES (" +
-                   std::to_string(LocalTime(2007, 3, 1 + i)) + ", " + amounts[i] +
-                   (c.number ? ", " + std::to_string(1 << i) : "") + ");";
+    for (int i = 0; i < 4; ++i)
+        sql += "INSERT INTO SaleTable (SaleDate, SaleMoney, SaleNumber) VALUES (" +
+               std::to_string(LocalTime(2007, 3, 1 + i)) + ", " + amounts[i] + ", " +
+               std::to_string(1 << i) + ");";
     Exec(m_dbPath, sql);
     Open();
     MessageCapture capture;
-    for (int p = 0; p < 3; ++p) {
-        const Case& c = cases[p];
-        CStatPage* page = Page(p);
-        SetRange(page, LocalTime(2007, 1, 1), LocalTime(2007, 12, 31));
-        capture.Clear();
-        Run(page, 3);
-        const auto rows = Rows(page);
-        ASSERT_EQ(rows.size(), 2u) << c.table;
-        EXPECT_EQ(Texts(rows[0].begin() + 1, rows[0].begin() + 1 + c.totals.size()), c.totals);
-        EXPECT_EQ(rows[1][0], "2007年");
-        EXPECT_EQ(capture.Count(), 1u) << c.table;
-    }
+    CStatPage* page = Page(0);
+    SetRange(page, LocalTime(2007, 1, 1), LocalTime(2007, 12, 31));
+    Run(page, 3);
+    const auto rows = Rows(page);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(Texts(rows[0].begin(), rows[0].begin() + 3), (Texts{"", "合计:15", "合计:900.00"}));
+    EXPECT_EQ(rows[1][0], "2007年");
+    EXPECT_EQ(capture.Count(), 1u);
 }
 
 class StatRunControlTest : public StatWindowTest {
