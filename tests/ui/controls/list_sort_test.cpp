@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "ui/controls/check_list_ctrl.h"
-
 namespace {
 
 using Texts = std::vector<std::string>;
@@ -141,14 +139,6 @@ TEST(CellCompare, MixedColumnSortsInTheHandWrittenOrder) {
                             "10:60", "2007-05-03", "12%",        "9:05"};
     EXPECT_EQ(SortedByKeys(shuffled), ascending);
     EXPECT_EQ(SortedByKeys(shuffled, false), Texts(ascending.rbegin(), ascending.rend()));
-    CCheckListCtrl list;
-    list.Initialize(0, 0x30, 0);
-    list.AddColumn(0, "列", 80);
-    for (const std::string& text : shuffled) list.InsertRow(list.GetRowCount(), text);
-    list.SortByColumn(0, 1);
-    Texts listed;
-    for (int r = 0; r < list.GetRowCount(); ++r) listed.push_back(list.GetCellText(r, 0));
-    EXPECT_EQ(listed, ascending);
 }
 
 TEST(ListQuickSortTest, InconsistentComparisonStaysInRange) {
