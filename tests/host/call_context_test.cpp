@@ -61,7 +61,7 @@ TEST(ParseClientLists, KeysAreReadAsDecimalNumbers) {
     EXPECT_EQ(keys, (OrviKeyArray{42, 7, 0xFFFFFFFFu, 0x7FFFFFFFu}));
 }
 
-TEST_F(CallContext, ListsAreBuiltFromTheTextsOnFirstUse) {
+TEST_F(CallContext, ListsAreBuiltOnFirstUseAndALastPickTakesPrecedence) {
     HandOver("张三,李四", "101,102", ",");
     EXPECT_TRUE(g_clientNames.empty());
     EXPECT_EQ(GetClientName(102), "李四");
@@ -71,6 +71,16 @@ TEST_F(CallContext, ListsAreBuiltFromTheTextsOnFirstUse) {
     EXPECT_EQ(GetClientKey("张"), 0u);
     EXPECT_EQ(GetClientKey(""), 0u);
     EXPECT_EQ(GetClientName(103), "");
+
+    // The last pick takes precedence while it has keys.
+    g_pickedNames = {"王五"};
+    g_pickedKeys = {201};
+    EXPECT_EQ(GetClientKey("张三"), 0u);
+    EXPECT_EQ(GetClientKey("王五"), 201u);
+    EXPECT_EQ(GetClientName(101), "");
+    EXPECT_EQ(GetClientName(201), "王五");
+    g_pickedKeys.clear();
+    EXPECT_EQ(GetClientKey("张三"), 101u);
 }
 
 TEST_F(CallContext, ListsHandedOverEarlierStayInForce) {
@@ -99,18 +109,6 @@ TEST_F(CallContext, ListsOfDifferentLengthsNeverReadPastEitherEnd) {
     g_pickedNames = {"x"};
     g_pickedKeys = {5, 6};
     EXPECT_EQ(GetClientName(6), "");
-}
-
-TEST_F(CallContext, LastPickTakesPrecedenceWhileItHasKeys) {
-    HandOver("张三,李四", "101,102", ",");
-    g_pickedNames = {"王五"};
-    g_pickedKeys = {201};
-    EXPECT_EQ(GetClientKey("张三"), 0u);
-    EXPECT_EQ(GetClientKey("王五"), 201u);
-    EXPECT_EQ(GetClientName(101), "");
-    EXPECT_EQ(GetClientName(201), "王五");
-    g_pickedKeys.clear();
-    EXPECT_EQ(GetClientKey("张三"), 101u);
 }
 
 // The combo's entries as "name=key", the current one marked with "*".
