@@ -12,9 +12,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "data/ado_connection.h"
 #include "data/db_handles.h"
@@ -23,17 +21,13 @@
 #include "platform/files.h"
 #include "platform/messages.h"
 #include "support/message_capture.h"
+#include "support/probes.h"
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
 
 namespace {
 
 using Texts = std::vector<std::string>;
-
-template <typename T>
-T* Control(QWidget* dlg, int id) {
-    return dlg->findChild<T*>(QStringLiteral("id%1").arg(id));
-}
 
 Texts Entries(QListWidget* list) {
     Texts out;
@@ -112,7 +106,7 @@ TEST_F(ExportDlgTest, MovesColumnsBetweenTheListsAndKeepsTheButtonsInStep) {
 }
 
 TEST_F(ExportDlgTest, OkChecksPathFileAndColumnsInTurn) {
-    std::ofstream(m_temp.Path() + "plain") << "x";
+    WriteFile(m_temp.Path() + "plain", "x");
     const int result = RunWith(m_dlg, [&] {
         const auto tryPath = [&](const std::string& path) {
             m_path->setText(QString::fromStdString(path));
@@ -132,35 +126,32 @@ TEST_F(ExportDlgTest, OkChecksPathFileAndColumnsInTurn) {
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(m_capture.Texts(), (Texts{"请选择要导出的文件名", "请输入完整的要导出文件路径！",
                                         "创建文件失败", "请选择一个以上的导出字段"}));
-    const auto messages = m_capture.Messages();
-    EXPECT_EQ(messages[0].caption, "警告");
-    EXPECT_EQ(messages[1].caption, "警告");
-    EXPECT_EQ(messages[2].caption, "错误");
-    EXPECT_EQ(messages[3].caption, "失败");
-    for (const MessageInfo& m : messages) EXPECT_EQ(m.icon, MsgIcon::Exclamation);
+    Texts captions;
+    for (const MessageInfo& m : m_capture.Messages()) {
+        captions.push_back(m.caption);
+        EXPECT_EQ(m.icon, MsgIcon::Exclamation);
+    }
+    EXPECT_EQ(captions, (Texts{"警告", "警告", "错误", "失败"}));
     EXPECT_EQ(m_dlg.m_fields, (Texts{"计划持续时间", "主题"}));  // in the chosen order
     EXPECT_EQ(m_dlg.m_path, m_temp.Path() + "new/dir/list.HTML");
 }
 
 TEST_F(ExportDlgTest, CancelReturnsTwoAndBrowseTakesThePickedFile) {
     const std::string picked = m_temp.Path() + "picked.htm";
-    EXPECT_EQ(
-        RunWith(
-            m_dlg,
-            [&] {
-                QTimer::singleShot(0, [&] {
-                    auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-                    ASSERT_NE(files, nullptr);
-                    EXPECT_TRUE(files->nameFilters().contains(QString::fromUtf8("csv文件(*.csv)")));
-                    EXPECT_TRUE(
-                        files->nameFilters().contains(QString::fromUtf8("Excel 工作簿(*.xlsx)")));
-                    files->selectFile(QString::fromStdString(picked));
-                    static_cast<QDialog*>(files)->accept();
-                });
-                Click(IDC_EXPORT_BROWSE);
-                EXPECT_EQ(m_path->text().toStdString(), picked);
-            }),
-        IDCANCEL);
+    const auto pick = [&] {
+        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(files, nullptr);
+        EXPECT_TRUE(files->nameFilters().contains(QString::fromUtf8("csv文件(*.csv)")));
+        EXPECT_TRUE(files->nameFilters().contains(QString::fromUtf8("Excel 工作簿(*.xlsx)")));
+        files->selectFile(QString::fromStdString(picked));
+        static_cast<QDialog*>(files)->accept();
+    };
+    const int result = RunWith(m_dlg, [&] {
+        QTimer::singleShot(0, pick);
+        Click(IDC_EXPORT_BROWSE);
+        EXPECT_EQ(m_path->text().toStdString(), picked);
+    });
+    EXPECT_EQ(result, IDCANCEL);
 }
 
 // A page stand-in that ticks every record and counts the questions.
@@ -203,13 +194,8 @@ TEST(ExportProgressDlg, CancelStopsTheWriterAndClosesTheFile) {
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(dlg.Outcome(), ExportOutcome::Cancelled);
     EXPECT_LT(page.asked, total);
-    std::ostringstream text;
-    text << std::ifstream(dlg.m_path, std::ios::binary).rdbuf();
-    EXPECT_EQ(text.str().find("</TABLE>"), std::string::npos);
-    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
-        std::error_code ec;
-        EXPECT_NE(std::filesystem::read_symlink(fd.path(), ec), dlg.m_path);
-    }
+    EXPECT_EQ(ReadFile(dlg.m_path).find("</TABLE>"), std::string::npos);
+    EXPECT_FALSE(FileHeldOpen(dlg.m_path));
     EXPECT_EQ(capture.Count(), 0u);
 }
 

@@ -4,13 +4,13 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "data/ado_connection.h"
 #include "data/recordset.h"
+#include "export_files.h"
 #include "orvicrm/CRstValues.h"
 #include "support/message_capture.h"
+#include "support/probes.h"
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
 
@@ -18,28 +18,6 @@ namespace {
 
 // 2007-05-01 09:05:07 in Shanghai.
 constexpr long kBegin = 1177981507;
-
-const char kHead[] =
-    "<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; "
-    "charset=utf-8\"><TITLE>活动资料</TITLE></HEAD>\n<BODY>\n"
-    "<TABLE border=1 width=100% cellPadding=0 cellSpacing=0>\n";
-const char kTail[] = "</TABLE>\n</BODY>\n</HTML>\n";
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-// Whether this process still holds a descriptor on path.
-bool FileHeldOpen(const std::string& path) {
-    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
-        std::error_code ec;
-        if (std::filesystem::read_symlink(fd.path(), ec) == path) return true;
-    }
-    return false;
-}
 
 class ExportRunTest : public ::testing::Test {
 protected:
@@ -96,14 +74,9 @@ TEST_F(ExportRunTest, WritesOnlyTheTickedRecordsInResultOrder) {
     ASSERT_EQ(m_job.recordCount, 4);
     EXPECT_EQ(WriteTickedRecords(m_job, Hooks({3, 1})), ExportOutcome::Completed);
     EXPECT_EQ(ReadFile(m_job.path),
-              std::string(kHead) +
-                  "<TR>\n<TD>主题</TD>\n<TD>活动类型</TD>\n<TD>开始时间</TD>\n"
-                  "<TD>计划持续时间</TD>\n</TR>\n"
-                  "<TR>\n<TD>活动1</TD>\n<TD>&nbsp</TD>\n<TD>2007_05_01 09：05：08</TD>\n"
-                  "<TD>1天2小时31分</TD>\n</TR>\n"
-                  "<TR>\n<TD>活动3</TD>\n<TD>拜访</TD>\n<TD>2007_05_01 09：05：10</TD>\n"
-                  "<TD>1天2小时33分</TD>\n</TR>\n" +
-                  kTail);
+              HtmlTable("活动资料", {{"主题", "活动类型", "开始时间", "计划持续时间"},
+                                     {"活动1", "&nbsp", "2007_05_01 09：05：08", "1天2小时31分"},
+                                     {"活动3", "拜访", "2007_05_01 09：05：10", "1天2小时33分"}}));
     EXPECT_EQ(m_progress, (std::vector<int>{25, 50, 75, 100}));
     EXPECT_FALSE(FileHeldOpen(m_job.path));
     EXPECT_EQ(m_capture.Count(), 0u);
@@ -138,7 +111,7 @@ TEST_F(ExportRunTest, AStopEndsWithinOneRecordAndClosesTheFileWithoutItsTail) {
 
 TEST_F(ExportRunTest, FileFailuresAndEmptyResultsAreToldApart) {
     AddActives(2);
-    std::ofstream(m_temp.Path() + "plain") << "x";
+    WriteFile(m_temp.Path() + "plain", "x");
     m_job.path = m_temp.Path() + "plain/out.htm";
     EXPECT_EQ(WriteTickedRecords(m_job, Hooks({0})), ExportOutcome::FileFailed);
 

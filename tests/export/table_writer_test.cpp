@@ -1,32 +1,52 @@
+// The export's file writers and the file name it writes to.
 #include "export/table_writer.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <fstream>
-#include <sstream>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "export/export_path.h"
+#include "export_files.h"
+#include "support/probes.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
 using Row = std::vector<TableCell>;
 
-// The head and tail of a file titled "t".
-const std::string kHeadT =
-    "<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; "
-    "charset=utf-8\"><TITLE>t</TITLE></HEAD>\n<BODY>\n"
-    "<TABLE border=1 width=100% cellPadding=0 cellSpacing=0>\n";
-const std::string kTail = "</TABLE>\n</BODY>\n</HTML>\n";
+TEST(ExportPath, AppendsHtmUnlessThePathNamesHtmlCsvOrXlsx) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/out/list", "/out/list.htm"},
+        {"/out/list.htm", "/out/list.htm"},
+        {"/out/list.HTML", "/out/list.HTML"},
+        {"/a.html.bak", "/a.html.bak"},
+        {"/my.htmfiles/list", "/my.htmfiles/list"},
+        {"/out/list.Htm", "/out/list.Htm.htm"},  // case counts
+        {"/out/list.csv", "/out/list.csv"},
+        {"/out/list.CSV", "/out/list.CSV"},
+        {"/out/list.csv.txt", "/out/list.csv.txt.htm"},
+        {"/out/list.xlsx", "/out/list.xlsx"},
+        {"/out/list.XLSX", "/out/list.XLSX"},
+        {"/out/list.xls", "/out/list.xls.htm"}};
+    for (const auto& [typed, path] : cases) EXPECT_EQ(WithExportExtension(typed), path);
+}
+
+TEST(ExportPath, PrepareMakesFoldersAndAnEmptyFileButKeepsAnExistingOne) {
+    TempModuleFolder temp;
+    const std::string fresh = temp.Path() + "a/b/c.htm";
+    ASSERT_TRUE(PrepareExportFile(fresh));
+    EXPECT_EQ(std::filesystem::file_size(fresh), 0u);
+    const std::string existing = temp.Path() + "old.htm";
+    WriteFile(existing, "keep");
+    ASSERT_TRUE(PrepareExportFile(existing));
+    EXPECT_EQ(ReadFile(existing), "keep");
+    WriteFile(temp.Path() + "plain", "x");
+    EXPECT_FALSE(PrepareExportFile(temp.Path() + "plain/c.htm"));  // a file stands in the way
+    std::filesystem::create_directory(temp.Path() + "dir.htm");
+    EXPECT_FALSE(PrepareExportFile(temp.Path() + "dir.htm"));  // a folder is no file
+}
 
 TEST(HtmlTableWriter, WritesHeadRowsAndTailLineByLineWithEscapes) {
     TempModuleFolder temp;
@@ -55,35 +75,17 @@ TEST(HtmlTableWriter, ReplacesAnExistingFileAndKeepsLongTextsWholeAcrossFlushes)
     TempModuleFolder temp;
     const std::string path = temp.Path() + "sub/dir/out.htm";  // folders made on the way
     const std::string longText(300000, 'a');
-    std::string rows;
+    std::vector<std::vector<std::string>> rows;
     for (int round = 0; round < 2; ++round) {
         CHtmlTableWriter writer;
         ASSERT_EQ(writer.Open("t", path), 1);
         rows.clear();
         for (int i = 0; i < 8 - 3 * round; ++i) {
             writer.WriteRow(Row{longText, std::to_string(i)});
-            rows += "<TR>\n<TD>" + longText + "</TD>\n<TD>" + std::to_string(i) + "</TD>\n</TR>\n";
+            rows.push_back({longText, std::to_string(i)});
         }
-    }                                                  // destroyed open: closed with its tail
-    EXPECT_EQ(ReadFile(path), kHeadT + rows + kTail);  // the shorter second file only
-}
-
-TEST(HtmlTableWriter, ReportsFilesThatCannotBeCreatedOrWritten) {
-    TempModuleFolder temp;
-    std::ofstream(temp.Path() + "plain") << "x";
-    CHtmlTableWriter blocked;
-    EXPECT_EQ(blocked.Open("t", temp.Path() + "plain/out.htm"), 0);  // a file where a folder goes
-    EXPECT_FALSE(blocked.IsOpen());
-    blocked.WriteRow(Row{"a"});  // ignored
-    EXPECT_EQ(blocked.Close(), 0);
-
-    // A full disk: everything is accepted into the buffer, the flush fails.
-    const std::string full = temp.Path() + "full.htm";
-    ASSERT_EQ(symlink("/dev/full", full.c_str()), 0);
-    CHtmlTableWriter writer;
-    ASSERT_EQ(writer.Open("t", full), 1);
-    writer.WriteRow(Row{"a"});
-    EXPECT_EQ(writer.Close(), 0);
+    }                                                 // destroyed open: closed with its tail
+    EXPECT_EQ(ReadFile(path), HtmlTable("t", rows));  // the shorter second file only
 }
 
 TEST(CsvTableWriter, QuotesCommasQuotesAndLineBreaksAfterAByteOrderMark) {

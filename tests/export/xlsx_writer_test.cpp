@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
+#include "export_files.h"
 #include "support/temp_dir.h"
-#include "workbook_dump.h"
 
 namespace {
 

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <functional>
 
 #include "host/call_context.h"
 
 namespace {
+
+using Texts = std::vector<std::string>;
 
 class CallContext : public ::testing::Test {
 protected:
@@ -58,7 +61,7 @@ TEST(ParseClientLists, KeysAreReadAsDecimalNumbers) {
     EXPECT_EQ(keys, (OrviKeyArray{42, 7, 0xFFFFFFFFu, 0x7FFFFFFFu}));
 }
 
-TEST_F(CallContext, ListsAreBuiltFromTheTextsOnFirstUse) {
+TEST_F(CallContext, ListsAreBuiltOnFirstUseAndALastPickTakesPrecedence) {
     HandOver("张三,李四", "101,102", ",");
     EXPECT_TRUE(g_clientNames.empty());
     EXPECT_EQ(GetClientName(102), "李四");
@@ -68,6 +71,16 @@ TEST_F(CallContext, ListsAreBuiltFromTheTextsOnFirstUse) {
     EXPECT_EQ(GetClientKey("张"), 0u);
     EXPECT_EQ(GetClientKey(""), 0u);
     EXPECT_EQ(GetClientName(103), "");
+
+    // The last pick takes precedence while it has keys.
+    g_pickedNames = {"王五"};
+    g_pickedKeys = {201};
+    EXPECT_EQ(GetClientKey("张三"), 0u);
+    EXPECT_EQ(GetClientKey("王五"), 201u);
+    EXPECT_EQ(GetClientName(101), "");
+    EXPECT_EQ(GetClientName(201), "王五");
+    g_pickedKeys.clear();
+    EXPECT_EQ(GetClientKey("张三"), 101u);
 }
 
 TEST_F(CallContext, ListsHandedOverEarlierStayInForce) {
@@ -96,190 +109,130 @@ TEST_F(CallContext, ListsOfDifferentLengthsNeverReadPastEitherEnd) {
     g_pickedNames = {"x"};
     g_pickedKeys = {5, 6};
     EXPECT_EQ(GetClientName(6), "");
-
-    Reset();
-    HandOver("a,b,c", "1,2", ",");
-    QComboBox combo;
-    FillClientCombo(&combo, 0, 1);
-    ASSERT_EQ(combo.count(), 3);
-    combo.setCurrentIndex(2);
-    EXPECT_EQ(GetComboClientKey(&combo), 0u);
-    combo.setCurrentIndex(1);
-    EXPECT_EQ(GetComboClientKey(&combo), 2u);
 }
 
-TEST_F(CallContext, LastPickTakesPrecedenceWhileItHasKeys) {
-    HandOver("张三,李四", "101,102", ",");
-    g_pickedNames = {"王五"};
-    g_pickedKeys = {201};
-    EXPECT_EQ(GetClientKey("张三"), 0u);
-    EXPECT_EQ(GetClientKey("王五"), 201u);
-    EXPECT_EQ(GetClientName(101), "");
-    EXPECT_EQ(GetClientName(201), "王五");
-    g_pickedKeys.clear();
-    EXPECT_EQ(GetClientKey("张三"), 101u);
+// The combo's entries as "name=key", the current one marked with "*".
+Texts Entries(QComboBox& combo) {
+    Texts out;
+    for (int i = 0; i < combo.count(); ++i)
+        out.push_back(combo.itemText(i).toStdString() + "=" +
+                      std::to_string(GetComboEntryKey(&combo, i)) +
+                      (i == combo.currentIndex() ? "*" : ""));
+    return out;
 }
 
+// Every handed-over name is listed, a name without a key too; the last entry of the key
+// is selected.
 TEST_F(CallContext, FillClientComboSelectsTheLastEntryOfTheKey) {
-    HandOver("甲,乙,丙", "1,2,1", ",");
+    HandOver("甲,乙,丙,丁", "1,2,1", ",");
     QComboBox combo;
     combo.addItem("old");
     FillClientCombo(&combo, 1, 0);
-    ASSERT_EQ(combo.count(), 3);
-    EXPECT_EQ(combo.itemText(0), "甲");
-    EXPECT_EQ(combo.currentIndex(), 2);
-    EXPECT_EQ(GetComboClientKey(&combo), 1u);
-
+    EXPECT_EQ(Entries(combo), (Texts{"甲=1", "乙=2", "丙=1*", "丁=0"}));
+    combo.setCurrentIndex(3);
+    EXPECT_EQ(GetComboClientKey(&combo), 0u);
     FillClientCombo(&combo, 9, 1);
-    EXPECT_EQ(combo.count(), 3);
-    EXPECT_EQ(combo.currentIndex(), -1);
+    EXPECT_EQ(Entries(combo), (Texts{"甲=1", "乙=2", "丙=1", "丁=0"}));
     EXPECT_EQ(GetComboClientKey(&combo), 0u);
 }
 
-// A host window that answers the pick the way the test tells it to.
+// What the host writes into a pick request, and the answer it returns.
+struct Pick {
+    OrviStringArray names;
+    OrviKeyArray keys;
+    OrviStringArray groupNames;
+    OrviKeyArray groupKeys;
+    std::string groupText;
+    intptr_t answer = 0;
+};
+
+// A host window that answers every pick with `next`, after checking the request is fresh.
 struct FakeHost : OrviHostWnd {
     uint32_t seenMsg = 0;
-    int calls = 0;
-    std::function<intptr_t(ClientPickRequest*)> answer;
+    Pick next;
 
     FakeHost() {
         WindowProc = [](OrviHostWnd* self, uint32_t msg, uintptr_t, intptr_t lParam) {
             auto* host = static_cast<FakeHost*>(self);
+            auto* request = reinterpret_cast<ClientPickRequest*>(lParam);
             host->seenMsg = msg;
-            ++host->calls;
-            return host->answer(reinterpret_cast<ClientPickRequest*>(lParam));
+            EXPECT_TRUE(request->pickedNames->empty() && request->groupNames->empty() &&
+                        request->groupKeys->empty() && request->groupText->empty());
+            *request->pickedNames = host->next.names;
+            *request->pickedKeys = host->next.keys;
+            *request->groupNames = host->next.groupNames;
+            *request->groupKeys = host->next.groupKeys;
+            *request->groupText = host->next.groupText;
+            return host->next.answer;
         };
     }
 };
 
-TEST_F(CallContext, PickOfOneClientSelectsOrInsertsItsName) {
+// Picks in turn on an editable box listing 张三 (101) and 李四 (102, current): the box shows
+// the picked client, inserted at the top unless listed for the same key, or a group and
+// 全部; every entry keeps its own key, also when typed over.
+TEST_F(CallContext, PickedClientsAndGroupsFillTheBoxWithTheirOwnKeys) {
     HandOver("张三,李四", "101,102", ",");
     FakeHost host;
     g_hostWnd = reinterpret_cast<uintptr_t>(&host);
     g_hostPickMsg = 0x8001;
-    host.answer = [](ClientPickRequest* request) {
-        EXPECT_TRUE(request->pickedNames->empty());
-        EXPECT_TRUE(request->groupNames->empty() && request->groupText->empty());
-        *request->pickedNames = {"赵六"};
-        *request->pickedKeys = {104};
-        return intptr_t{104};
-    };
-    QComboBox combo;
-    combo.setEditable(true);
-    FillClientCombo(&combo, 101, 1);
-    g_pickedNames = {"stale"};
-
-    EXPECT_EQ(PickClientsFromHost(&combo), 104);
-    EXPECT_EQ(host.seenMsg, 0x8001u);
-    EXPECT_EQ(combo.count(), 3);
-    EXPECT_EQ(combo.itemText(0), "赵六");
-    EXPECT_EQ(combo.currentIndex(), 0);
-    EXPECT_EQ(combo.currentText(), "赵六");
-    EXPECT_EQ(GetClientKey("赵六"), 104u);
-
-    // Picking a client the box already lists selects it without adding another item.
-    host.answer = [](ClientPickRequest* request) {
-        *request->pickedNames = {"李四"};
-        *request->pickedKeys = {102};
-        return intptr_t{102};
-    };
-    EXPECT_EQ(PickClientsFromHost(&combo), 102);
-    EXPECT_EQ(combo.count(), 3);
-    EXPECT_EQ(combo.currentText(), "李四");
-
-    // A key the host names no client for changes nothing.
-    host.answer = [](ClientPickRequest* request) {
-        request->pickedKeys->clear();
-        return intptr_t{555};
-    };
-    EXPECT_EQ(PickClientsFromHost(&combo), 555);
-    EXPECT_EQ(combo.count(), 3);
-    EXPECT_EQ(combo.currentText(), "李四");
-}
-
-TEST_F(CallContext, PickOfAGroupListsItsNamesAndAll) {
-    FakeHost host;
-    g_hostWnd = reinterpret_cast<uintptr_t>(&host);
-    host.answer = [](ClientPickRequest* request) {
-        *request->groupNames = {"张三", "王五"};
-        *request->groupText = "VIP";
-        return intptr_t{0};
-    };
-    QComboBox combo;
-    combo.addItem("old");
-    EXPECT_EQ(PickClientsFromHost(&combo), 0);
-    ASSERT_EQ(combo.count(), 3);
-    EXPECT_EQ(combo.itemText(1), "王五");
-    EXPECT_EQ(combo.currentText(), "全部");
-
-    // Nothing chosen: nothing changes.
-    host.answer = [](ClientPickRequest*) { return intptr_t{0}; };
-    EXPECT_EQ(PickClientsFromHost(&combo), 0);
-    EXPECT_EQ(combo.count(), 3);
-}
-
-TEST_F(CallContext, EveryComboEntryCarriesItsOwnKey) {
-    HandOver("张三,李四", "101,102", ",");
-    FakeHost host;
-    g_hostWnd = reinterpret_cast<uintptr_t>(&host);
-    host.answer = [](ClientPickRequest* request) {
-        *request->pickedNames = {"赵六", "张三"};
-        *request->pickedKeys = {104, 107};  // another 张三
-        return intptr_t{104};
-    };
     QComboBox combo;
     combo.setEditable(true);
     FillClientCombo(&combo, 102, 1);
     EXPECT_FALSE(IsPickedGroupCombo(&combo));
-    PickClientsFromHost(&combo);  // 赵六 inserted at the top
-    EXPECT_EQ(GetComboClientKey(&combo), 104u);
-    combo.setCurrentIndex(2);
-    EXPECT_EQ(GetComboClientKey(&combo), 102u);
-    combo.setCurrentIndex(1);
-    EXPECT_EQ(GetComboClientKey(&combo), 101u);  // the handed-over 张三, not the picked one
-    combo.setEditText("李四");                   // typed over the selection
-    EXPECT_EQ(GetComboClientKey(&combo), 102u);
-    combo.setEditText("赵六");
-    EXPECT_EQ(GetComboClientKey(&combo), 104u);
-    combo.setEditText("无名");
-    EXPECT_EQ(GetComboClientKey(&combo), 0u);
-
-    // The picked 张三 is another client than the listed one: it gets an entry of its own.
-    host.answer = [](ClientPickRequest* request) {
-        *request->pickedNames = {"张三"};
-        *request->pickedKeys = {107};
-        return intptr_t{107};
+    g_pickedNames = {"stale"};
+    const struct {
+        Pick pick;
+        Texts entries;
+        uint32_t key;  // of the current entry
+    } steps[] = {
+        {{{"赵六", "张三"}, {104, 107}, {}, {}, "", 104},
+         {"赵六=104*", "张三=101", "李四=102"},
+         104},
+        {{{"李四"}, {102}, {}, {}, "", 102}, {"赵六=104", "张三=101", "李四=102*"}, 102},
+        // a key the host names no client for changes nothing
+        {{{}, {}, {}, {}, "", 555}, {"赵六=104", "张三=101", "李四=102*"}, 102},
+        // another 张三 than the listed one gets an entry of its own
+        {{{"张三"}, {107}, {}, {}, "", 107},
+         {"张三=107*", "赵六=104", "张三=101", "李四=102"},
+         107},
+        // a group: keys from the pick, or from the request when the host wrote them there
+        {{{"李四", "张三"}, {102, 101}, {"李四", "张三"}, {}, "组", 0},
+         {"李四=102", "张三=101", "全部=0*"},
+         0},
+        {{{}, {}, {"甲", "乙"}, {31, 32}, "组", 0}, {"甲=31", "乙=32", "全部=0*"}, 0},
+        // nothing chosen: nothing changes
+        {{}, {"甲=31", "乙=32", "全部=0*"}, 0},
     };
-    PickClientsFromHost(&combo);
-    EXPECT_EQ(combo.count(), 4);
-    EXPECT_EQ(combo.currentIndex(), 0);
-    EXPECT_EQ(GetComboClientKey(&combo), 107u);
-
-    // A group: keys from the pick, or from the request when the host wrote them there.
-    host.answer = [](ClientPickRequest* request) {
-        *request->pickedNames = {"李四", "张三"};
-        *request->pickedKeys = {102, 101};
-        *request->groupNames = {"李四", "张三"};
-        *request->groupText = "组";
-        return intptr_t{0};
-    };
-    PickClientsFromHost(&combo);
+    for (const auto& step : steps) {
+        host.next = step.pick;
+        EXPECT_EQ(PickClientsFromHost(&combo), step.pick.answer);
+        EXPECT_EQ(Entries(combo), step.entries) << step.pick.answer;
+        EXPECT_EQ(GetComboClientKey(&combo), step.key) << step.pick.answer;
+    }
+    EXPECT_EQ(host.seenMsg, 0x8001u);
     EXPECT_TRUE(IsPickedGroupCombo(&combo));
-    EXPECT_EQ(GetComboEntryKey(&combo, 0), 102u);
-    EXPECT_EQ(GetComboEntryKey(&combo, 1), 101u);
-    EXPECT_EQ(GetComboClientKey(&combo), 0u);  // "全部"
-    host.answer = [](ClientPickRequest* request) {
-        request->pickedKeys->clear();
-        *request->groupNames = {"甲", "乙"};
-        *request->groupKeys = {31, 32};
-        *request->groupText = "组";
-        return intptr_t{0};
-    };
-    PickClientsFromHost(&combo);
-    combo.setCurrentIndex(1);
-    EXPECT_EQ(GetComboClientKey(&combo), 32u);
     FillClientCombo(&combo, 101, 0);
     EXPECT_FALSE(IsPickedGroupCombo(&combo));
+}
+
+TEST_F(CallContext, TypedOverTextsAndPickedEntriesCarryTheirKeys) {
+    HandOver("张三,李四", "101,102", ",");
+    FakeHost host;
+    g_hostWnd = reinterpret_cast<uintptr_t>(&host);
+    host.next = {{"赵六", "张三"}, {104, 107}, {}, {}, "", 104};  // another 张三
+    QComboBox combo;
+    combo.setEditable(true);
+    FillClientCombo(&combo, 102, 1);
+    PickClientsFromHost(&combo);  // 赵六 inserted at the top
+    EXPECT_EQ(GetClientKey("赵六"), 104u);
+    combo.setCurrentIndex(1);
+    EXPECT_EQ(GetComboClientKey(&combo), 101u);  // the handed-over 张三, not the picked one
+    const std::pair<const char*, uint32_t> typed[] = {{"李四", 102}, {"赵六", 104}, {"无名", 0}};
+    for (const auto& [text, key] : typed) {
+        combo.setEditText(QString::fromUtf8(text));
+        EXPECT_EQ(GetComboClientKey(&combo), key) << text;
+    }
 }
 
 TEST_F(CallContext, WithoutHostWindowAPickChangesNothing) {
@@ -287,8 +240,7 @@ TEST_F(CallContext, WithoutHostWindowAPickChangesNothing) {
     QComboBox combo;
     FillClientCombo(&combo, 101, 1);
     EXPECT_EQ(PickClientsFromHost(&combo), 0);
-    EXPECT_EQ(combo.count(), 1);
-    EXPECT_EQ(combo.currentText(), "张三");
+    EXPECT_EQ(Entries(combo), Texts{"张三=101*"});
 }
 
 }  // namespace

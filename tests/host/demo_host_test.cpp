@@ -1,5 +1,5 @@
-// The demo host's snapshot run ends on its own, also when a page shows a message box while
-// its tabs are walked, and reports such a failure in its exit status.
+// The built library and the demo host as a host meets them.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -45,6 +45,22 @@ SnapshotRun RunSnapshot(const TempModuleFolder& folder) {
 
 }  // namespace
 
+// The shared library a host loads exports the entry points and keeps its insides hidden.
+TEST(SharedLibrary, ExportsTheEntryPointsOnly) {
+    const std::string path =
+        QCoreApplication::applicationDirPath().toStdString() + "/libOrviCrm.so";
+    if (!fs::exists(path)) GTEST_SKIP() << "not built: " << path;
+    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr) << dlerror();
+    for (const char* name : {"CM_OpenCrm", "CM_OpenCrm2", "CM_OpenCrmStat"})
+        EXPECT_NE(dlsym(library, name), nullptr) << name;
+    for (const char* name : {"g_clientNames", "g_hostWnd", "g_hostPickMsg"})
+        EXPECT_EQ(dlsym(library, name), nullptr) << name;
+    dlclose(library);
+}
+
+// The demo host's snapshot run ends on its own, also when a page shows a message box while
+// its tabs are walked, and reports such a failure in its exit status.
 TEST(DemoHost, SnapshotAnswersMessageBoxesAndReportsThem) {
     const fs::path bin = QCoreApplication::applicationDirPath().toStdString();
     if (!fs::exists(bin / "orvicrm-host") || !fs::exists(bin / "libOrviCrm.so"))

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "host/call_context.h"
 #include "orvicrm/orvicrm.h"
@@ -88,33 +89,29 @@ TEST(EntryPoints, OpenCrm2StoresTheContextAndRunsTheMainWindowUntilClosed) {
     ResetContext();
 }
 
-TEST(EntryPoints, ModeZeroReplacesTheHandedOverLists) {
+// Mode 0, mode 1 and the statistics entry open their windows and return 1 once closed.
+TEST(EntryPoints, EachWindowRunsUntilClosed) {
     TempModuleFolder folder;
     folder.CreateDatabase();
     ResetContext();
     OrviStringArray names{"王五"};
     OrviKeyArray keys{7};
-    ModalDriver driver;
-    driver.Arm();
-    EXPECT_EQ(CM_OpenCrm(0, &names, &keys, 7, 0, 0), 1);
-    EXPECT_EQ(driver.name, "CCrmManageDlg");
-    EXPECT_EQ(g_clientNames, names);
+    const struct {
+        std::function<int32_t()> open;
+        QString window, caption;
+    } cases[] = {{[&] { return CM_OpenCrm(0, &names, &keys, 7, 0, 0); }, "CCrmManageDlg", "管理"},
+                 {[] { return CM_OpenCrm(1, nullptr, nullptr, 0, 0, 0); }, "CStatDlg", "业务统计"},
+                 {[] { return CM_OpenCrmStat(1, 2, 3, 4); }, "CStatDlg", "业务统计"}};
+    for (const auto& c : cases) {
+        ModalDriver driver;
+        driver.Arm();
+        EXPECT_EQ(c.open(), 1) << c.window.toStdString();
+        EXPECT_EQ(driver.name, c.window);
+        EXPECT_EQ(driver.caption, c.caption);
+    }
+    EXPECT_EQ(g_clientNames, names);  // mode 0 replaced the handed-over lists
     EXPECT_EQ(g_clientKeys, keys);
     ResetContext();
-}
-
-TEST(EntryPoints, StatisticsWindowRunsUntilClosed) {
-    TempModuleFolder folder;
-    folder.CreateDatabase();
-    ModalDriver viaMode;
-    viaMode.Arm();
-    EXPECT_EQ(CM_OpenCrm(1, nullptr, nullptr, 0, 0, 0), 1);
-    EXPECT_EQ(viaMode.name, "CStatDlg");
-    EXPECT_EQ(viaMode.caption, "业务统计");
-    ModalDriver direct;
-    direct.Arm();
-    EXPECT_EQ(CM_OpenCrmStat(1, 2, 3, 4), 1);
-    EXPECT_EQ(direct.name, "CStatDlg");
 }
 
 // A missing or damaged database: the connection messages, no window, nothing new on disk.

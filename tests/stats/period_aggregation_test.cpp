@@ -94,15 +94,6 @@ TEST(PeriodAggregation, SalesOfOneDayAddUp) {
     EXPECT_EQ(f.series[2], "3.75,100.00,");
 }
 
-TEST(PeriodAggregation, NoRecordsGiveOnlyZeroTotals) {
-    const Folded f = FoldSales(kUnitMonth, {});
-    EXPECT_TRUE(f.rows.empty());
-    EXPECT_EQ(f.periods, 0);
-    EXPECT_EQ(f.totals, (StatRow{"", "合计:0", "合计:0.00", "合计:0.00", "合计:0.00", "合计:0.00",
-                                 "合计:0.00", "合计:0.00"}));
-    for (const std::string& s : f.series) EXPECT_EQ(s, "");
-}
-
 // Sums above 2^24 keep their units and cents.
 TEST(PeriodAggregation, LargeMoneySumsStayExact) {
     const long day = LocalTime(2007, 5, 8);
@@ -128,26 +119,6 @@ TEST(PeriodAggregation, RecordsDatedZeroStandApart) {
         kUnitYear, {{LocalTime(2007, 1, 5), 2, {}}, {0, 1, {}}, {LocalTime(2007, 2, 5), 3, {}}});
     EXPECT_EQ(Labels(between), (Labels_t{"2007年", "1970年", "2007年"}));
     EXPECT_EQ(between.series[1], "2,1,3,");
-}
-
-TEST(PeriodAggregation, ExpenseAndOpportunityColumns) {
-    CPeriodFolder consume(DescribeStat(StatKind::Consume), kUnitMonth);
-    std::vector<StatRow> rows;
-    const double a[] = {static_cast<double>(LocalTime(2007, 2, 1)), 12.5};
-    const double b[] = {static_cast<double>(LocalTime(2007, 2, 20)), 7.25};
-    consume.AddRecord(a, rows);
-    consume.AddRecord(b, rows);
-    consume.Finish(rows);
-    EXPECT_EQ(rows, (std::vector<StatRow>{{"2007年02月", "19.75"}}));
-    EXPECT_EQ(consume.EmitTotalsRow(), (StatRow{"", "合计:19.75"}));
-
-    CPeriodFolder chance(DescribeStat(StatKind::Chance), kUnitQuarter);
-    rows.clear();
-    const double c[] = {static_cast<double>(LocalTime(2008, 11, 1)), 4, 1, 2};
-    chance.AddRecord(c, rows);
-    chance.Finish(rows);
-    EXPECT_EQ(rows, (std::vector<StatRow>{{"2008年4季度", "4", "1.00", "2.00"}}));
-    EXPECT_EQ(chance.EmitTotalsRow(), (StatRow{"", "合计:4", "合计:1.00", "合计:2.00"}));
 }
 
 TEST(StatQuery, TextsPerPageAndCondition) {

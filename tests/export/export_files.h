@@ -1,3 +1,5 @@
+// What an export file should hold, and what one holds.
+//
 // A workbook as an independent reader (Python's openpyxl) sees it, one line per sheet and
 // per filled cell:
 //   sheet 销售资料 frozen=A2 widths: A=12 B=8
@@ -9,5 +11,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 std::string DumpWorkbook(const std::string& path);
+
+// The HTML file titled title (written as it appears there) holding rows of cells, each cell
+// as it appears in the file.
+std::string HtmlTable(const std::string& title, const std::vector<std::vector<std::string>>& rows);

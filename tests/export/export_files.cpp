@@ -1,4 +1,4 @@
-#include "workbook_dump.h"
+#include "export_files.h"
 
 #include <QProcess>
 
@@ -34,4 +34,18 @@ std::string DumpWorkbook(const std::string& path) {
     if (!python.waitForFinished(120000) || python.exitCode() != 0)
         return "reader failed: " + python.readAllStandardError().toStdString();
     return python.readAllStandardOutput().toStdString();
+}
+
+std::string HtmlTable(const std::string& title, const std::vector<std::vector<std::string>>& rows) {
+    std::string file =
+        "<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
+        "<TITLE>" +
+        title +
+        "</TITLE></HEAD>\n<BODY>\n<TABLE border=1 width=100% cellPadding=0 cellSpacing=0>\n";
+    for (const auto& row : rows) {
+        file += "<TR>\n";
+        for (const std::string& cell : row) file += "<TD>" + cell + "</TD>\n";
+        file += "</TR>\n";
+    }
+    return file + "</TABLE>\n</BODY>\n</HTML>\n";
 }
