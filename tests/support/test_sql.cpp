@@ -15,9 +15,6 @@ bool TestOnPostgres() {
     return server && *server;
 }
 
-namespace {
-
-// A cell as SQLite's text form gives it: whole reals keep a ".0".
 std::string CellText(const CellView& cell) {
     switch (cell.type) {
         case kCellInteger:
@@ -37,8 +34,6 @@ std::string CellText(const CellView& cell) {
             return "";
     }
 }
-
-}  // namespace
 
 TestSql::TestSql(const std::string& location) {
     DbError error;

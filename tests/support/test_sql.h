@@ -12,6 +12,9 @@
 // The tests run on the throwaway PostgreSQL server named by ORVICRM_TEST_POSTGRES.
 bool TestOnPostgres();
 
+// A cell as SQLite's text form gives it: whole reals keep a ".0", NULL is "".
+std::string CellText(const CellView& cell);
+
 // "INSERT INTO table (every column of the schema's table) VALUES (values)".
 std::string InsertAll(const std::string& table, const std::string& values);
 
