@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QString>
 #include <cstdio>
@@ -40,13 +39,6 @@ std::vector<std::string> FilesIn(const std::string& folder) {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-void RunSql(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
 }
 
 // Connects once to a location that must be refused: one 连接失败 message naming the tables
@@ -88,12 +80,12 @@ TEST(Connect, FilesThatHoldNoDatabaseOfOursAreRefusedAndLeftAsTheyWere) {
          {}},
         {"zero-length file", [&] { std::ofstream(path).close(); }, kOurTables},
         {"another program's database",
-         [&] { RunSql(path, "PRAGMA journal_mode=WAL; CREATE TABLE Orders (id INTEGER)"); },
+         [&] { RunOnFile(path, "PRAGMA journal_mode=WAL; CREATE TABLE Orders (id INTEGER)"); },
          kOurTables},
         {"two tables dropped",
          [&] {
              temp.CreateDatabase();
-             RunSql(path, "DROP TABLE FinanceTable; DROP TABLE objectpar");
+             RunOnFile(path, "DROP TABLE FinanceTable; DROP TABLE objectpar");
          },
          {"FinanceTable", "ObjectPar"}},
     };
@@ -137,7 +129,7 @@ TEST(Connect, WritableFileIsSwitchedToWriteAheadLogWhenNoOtherConnectionUsesIt) 
         SCOPED_TRACE(inUse ? "in use" : "not in use");
         TempModuleFolder temp;
         const std::string path = temp.CreateDatabase();
-        RunSql(path, "PRAGMA journal_mode=DELETE");
+        RunOnFile(path, "PRAGMA journal_mode=DELETE");
         TestSql other(path);
         if (inUse) {  // another seat halfway through a list
             other.Exec("BEGIN");
@@ -198,7 +190,7 @@ TEST(Connect, ReadOnlyFileOrFolderOpensReadOnlyAndRefusesEveryWriteOnce) {
     if (TestOnPostgres()) GTEST_SKIP() << "a file of its own";
     TempModuleFolder temp;
     std::string made = temp.CreateDatabase();
-    RunSql(made, "INSERT INTO ObjectPar VALUES ('人民币', 8)");
+    RunOnFile(made, "INSERT INTO ObjectPar VALUES ('人民币', 8)");
     chmod(temp.Path().c_str(), 0755);
 
     // A read-only file in a folder the user may write to.

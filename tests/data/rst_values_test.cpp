@@ -297,37 +297,6 @@ TEST_F(RstValuesTest, ResultsAreFetchedOnlyAsFarAsTheCursorGoes) {
     EXPECT_EQ(rst.GetRecordset()->RowsFetched(), 11u);
 }
 
-TEST_F(RstValuesTest, AResultWritesAndReadsOnWhileAnotherConnectionWrites) {
-    AddParams(2000);
-    CRstValues rst(m_connection.GetConnection(), "ObjectPar");
-    ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 1);
-    ASSERT_EQ(rst.MoveRecID(5), 1);
-    CAdoConnection other;
-    ASSERT_EQ(other.ConnectDatabase(m_path), 1);
-    EXPECT_EQ(other.ExecuteSql("UPDATE ObjectPar SET ObjectParName='changed' WHERE "
-                               "ObjectParType IN (5, 1500)"),
-              1);
-
-    // This result writes too: its own change and the other's both stay.
-    EXPECT_EQ(rst.AddRecord("ObjectParType", 55), 1);
-    EXPECT_EQ(rst.UpdateRecord(), 1);
-    EXPECT_EQ(QueryInt("SELECT count(*) FROM ObjectPar WHERE ObjectParName='changed' AND "
-                       "ObjectParType=55"),
-              1);
-
-    // Reading on shows every row once, with the other connection's later change.
-    long count = 6;
-    std::string at1500;
-    while (rst.OnMoveNext()) {
-        if (Reads(rst, {{"ObjectParType", 'i'}})[0] == "1500") at1500 = Name(rst);
-        ++count;
-    }
-    EXPECT_EQ(count, 2000);
-    // A server's query reads the rows as they were when it began.
-    EXPECT_EQ(at1500, TestOnPostgres() ? "v1500" : "changed");
-    EXPECT_TRUE(m_capture.Texts().empty());
-}
-
 TEST_F(RstValuesTest, ReadOnlyResultsRefuseChanges) {
     AddParams(2);
     CRstValues rst(m_connection.GetConnection(), "ObjectPar");

@@ -1,6 +1,7 @@
 #include "support/test_sql.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <chrono>
 #include <cmath>
@@ -129,4 +130,12 @@ std::string InsertAll(const std::string& table, const std::string& values) {
                 columns += (columns.empty() ? "" : ", ") + std::string(field.name);
     EXPECT_FALSE(columns.empty()) << table;
     return "INSERT INTO " + table + " (" + columns + ") VALUES (" + values + ")";
+}
+
+void RunOnFile(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+        << sql << ": " << sqlite3_errmsg(db);
+    sqlite3_close(db);
 }

@@ -1,7 +1,6 @@
 #include "tools/orvicrm-db/db_copy.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <thread>
@@ -14,15 +13,6 @@
 #include "tools/orvicrm-db/db_seed.h"
 
 namespace {
-
-// Runs sql on a database file, making the file when it is not there.
-void RunSql(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
-        << sql << ": " << sqlite3_errmsg(db);
-    sqlite3_close(db);
-}
 
 // Every row of every table of a file as SQLite quotes its cells, in row order.
 std::vector<std::string> Dump(const std::string& path) {
@@ -44,7 +34,7 @@ std::string MakeAwkwardSource(const TempModuleFolder& temp) {
     std::string path = temp.Path() + "source.db";
     std::string error;
     EXPECT_TRUE(SeedDemo(path, &error)) << error;
-    RunSql(path, R"(
+    RunOnFile(path, R"(
         INSERT INTO SaleTable (SaleName, ClientName, AgreeMent, InvoiceType, MoneyType,
             ProductName, ProductType, ProductCharact, ProductPrice, SaleMoney, TotalMoney,
             SaleNumber, DisCount, SaleDate)
@@ -80,14 +70,14 @@ TEST(Copy, TargetsWithRowsOrWithSomeTablesAndMissingSourcesAreRefused) {
     TempModuleFolder temp;
     std::string source = MakeAwkwardSource(temp), target = temp.Path() + "target.db", error;
     ASSERT_TRUE(CreateDatabase(target, &error));
-    RunSql(target, "INSERT INTO ObjectPar VALUES ('x', 5)");
+    RunOnFile(target, "INSERT INTO ObjectPar VALUES ('x', 5)");
     EXPECT_FALSE(CopyDatabase(source, target, &error));
     EXPECT_EQ(error, "target: the table ObjectPar already holds 1 row; nothing copied");
     EXPECT_EQ(Dump(target), std::vector<std::string>{"ObjectPar:|'x'|5"});
 
     EXPECT_FALSE(CopyDatabase(temp.Path() + "missing.db", temp.Path() + "t2.db", &error));
     EXPECT_EQ(error, "source: no database file at " + temp.Path() + "missing.db");
-    RunSql(temp.Path() + "partial.db", "CREATE TABLE SaleTable (SaleDate INTEGER)");
+    RunOnFile(temp.Path() + "partial.db", "CREATE TABLE SaleTable (SaleDate INTEGER)");
     EXPECT_FALSE(CopyDatabase(source, temp.Path() + "partial.db", &error));
     EXPECT_EQ(error, "target: the database has only some of the OrviCrm tables (no ChanceTable)");
     if (!TestOnPostgres()) return;
@@ -104,9 +94,9 @@ TEST(Copy, RowsLostOnTheWayAreReportedByTable) {
     std::string source = MakeAwkwardSource(temp), target = temp.Path() + "target.db";
     std::string error;
     ASSERT_TRUE(CreateDatabase(target, &error));
-    RunSql(target,
-           "CREATE TRIGGER drop_nulls AFTER INSERT ON SaleTable WHEN NEW.SaleName IS NULL "
-           "BEGIN DELETE FROM SaleTable WHERE rowid = NEW.rowid; END");
+    RunOnFile(target,
+              "CREATE TRIGGER drop_nulls AFTER INSERT ON SaleTable WHEN NEW.SaleName IS NULL "
+              "BEGIN DELETE FROM SaleTable WHERE rowid = NEW.rowid; END");
     EXPECT_FALSE(CopyDatabase(source, target, &error));
     EXPECT_EQ(error, "SaleTable: 42 rows in the source but 41 in the target; nothing copied");
     EXPECT_TRUE(Dump(target).empty());  // rolled back
@@ -148,9 +138,10 @@ TEST(Copy, ValuesThatDoNotFitTheirColumnsAreRefusedAndNothingIsWritten) {
     TempModuleFolder temp;
     std::string source = temp.Path() + "source.db", error;
     ASSERT_TRUE(CreateDatabase(source, &error));
-    RunSql(source,
-           "INSERT INTO SaleTable (SaleNumber, DisCount, ProductPrice) VALUES ('12', 3.0, '2.5');"
-           "INSERT INTO SaleTable (SaleNumber) VALUES (2147483647)");
+    RunOnFile(
+        source,
+        "INSERT INTO SaleTable (SaleNumber, DisCount, ProductPrice) VALUES ('12', 3.0, '2.5');"
+        "INSERT INTO SaleTable (SaleNumber) VALUES (2147483647)");
     ASSERT_TRUE(CopyDatabase(source, temp.Path() + "ok.db", &error)) << error;
     std::vector<std::string> rows = Dump(temp.Path() + "ok.db");
     ASSERT_EQ(rows.size(), 2u);
@@ -169,10 +160,10 @@ TEST(Copy, ValuesThatDoNotFitTheirColumnsAreRefusedAndNothingIsWritten) {
         std::remove(bad.c_str());
         std::remove(target.c_str());
         ASSERT_TRUE(CreateDatabase(bad, &error));
-        RunSql(bad,
-               "INSERT INTO ObjectPar VALUES ('kept out', 5);"
-               "INSERT INTO SaleTable (SaleNumber) VALUES (1), (" +
-                   std::string(value) + ")");
+        RunOnFile(bad,
+                  "INSERT INTO ObjectPar VALUES ('kept out', 5);"
+                  "INSERT INTO SaleTable (SaleNumber) VALUES (1), (" +
+                      std::string(value) + ")");
         EXPECT_FALSE(CopyDatabase(bad, target, &error));
         EXPECT_EQ(error, std::string("source: SaleTable row 2: ") + why);
         EXPECT_FALSE(std::filesystem::exists(target));  // the file made for it goes again
@@ -180,7 +171,7 @@ TEST(Copy, ValuesThatDoNotFitTheirColumnsAreRefusedAndNothingIsWritten) {
     if (!TestOnPostgres()) return;
 
     ScratchDatabase server;
-    RunSql(source, "UPDATE SaleTable SET SaleName = CAST(x'ff41' AS TEXT) WHERE rowid = 2");
+    RunOnFile(source, "UPDATE SaleTable SET SaleName = CAST(x'ff41' AS TEXT) WHERE rowid = 2");
     EXPECT_FALSE(CopyDatabase(source, server.Location(), &error));
     EXPECT_NE(error.find("target: invalid byte sequence for encoding \"UTF8\": 0xff"),
               std::string::npos)
