@@ -96,21 +96,21 @@ protected:
 std::string ServerFaultTest::s_folder;
 std::string ServerFaultTest::s_location;
 
-TEST_F(ServerFaultTest, ADownServerIsAConnectionProblemAndAfterARestartSavesGoThrough) {
+TEST_F(ServerFaultTest, AfterARestartSavesGoThroughAndADownServerIsAConnectionProblem) {
     Rows("('v0', 1), ('v1', 1)");
     MessageCapture capture;
     CRstValues rst(m_connection.GetConnection(), "ObjectPar");
     const char kQuery[] = "SELECT * FROM ObjectPar WHERE ObjectParName = 'v0'";
     ASSERT_EQ(rst.OpenRecord(kQuery), 1);
     Halt();
-    EXPECT_EQ(rst.AddRecord("ObjectParName", "w0"), 1);
-    EXPECT_EQ(rst.UpdateRecord(), 0);
-    EXPECT_EQ(m_connection.ExecuteSql("DELETE FROM ObjectPar"), 0);
     Resume();
-    // A row read before the restart is saved over the new connection.
+    // A row read before the restart is saved over a new connection made for the save.
     EXPECT_EQ(rst.AddRecord("ObjectParType", 2), 1);
     EXPECT_EQ(rst.UpdateRecord(), 1);
     Halt();
+    EXPECT_EQ(rst.AddRecord("ObjectParName", "w0"), 1);
+    EXPECT_EQ(rst.UpdateRecord(), 0);
+    EXPECT_EQ(m_connection.ExecuteSql("DELETE FROM ObjectPar"), 0);
     EXPECT_EQ(rst.OpenRecord(kQuery), 0);
     Resume();
     ASSERT_EQ(capture.Count(), 3u);
