@@ -16,7 +16,7 @@ bool TestOnPostgres() {
     return server && *server;
 }
 
-std::string CellText(const CellView& cell) {
+std::string CellAsText(const CellView& cell) {
     switch (cell.type) {
         case kCellInteger:
             return std::to_string(cell.i);
@@ -70,7 +70,7 @@ std::vector<std::vector<std::string>> TestSql::Rows(const std::string& sql) {
             for (int c = 0; c < query->ColumnCount(); ++c) {
                 CellView cell;
                 query->Cell(c, &cell);
-                row.push_back(CellText(cell));
+                row.push_back(CellAsText(cell));
             }
         } else if (step == DbQuery::kBusy && std::chrono::steady_clock::now() < giveUp) {
             rows.clear();

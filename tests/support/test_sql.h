@@ -13,7 +13,7 @@
 bool TestOnPostgres();
 
 // A cell as SQLite's text form gives it: whole reals keep a ".0", NULL is "".
-std::string CellText(const CellView& cell);
+std::string CellAsText(const CellView& cell);
 
 // Runs sql on a database file through SQLite itself, making the file when it is not there.
 void RunOnFile(const std::string& path, const std::string& sql);

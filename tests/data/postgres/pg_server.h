@@ -28,7 +28,7 @@ protected:
     static std::string CellText(const DbQuery& query, int column) {
         CellView cell;
         query.Cell(column, &cell);
-        return ::CellText(cell);
+        return ::CellAsText(cell);
     }
     static long long BackendPid(TestSql& sql) { return sql.Number("SELECT pg_backend_pid()"); }
 };
