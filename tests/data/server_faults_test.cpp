@@ -96,7 +96,7 @@ protected:
 std::string ServerFaultTest::s_folder;
 std::string ServerFaultTest::s_location;
 
-TEST_F(ServerFaultTest, AfterARestartResultsStayEditableAndSavesGoThrough) {
+TEST_F(ServerFaultTest, AfterARestartSavesGoThroughAndADownServerIsAConnectionProblem) {
     Rows("('v0', 1), ('v1', 1)");
     MessageCapture capture;
     CRstValues rst(m_connection.GetConnection(), "ObjectPar");
@@ -104,39 +104,25 @@ TEST_F(ServerFaultTest, AfterARestartResultsStayEditableAndSavesGoThrough) {
     ASSERT_EQ(rst.OpenRecord(kQuery), 1);
     Halt();
     Resume();
-    // A row read before the restart is saved over the new connection.
+    // A row read before the restart is saved over a new connection made for the save.
     EXPECT_EQ(rst.AddRecord("ObjectParType", 2), 1);
     EXPECT_EQ(rst.UpdateRecord(), 1);
     Halt();
+    EXPECT_EQ(rst.AddRecord("ObjectParName", "w0"), 1);
+    EXPECT_EQ(rst.UpdateRecord(), 0);
+    EXPECT_EQ(m_connection.ExecuteSql("DELETE FROM ObjectPar"), 0);
+    EXPECT_EQ(rst.OpenRecord(kQuery), 0);
     Resume();
+    ASSERT_EQ(capture.Count(), 3u);
+    for (const MessageInfo& message : capture.Messages())
+        ExpectConnectionProblem(message, kConnectionLost);
     // A query run after the restart can be changed.
+    capture.Clear();
     ASSERT_EQ(rst.OpenRecord(kQuery), 1);
     EXPECT_EQ(rst.AddRecord("ObjectParName", "w0"), 1);
     EXPECT_EQ(rst.UpdateRecord(), 1);
     EXPECT_EQ(capture.Texts(), std::vector<std::string>{});
     EXPECT_EQ(Params(), (std::vector<std::string>{"v1:1", "w0:2"}));
-}
-
-TEST_F(ServerFaultTest, AServerThatIsDownIsAConnectionProblem) {
-    Rows("('v0', 1)");
-    MessageCapture capture;
-    CRstValues rst(m_connection.GetConnection(), "ObjectPar");
-    ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 1);
-    Halt();
-    EXPECT_EQ(rst.AddRecord("ObjectParName", "w0"), 1);
-    EXPECT_EQ(rst.UpdateRecord(), 0);
-    EXPECT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 0);
-    EXPECT_EQ(m_connection.ExecuteSql("DELETE FROM ObjectPar"), 0);
-    ASSERT_EQ(capture.Count(), 3u);
-    for (const MessageInfo& message : capture.Messages())
-        ExpectConnectionProblem(message, kConnectionLost);
-    Resume();
-    capture.Clear();
-    ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 1);
-    EXPECT_EQ(rst.AddRecord("ObjectParName", "w0"), 1);
-    EXPECT_EQ(rst.UpdateRecord(), 1);
-    EXPECT_EQ(capture.Texts(), std::vector<std::string>{});
-    EXPECT_EQ(Params(), std::vector<std::string>{"w0:1"});
 }
 
 TEST_F(ServerFaultTest, ASaveWhoseConnectionBreaksInItsCommitIsRereadBeforeItIsTriedAgain) {

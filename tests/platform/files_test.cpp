@@ -17,16 +17,12 @@ TEST(Files, ModuleFolderIsTheExecutablesFolderWithSlash) {
     EXPECT_EQ(GetSettingsPath(), folder + "Ini/WindowPar.Ini");
 }
 
-TEST(Files, MakesEveryMissingFolderButNotTheFile) {
+TEST(Files, MakesEveryMissingFolderButNotTheFileAndReportsAFileInTheWay) {
     TempModuleFolder temp;
     std::string path = temp.Path() + "a/b/c/WindowPar.Ini";
     EXPECT_TRUE(MakeSureDirectoryPathExists(path));
     EXPECT_TRUE(std::filesystem::is_directory(temp.Path() + "a/b/c"));
     EXPECT_FALSE(std::filesystem::exists(path));
-}
-
-TEST(Files, FolderBlockedByAFileIsReported) {
-    TempModuleFolder temp;
     std::ofstream(temp.Path() + "Ini") << "x";
     EXPECT_FALSE(MakeSureDirectoryPathExists(temp.Path() + "Ini/WindowPar.Ini"));
 }
@@ -106,29 +102,19 @@ TEST(Files, DataAndSettingsFollowTheHostFolderElseTheUsersFolders) {
         }
         SetModuleFolderOverride(root + "host");
         EXPECT_EQ(GetDatabasePath(), root + c.database);
-        std::error_code ec;  // a host folder never made has no permissions to restore
         EXPECT_EQ(GetSettingsPath(), root + c.settings);
+        // A server's connection string in Database.Ini beside the settings wins over the file,
+        // the environment's over both.
+        const std::string ini =
+            std::filesystem::path(root + c.settings).replace_filename("Database.Ini").string();
+        MakeSureDirectoryPathExists(ini);
+        std::ofstream(ini) << "[Database]\r\nConnection=postgresql://crm@db.example/orvicrm\r\n";
+        EXPECT_EQ(GetDatabasePath(), "postgresql://crm@db.example/orvicrm");
+        setenv("ORVICRM_DATABASE", "host=/run/x dbname=crm", 1);
+        EXPECT_EQ(GetDatabasePath(), "host=/run/x dbname=crm");
+        std::error_code ec;  // a host folder never made has no permissions to restore
         std::filesystem::permissions(root + "host", std::filesystem::perms::owner_write,
                                      std::filesystem::perm_options::add, ec);
         SetModuleFolderOverride(root);
     }
-}
-
-// Database.Ini lives beside the settings, in the user's folder too; the variable wins over it.
-TEST(Files, ServerLocationBesideTheUsersSettings) {
-    TempModuleFolder temp;
-    const std::string root = temp.Path();
-    const std::string configHome = root + "xc";
-    ScopedEnv config("XDG_CONFIG_HOME", configHome.c_str());
-    ScopedEnv database("ORVICRM_DATABASE", nullptr);
-    std::ofstream(root + "host") << "a file where the folder would be";
-    SetModuleFolderOverride(root + "host");
-
-    std::filesystem::create_directories(configHome + "/OrviCrm");
-    std::ofstream(configHome + "/OrviCrm/Database.Ini")
-        << "[Database]\nConnection=postgresql://crm@db.example/orvicrm\n";
-    EXPECT_EQ(GetDatabasePath(), "postgresql://crm@db.example/orvicrm");
-    setenv("ORVICRM_DATABASE", "host=/run/x dbname=crm", 1);
-    EXPECT_EQ(GetDatabasePath(), "host=/run/x dbname=crm");
-    SetModuleFolderOverride(root);
 }

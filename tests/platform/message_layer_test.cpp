@@ -24,60 +24,70 @@ public:
     }
 };
 
-TEST(MessageLayer, SendOnOwnThreadCallsWindowProcDirectly) {
-    Recorder window;
-    EXPECT_EQ(SendMessage(window.GetSafeHwnd(), WM_PAGE_COUNT, 21, 0), 42);
-    EXPECT_EQ(window.received, std::vector<UINT>{WM_PAGE_COUNT});
-}
+// A window that posts itself the next message from its handler, as a page appending a long
+// list a slice at a time does.
+class SelfPoster : public MessageTarget {
+public:
+    int handled = 0;
+    LRESULT WindowProc(UINT, WPARAM left, LPARAM) override {
+        ++handled;
+        if (left > 0) PostMessage(GetSafeHwnd(), WM_PAGE_LOADED, left - 1, 0);
+        return 0;
+    }
+};
 
-TEST(MessageLayer, WorkerSendIsHandledOnWindowThreadWhileOwnerWaits) {
-    Recorder window;
-    Worker worker;
-    std::vector<LRESULT> answers;
-    HWND hwnd = window.GetSafeHwnd();
-    worker.Start([&] {
-        for (WPARAM i = 1; i <= 50; ++i) answers.push_back(SendMessage(hwnd, WM_PAGE_COUNT, i, 0));
-    });
-    worker.Wait();  // must serve the worker's sends, or this never returns
-    ASSERT_EQ(answers.size(), 50u);
-    EXPECT_EQ(answers.back(), 100);
-    EXPECT_EQ(window.lastThread, std::this_thread::get_id());
-}
-
-TEST(MessageLayer, PostedAndSentMessagesKeepTheirOrder) {
-    Recorder window;
-    Worker worker;
-    HWND hwnd = window.GetSafeHwnd();
-    worker.Start([&] {
-        PostMessage(hwnd, WM_PAGE_NEW, 0, 0);
-        PostMessage(hwnd, WM_PAGE_VIEW, 0, 0);
-        SendMessage(hwnd, WM_PAGE_DELETE, 0, 0);
-    });
-    worker.Wait();
-    EXPECT_EQ(window.received, (std::vector<UINT>{WM_PAGE_NEW, WM_PAGE_VIEW, WM_PAGE_DELETE}));
-}
-
-TEST(MessageLayer, EventLoopDeliversPostedMessages) {
-    Recorder window;
-    std::thread sender([hwnd = window.GetSafeHwnd()] { PostMessage(hwnd, WM_PAGE_LAYOUT, 0, 0); });
-    sender.join();
-    for (int i = 0; i < 100 && window.received.empty(); ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_EQ(window.received, std::vector<UINT>{WM_PAGE_LAYOUT});
-}
-
-TEST(MessageLayer, GoneWindowAnswersZeroAndDropsPosts) {
+TEST(MessageLayer, SendOnTheOwnThreadCallsWindowProcAndAGoneWindowAnswersZero) {
     HWND stale;
     {
         Recorder window;
         stale = window.GetSafeHwnd();
         EXPECT_TRUE(IsWindow(stale));
+        EXPECT_EQ(SendMessage(stale, WM_PAGE_COUNT, 21, 0), 42);
+        EXPECT_EQ(window.received, std::vector<UINT>{WM_PAGE_COUNT});
     }
     EXPECT_FALSE(IsWindow(stale));
     EXPECT_EQ(SendMessage(stale, WM_PAGE_COUNT, 5, 0), 0);
     EXPECT_FALSE(PostMessage(stale, WM_PAGE_COUNT, 5, 0));
     Recorder next;  // handles are never reused
     EXPECT_NE(next.GetSafeHwnd(), stale);
+}
+
+// The owner waiting for its worker serves the worker's messages on its own thread, posted
+// and sent in the order they came, or the wait would never end.
+TEST(MessageLayer, AWorkersMessagesAreHandledInOrderOnTheWindowThreadWhileTheOwnerWaits) {
+    Recorder window;
+    Worker worker;
+    std::vector<LRESULT> answers;
+    HWND hwnd = window.GetSafeHwnd();
+    worker.Start([&] {
+        PostMessage(hwnd, WM_PAGE_NEW, 0, 0);
+        PostMessage(hwnd, WM_PAGE_VIEW, 0, 0);
+        for (WPARAM i = 1; i <= 50; ++i) answers.push_back(SendMessage(hwnd, WM_PAGE_COUNT, i, 0));
+    });
+    worker.Wait();
+    ASSERT_EQ(answers.size(), 50u);
+    EXPECT_EQ(answers.back(), 100);
+    EXPECT_EQ(window.lastThread, std::this_thread::get_id());
+    std::vector<UINT> expected(52, WM_PAGE_COUNT);
+    expected[0] = WM_PAGE_NEW;
+    expected[1] = WM_PAGE_VIEW;
+    EXPECT_EQ(window.received, expected);
+}
+
+TEST(MessageLayer, TheEventLoopDeliversPostsAndGetsItsTurnBetweenMessagesThatPostTheNext) {
+    Recorder window;
+    std::thread sender([hwnd = window.GetSafeHwnd()] { PostMessage(hwnd, WM_PAGE_LAYOUT, 0, 0); });
+    sender.join();
+    for (int i = 0; i < 100 && window.received.empty(); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(window.received, std::vector<UINT>{WM_PAGE_LAYOUT});
+
+    SelfPoster poster;
+    PostMessage(poster.GetSafeHwnd(), WM_PAGE_LOADED, 3, 0);
+    EXPECT_EQ(DispatchQueuedMessages(), 1);  // the message queued meanwhile waits its turn
+    EXPECT_EQ(poster.handled, 1);
+    EXPECT_EQ(DispatchPendingMessages(), 3);  // a waiting owner serves them all
+    EXPECT_EQ(poster.handled, 4);
 }
 
 TEST(Worker, StopIsARequestTheBodySees) {
@@ -98,7 +108,7 @@ TEST(Worker, StopIsARequestTheBodySees) {
     worker.Wait();
 }
 
-TEST(MessageBox, WorkerMessagesReachTheHandlerWithTextAndCaption) {
+TEST(MessageBox, AWorkersBoxAndTheApplicationBoxReachTheHandler) {
     MessageCapture capture;
     capture.QueueAnswers({IDNO});
     Worker worker;
@@ -109,42 +119,14 @@ TEST(MessageBox, WorkerMessagesReachTheHandlerWithTextAndCaption) {
     });
     worker.Wait();
     EXPECT_EQ(answer, IDNO);
-    ASSERT_EQ(capture.Count(), 1u);
-    EXPECT_EQ(capture.Messages()[0].caption, "警告");
-    EXPECT_EQ(capture.Messages()[0].icon, MsgIcon::Exclamation);
-}
-
-TEST(MessageBox, ApplicationBoxUsesTheDisplayName) {
-    MessageCapture capture;
-    AppMessageBox("记录未打开");
-    ASSERT_EQ(capture.Count(), 1u);
-    EXPECT_EQ(capture.Messages()[0].caption, "OrviCrm");
-    EXPECT_EQ(capture.Messages()[0].buttons, MsgButtons::Ok);
-}
-
-}  // namespace
-
-namespace {
-
-// A window that posts itself the next message from its handler, as a page appending a long
-// list a slice at a time does.
-class SelfPoster : public MessageTarget {
-public:
-    int handled = 0;
-    LRESULT WindowProc(UINT, WPARAM left, LPARAM) override {
-        ++handled;
-        if (left > 0) PostMessage(GetSafeHwnd(), WM_PAGE_LOADED, left - 1, 0);
-        return 0;
-    }
-};
-
-TEST(MessageLayer, TheEventLoopGetsItsTurnBetweenMessagesThatPostTheNext) {
-    SelfPoster window;
-    PostMessage(window.GetSafeHwnd(), WM_PAGE_LOADED, 3, 0);
-    EXPECT_EQ(DispatchQueuedMessages(), 1);  // the message queued meanwhile waits its turn
-    EXPECT_EQ(window.handled, 1);
-    EXPECT_EQ(DispatchPendingMessages(), 3);  // a waiting owner serves them all
-    EXPECT_EQ(window.handled, 4);
+    AppMessageBox("记录未打开");  // under the display name
+    const std::vector<MessageInfo> messages = capture.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, "确实要删除所选记录吗？");
+    EXPECT_EQ(messages[0].caption, "警告");
+    EXPECT_EQ(messages[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(messages[1].caption, "OrviCrm");
+    EXPECT_EQ(messages[1].buttons, MsgButtons::Ok);
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 // skip without it.
 #pragma once
 
-#include <libpq-fe.h>
-
+#include <cstdlib>
+#include <memory>
 #include <string>
+
+#include "support/test_sql.h"
 
 #define SKIP_WITHOUT_SERVER() \
     if (!getenv("ORVICRM_TEST_POSTGRES")) GTEST_SKIP() << "ORVICRM_TEST_POSTGRES is not set"
@@ -26,9 +28,10 @@ public:
     ScratchDatabase& operator=(const ScratchDatabase&) = delete;
 
     const std::string& Location() const { return m_location; }  // its connection string
-    std::string Text(const std::string& sql);                   // the first cell
+    TestSql& Sql() { return *m_sql; }
+    std::string Text(const std::string& sql) { return m_sql->Text(sql); }  // true reads "1"
 
 private:
     std::string m_name, m_location;
-    PGconn* m_conn = nullptr;
+    std::unique_ptr<TestSql> m_sql;
 };

@@ -1,6 +1,7 @@
 #include "support/test_sql.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <chrono>
 #include <cmath>
@@ -15,10 +16,7 @@ bool TestOnPostgres() {
     return server && *server;
 }
 
-namespace {
-
-// A cell as SQLite's text form gives it: whole reals keep a ".0".
-std::string CellText(const CellView& cell) {
+std::string CellAsText(const CellView& cell) {
     switch (cell.type) {
         case kCellInteger:
             return std::to_string(cell.i);
@@ -37,8 +35,6 @@ std::string CellText(const CellView& cell) {
             return "";
     }
 }
-
-}  // namespace
 
 TestSql::TestSql(const std::string& location) {
     DbError error;
@@ -74,7 +70,7 @@ std::vector<std::vector<std::string>> TestSql::Rows(const std::string& sql) {
             for (int c = 0; c < query->ColumnCount(); ++c) {
                 CellView cell;
                 query->Cell(c, &cell);
-                row.push_back(CellText(cell));
+                row.push_back(CellAsText(cell));
             }
         } else if (step == DbQuery::kBusy && std::chrono::steady_clock::now() < giveUp) {
             rows.clear();
@@ -134,4 +130,12 @@ std::string InsertAll(const std::string& table, const std::string& values) {
                 columns += (columns.empty() ? "" : ", ") + std::string(field.name);
     EXPECT_FALSE(columns.empty()) << table;
     return "INSERT INTO " + table + " (" + columns + ") VALUES (" + values + ")";
+}
+
+void RunOnFile(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+        << sql << ": " << sqlite3_errmsg(db);
+    sqlite3_close(db);
 }

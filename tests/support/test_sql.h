@@ -12,6 +12,12 @@
 // The tests run on the throwaway PostgreSQL server named by ORVICRM_TEST_POSTGRES.
 bool TestOnPostgres();
 
+// A cell as SQLite's text form gives it: whole reals keep a ".0", NULL is "".
+std::string CellAsText(const CellView& cell);
+
+// Runs sql on a database file through SQLite itself, making the file when it is not there.
+void RunOnFile(const std::string& path, const std::string& sql);
+
 // "INSERT INTO table (every column of the schema's table) VALUES (values)".
 std::string InsertAll(const std::string& table, const std::string& values);
 

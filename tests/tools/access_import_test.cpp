@@ -1,26 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLabel>
-#include <QTest>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 
 #include "data/schema.h"
-#include "host/call_context.h"
-#include "platform/qt/qt_platform.h"
-#include "records/pages/page_factory.h"
-#include "records/pages/record_page.h"
-#include "support/message_capture.h"
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
 #include "tools/orvicrm-db/db_import.h"
-#include "ui/controls/check_list_ctrl.h"
 
 namespace {
 
@@ -179,52 +169,6 @@ TEST(ImportAccess, BadFilesAndTargetsWithRowsAreRefusedAndNothingIsWritten) {
     EXPECT_FALSE(again.done);
     EXPECT_EQ(again.error, "target: the table SaleTable already holds 600 rows; nothing imported");
     EXPECT_EQ(sql.Number("SELECT count(*) FROM SaleTable"), 600);
-}
-
-// The imported records are ours: a page lists the client's sales with their display texts.
-TEST(ImportAccess, APageShowsTheImportedSalesOfItsClient) {
-    TempModuleFolder temp;
-    std::string location = temp.CreateDatabase();
-    Imported imported = Import(Fixture("sample.mdb"), location);
-    ASSERT_TRUE(imported.done) << imported.error;
-    MessageCapture capture;
-    g_clientNames = {"欧阳娜娜"};
-    g_clientKeys = {107};
-    QWidget main;
-    main.resize(1100, 600);
-    SetControlId(new QLabel(&main), 1364);
-    SetControlId(new QCheckBox(&main), 1044);
-    auto* tab = new QWidget(&main);
-    tab->setGeometry(0, 0, 1100, 600);
-    main.show();
-    std::unique_ptr<CRecordPage> page(
-        static_cast<CRecordPage*>(CreateRecordPage(RecordKind::Sale, tab)));
-    page->SetHosted(1);
-    page->SetClientKey(107);
-    page->LayoutControls();
-    page->show();
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (page->IsLoading() && std::chrono::steady_clock::now() < end) QTest::qWait(2);
-    ASSERT_FALSE(page->IsLoading());
-
-    CCheckListCtrl* list = page->List();
-    int row = 0;
-    while (row < list->GetRowCount() &&
-           std::string(list->GetCellText(row, 1)) != "emoji 😀 与 生僻字 𠀀")
-        ++row;
-    ASSERT_LT(row, list->GetRowCount());
-    const char* const kTexts[] = {"2006_10_24", "emoji 😀 与 生僻字 𠀀",
-                                  "欧阳娜娜",   "O'Neil 笔",
-                                  "X-200",      "维修",
-                                  "839.74",     "24",
-                                  "59%",        "11890.72",
-                                  "HT-1006"};
-    for (int column = 0; column < static_cast<int>(std::size(kTexts)); ++column)
-        EXPECT_EQ(std::string(list->GetCellText(row, column)), kTexts[column]) << column;
-    EXPECT_EQ(capture.Count(), 0u);
-    page.reset();
-    g_clientNames.clear();
-    g_clientKeys.clear();
 }
 
 }  // namespace

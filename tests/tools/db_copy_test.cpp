@@ -1,7 +1,6 @@
 #include "tools/orvicrm-db/db_copy.h"
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <filesystem>
 #include <thread>
@@ -15,38 +14,19 @@
 
 namespace {
 
-class SqliteFile {
-public:
-    explicit SqliteFile(const std::string& path) {
-        EXPECT_EQ(sqlite3_open(path.c_str(), &m_db), SQLITE_OK);
+// Every row of every table of a file as SQLite quotes its cells, in row order.
+std::vector<std::string> Dump(const std::string& path) {
+    TestSql sql(path);
+    std::vector<std::string> rows;
+    for (const TableDef* table : AllTables()) {
+        std::string select = "SELECT '" + std::string(table->name) + ":'";
+        for (const FieldDef& field : table->fields)
+            select += std::string(" || '|' || quote(") + field.name + ")";
+        for (std::string& row : sql.Column(select + " FROM " + table->name + " ORDER BY rowid"))
+            rows.push_back(std::move(row));
     }
-    ~SqliteFile() { sqlite3_close(m_db); }
-
-    void Exec(const std::string& sql) {
-        EXPECT_EQ(sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
-            << sql << ": " << sqlite3_errmsg(m_db);
-    }
-    // Every row of every table as SQLite quotes its cells, in row order.
-    std::vector<std::string> Dump() {
-        std::vector<std::string> rows;
-        for (const TableDef* table : AllTables()) {
-            std::string sql = "SELECT '" + std::string(table->name) + ":'";
-            for (const FieldDef& field : table->fields)
-                sql += std::string(" || '|' || quote(") + field.name + ")";
-            sql += std::string(" FROM ") + table->name + " ORDER BY rowid";
-            sqlite3_stmt* stmt = nullptr;
-            EXPECT_EQ(sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK);
-            while (sqlite3_step(stmt) == SQLITE_ROW)
-                rows.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)),
-                                  static_cast<size_t>(sqlite3_column_bytes(stmt, 0)));
-            sqlite3_finalize(stmt);
-        }
-        return rows;
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-};
+    return rows;
+}
 
 // The demo data, a sale with awkward texts and extreme numbers (reals as stored floats), a
 // sale of NULLs and a finance row with a control character.
@@ -54,7 +34,7 @@ std::string MakeAwkwardSource(const TempModuleFolder& temp) {
     std::string path = temp.Path() + "source.db";
     std::string error;
     EXPECT_TRUE(SeedDemo(path, &error)) << error;
-    SqliteFile(path).Exec(R"(
+    RunOnFile(path, R"(
         INSERT INTO SaleTable (SaleName, ClientName, AgreeMent, InvoiceType, MoneyType,
             ProductName, ProductType, ProductCharact, ProductPrice, SaleMoney, TotalMoney,
             SaleNumber, DisCount, SaleDate)
@@ -67,55 +47,70 @@ std::string MakeAwkwardSource(const TempModuleFolder& temp) {
     return path;
 }
 
-TEST(CopyFile, EveryCellOfEveryTableArrivesUnchanged) {
+TEST(Copy, EveryCellOfEveryTableArrivesUnchangedInAFileAndThroughAServerAndBack) {
     TempModuleFolder temp;
-    std::string source = MakeAwkwardSource(temp), target = temp.Path() + "new/target.db";
-    std::string error;
+    std::string source = MakeAwkwardSource(temp), target = temp.Path() + "new/target.db", error;
     ASSERT_TRUE(CopyDatabase(source, target, &error)) << error;
-    std::vector<std::string> rows = SqliteFile(source).Dump();
-    EXPECT_EQ(SqliteFile(target).Dump(), rows);
+    const std::vector<std::string> rows = Dump(source);
+    EXPECT_EQ(Dump(target), rows);
     EXPECT_EQ(rows.size(), 40u + 20 + 30 + 25 + 20 + 20 + 42 + 2 + 1);
+    if (!TestOnPostgres()) return;
+
+    ScratchDatabase server;
+    ASSERT_TRUE(CopyDatabase(source, server.Location(), &error)) << error;
+    EXPECT_EQ(server.Sql().Joined("SELECT count(*), min(producttype), min(productprice) = "
+                                  "0.1::real, max(orvi_rowkey) FROM saletable WHERE salename IS "
+                                  "NULL OR saledate = 0"),
+              "2/\\N/1/42");
+    ASSERT_TRUE(CopyDatabase(server.Location(), temp.Path() + "back.db", &error)) << error;
+    EXPECT_EQ(Dump(temp.Path() + "back.db"), rows);
 }
 
-TEST(CopyFile, TargetWithRowsIsRefusedAndKeepsThem) {
+TEST(Copy, TargetsWithRowsOrWithSomeTablesAndMissingSourcesAreRefused) {
     TempModuleFolder temp;
-    std::string source = MakeAwkwardSource(temp), target = temp.Path() + "target.db";
-    std::string error;
+    std::string source = MakeAwkwardSource(temp), target = temp.Path() + "target.db", error;
     ASSERT_TRUE(CreateDatabase(target, &error));
-    SqliteFile(target).Exec("INSERT INTO ObjectPar VALUES ('x', 5)");
+    RunOnFile(target, "INSERT INTO ObjectPar VALUES ('x', 5)");
     EXPECT_FALSE(CopyDatabase(source, target, &error));
     EXPECT_EQ(error, "target: the table ObjectPar already holds 1 row; nothing copied");
-    EXPECT_EQ(SqliteFile(target).Dump(), std::vector<std::string>{"ObjectPar:|'x'|5"});
+    EXPECT_EQ(Dump(target), std::vector<std::string>{"ObjectPar:|'x'|5"});
 
     EXPECT_FALSE(CopyDatabase(temp.Path() + "missing.db", temp.Path() + "t2.db", &error));
     EXPECT_EQ(error, "source: no database file at " + temp.Path() + "missing.db");
-    SqliteFile(temp.Path() + "partial.db").Exec("CREATE TABLE SaleTable (SaleDate INTEGER)");
+    RunOnFile(temp.Path() + "partial.db", "CREATE TABLE SaleTable (SaleDate INTEGER)");
     EXPECT_FALSE(CopyDatabase(source, temp.Path() + "partial.db", &error));
     EXPECT_EQ(error, "target: the database has only some of the OrviCrm tables (no ChanceTable)");
+    if (!TestOnPostgres()) return;
+
+    ScratchDatabase server;
+    ASSERT_TRUE(SeedGenerated(server.Location(), RecordKind::Chance, 3, 101, &error)) << error;
+    EXPECT_FALSE(CopyDatabase(source, server.Location(), &error));
+    EXPECT_EQ(error, "target: the table ChanceTable already holds 3 rows; nothing copied");
+    EXPECT_EQ(server.Text("SELECT count(*) FROM saletable"), "0");
 }
 
-TEST(CopyFile, RowsLostOnTheWayAreReportedByTable) {
+TEST(Copy, RowsLostOnTheWayAreReportedByTable) {
     TempModuleFolder temp;
     std::string source = MakeAwkwardSource(temp), target = temp.Path() + "target.db";
     std::string error;
     ASSERT_TRUE(CreateDatabase(target, &error));
-    SqliteFile(target).Exec(
-        "CREATE TRIGGER drop_nulls AFTER INSERT ON SaleTable WHEN NEW.SaleName IS NULL "
-        "BEGIN DELETE FROM SaleTable WHERE rowid = NEW.rowid; END");
+    RunOnFile(target,
+              "CREATE TRIGGER drop_nulls AFTER INSERT ON SaleTable WHEN NEW.SaleName IS NULL "
+              "BEGIN DELETE FROM SaleTable WHERE rowid = NEW.rowid; END");
     EXPECT_FALSE(CopyDatabase(source, target, &error));
     EXPECT_EQ(error, "SaleTable: 42 rows in the source but 41 in the target; nothing copied");
-    EXPECT_TRUE(SqliteFile(target).Dump().empty());  // rolled back
+    EXPECT_TRUE(Dump(target).empty());  // rolled back
 }
 
 // A seat writes into the source while the copy runs (between its first and second table):
 // the copy takes the rows as they were when it began, and its counts agree.
-TEST(CopyFile, ASourceWrittenDuringTheCopyIsCopiedAsItWasAtTheStart) {
+TEST(Copy, ASourceWrittenDuringTheCopyIsCopiedAsItWasAtTheStart) {
     TempModuleFolder temp;
     std::unique_ptr<ScratchDatabase> server;
     std::vector<std::pair<std::string, std::string>> routes = {
         {MakeAwkwardSource(temp), temp.Path() + "copy.db"}};
     std::string error;
-    if (getenv("ORVICRM_TEST_POSTGRES")) {
+    if (TestOnPostgres()) {
         server = std::make_unique<ScratchDatabase>();
         ASSERT_TRUE(CopyDatabase(routes[0].first, server->Location(), &error)) << error;
         routes.emplace_back(server->Location(), temp.Path() + "from-server.db");
@@ -137,15 +132,18 @@ TEST(CopyFile, ASourceWrittenDuringTheCopyIsCopiedAsItWasAtTheStart) {
     }
 }
 
-TEST(CopyFile, NumbersStoredAsTextFitTheirColumnsAndOthersAreRefused) {
+// Numbers stored as text fit their columns; other values are refused before any row is
+// written, on a server invalid text too.
+TEST(Copy, ValuesThatDoNotFitTheirColumnsAreRefusedAndNothingIsWritten) {
     TempModuleFolder temp;
     std::string source = temp.Path() + "source.db", error;
     ASSERT_TRUE(CreateDatabase(source, &error));
-    SqliteFile(source).Exec(
+    RunOnFile(
+        source,
         "INSERT INTO SaleTable (SaleNumber, DisCount, ProductPrice) VALUES ('12', 3.0, '2.5');"
         "INSERT INTO SaleTable (SaleNumber) VALUES (2147483647)");
     ASSERT_TRUE(CopyDatabase(source, temp.Path() + "ok.db", &error)) << error;
-    std::vector<std::string> rows = SqliteFile(temp.Path() + "ok.db").Dump();
+    std::vector<std::string> rows = Dump(temp.Path() + "ok.db");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0],
               "SaleTable:|NULL|NULL|NULL|NULL|NULL|NULL|2.5|12|3|NULL|NULL|NULL|NULL|NULL|"
@@ -162,56 +160,31 @@ TEST(CopyFile, NumbersStoredAsTextFitTheirColumnsAndOthersAreRefused) {
         std::remove(bad.c_str());
         std::remove(target.c_str());
         ASSERT_TRUE(CreateDatabase(bad, &error));
-        SqliteFile(bad).Exec(
-            "INSERT INTO ObjectPar VALUES ('kept out', 5);"
-            "INSERT INTO SaleTable (SaleNumber) VALUES (1), (" +
-            std::string(value) + ")");
+        RunOnFile(bad,
+                  "INSERT INTO ObjectPar VALUES ('kept out', 5);"
+                  "INSERT INTO SaleTable (SaleNumber) VALUES (1), (" +
+                      std::string(value) + ")");
         EXPECT_FALSE(CopyDatabase(bad, target, &error));
         EXPECT_EQ(error, std::string("source: SaleTable row 2: ") + why);
         EXPECT_FALSE(std::filesystem::exists(target));  // the file made for it goes again
     }
-}
+    if (!TestOnPostgres()) return;
 
-TEST(CopyServer, AFileThroughAServerAndBackArrivesUnchanged) {
-    SKIP_WITHOUT_SERVER();
-    TempModuleFolder temp;
     ScratchDatabase server;
-    std::string source = MakeAwkwardSource(temp), back = temp.Path() + "back.db", error;
-    ASSERT_TRUE(CopyDatabase(source, server.Location(), &error)) << error;
-    EXPECT_EQ(server.Text("SELECT count(*) FROM saletable WHERE salename IS NULL"), "1");
-    EXPECT_EQ(server.Text("SELECT producttype FROM saletable WHERE saledate = 0"), "\\N");
-    EXPECT_EQ(server.Text("SELECT productprice = 0.1::real FROM saletable WHERE saledate = 0"),
-              "t");
-    EXPECT_EQ(server.Text("SELECT max(orvi_rowkey) FROM saletable"), "42");
-    ASSERT_TRUE(CopyDatabase(server.Location(), back, &error)) << error;
-    EXPECT_EQ(SqliteFile(back).Dump(), SqliteFile(source).Dump());
-}
-
-TEST(CopyServer, ServerWithRowsIsRefusedAndInvalidTextRollsBack) {
-    SKIP_WITHOUT_SERVER();
-    TempModuleFolder temp;
-    ScratchDatabase server;
-    std::string source = MakeAwkwardSource(temp), error;
-    ASSERT_TRUE(SeedGenerated(server.Location(), RecordKind::Chance, 3, 101, &error)) << error;
+    RunOnFile(source, "UPDATE SaleTable SET SaleName = CAST(x'ff41' AS TEXT) WHERE rowid = 2");
     EXPECT_FALSE(CopyDatabase(source, server.Location(), &error));
-    EXPECT_EQ(error, "target: the table ChanceTable already holds 3 rows; nothing copied");
-    EXPECT_EQ(server.Text("SELECT count(*) FROM saletable"), "0");
-
-    ScratchDatabase empty;
-    SqliteFile(source).Exec(
-        "UPDATE SaleTable SET SaleName = CAST(x'ff41' AS TEXT) WHERE rowid = 40");
-    EXPECT_FALSE(CopyDatabase(source, empty.Location(), &error));
     EXPECT_NE(error.find("target: invalid byte sequence for encoding \"UTF8\": 0xff"),
               std::string::npos)
         << error;
     EXPECT_EQ(error.find('\n'), std::string::npos);
-    EXPECT_EQ(empty.Text("SELECT count(*) FROM saletable"), "0");
-    EXPECT_EQ(empty.Text("SELECT count(*) FROM objectpar"), "0");
+    EXPECT_EQ(server.Sql().Joined("SELECT (SELECT count(*) FROM saletable), count(*) FROM "
+                                  "objectpar"),
+              "0/0");
 }
 
 // Two copies into one server started together, into its tables or into a database without
 // them: one writes every row once, the other waits for it, finds rows and writes nothing.
-TEST(CopyServer, OfTwoCopiesTogetherOneWinsAndTheOtherChangesNothing) {
+TEST(Copy, OfTwoCopiesTogetherOneWinsAndTheOtherChangesNothing) {
     SKIP_WITHOUT_SERVER();
     TempModuleFolder temp;
     std::string source = MakeAwkwardSource(temp), error;
@@ -232,8 +205,9 @@ TEST(CopyServer, OfTwoCopiesTogetherOneWinsAndTheOtherChangesNothing) {
         EXPECT_NE(done[0], done[1]) << errors[0] << errors[1];
         EXPECT_EQ(errors[done[0] ? 1 : 0],
                   "target: the table SaleTable already holds 3042 rows; nothing copied");
-        EXPECT_EQ(server.Text("SELECT count(*) FROM saletable"), "3042");
-        EXPECT_EQ(server.Text("SELECT count(*) FROM objectpar"), "42");
+        EXPECT_EQ(server.Sql().Joined("SELECT (SELECT count(*) FROM saletable), count(*) FROM "
+                                      "objectpar"),
+                  "3042/42");
     }
 }
 

@@ -1,6 +1,6 @@
-// Tests on the PostgreSQL server named by ORVICRM_TEST_POSTGRES (a superuser's connection
-// string, as scripts/pg-test-server prints it): each program works in a scratch database
-// of its own. Without the variable the tests are skipped.
+// Tests of the PostgreSQL driver on the server named by ORVICRM_TEST_POSTGRES (a superuser's
+// connection string, as scripts/pg-test-server prints it), in a scratch database of the
+// program's own. Without the variable the tests are skipped.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "data/driver.h"
+#include "support/test_sql.h"
 
-using Table = std::vector<std::vector<std::string>>;  // rows of cells as text
+using Table = std::vector<std::vector<std::string>>;  // rows of cells as TestSql reads them
 
 class PgServerTest : public ::testing::Test {
 protected:
@@ -22,10 +23,12 @@ protected:
 
     // The scratch database's connection string with some of its keywords replaced.
     static std::string Conninfo(const std::map<std::string, std::string>& replaced = {});
-    static std::unique_ptr<DbSession> Open();  // a session on the scratch database
-    static void Exec(DbSession& session, const std::string& sql);  // expects success
-    // Every row of a query, cells as text ("NULL" for a null), failing the test on errors.
-    static Table Rows(DbSession& session, const std::string& sql);
-    static std::string CellText(const DbQuery& query, int column);
-    static int64_t BackendPid(DbSession& session);
+    // A session on the scratch database (its driver calls through Session()).
+    static std::unique_ptr<TestSql> Open() { return std::make_unique<TestSql>(Conninfo()); }
+    static std::string CellText(const DbQuery& query, int column) {
+        CellView cell;
+        query.Cell(column, &cell);
+        return ::CellAsText(cell);
+    }
+    static long long BackendPid(TestSql& sql) { return sql.Number("SELECT pg_backend_pid()"); }
 };

@@ -13,28 +13,24 @@ protected:
     void SetUp() override {
         PgServerTest::SetUp();
         if (IsSkipped()) return;
-        m_session = Open();
+        m_sql = Open();
         m_observer = Open();
-        ASSERT_TRUE(m_session && m_observer);
-        DbError error;
-        ASSERT_TRUE(m_observer->Execute(
+        m_observer->Exec(
             "CREATE TABLE IF NOT EXISTS big (id integer, pad text);"
             "INSERT INTO big SELECT g, repeat('x', 100) FROM generate_series(1, 200000) g "
-            "WHERE NOT EXISTS (SELECT 1 FROM big)",
-            &error))
-            << error.text;
+            "WHERE NOT EXISTS (SELECT 1 FROM big)");
     }
 
     // What the server is doing for the session: "active" while a query runs.
-    std::string ServerState(int64_t pid) {
-        const auto rows = Rows(
-            *m_observer, "SELECT state FROM pg_stat_activity WHERE pid = " + std::to_string(pid));
-        return rows.empty() ? "gone" : rows[0][0];
+    std::string ServerState(long long pid) {
+        const std::string state = m_observer->Text(
+            "SELECT state FROM pg_stat_activity WHERE pid = " + std::to_string(pid));
+        return state.empty() ? "gone" : state;
     }
 
     std::unique_ptr<DbQuery> Started(const std::string& sql) {
         DbError error;
-        auto query = m_session->Query(sql, &error);
+        auto query = m_sql->Session().Query(sql, &error);
         EXPECT_TRUE(query) << error.text;
         if (query) {
             EXPECT_EQ(query->Next(&error), DbQuery::kRow) << error.text;
@@ -42,24 +38,35 @@ protected:
         return query;
     }
 
-    std::unique_ptr<DbSession> m_session;
-    std::unique_ptr<DbSession> m_observer;
+    std::unique_ptr<TestSql> m_sql;
+    std::unique_ptr<TestSql> m_observer;
 };
 
 }  // namespace
 
-TEST_F(PgStreamTest, FirstRowComesWhileTheServerStillSendsTheRest) {
+TEST_F(PgStreamTest, RowsStreamAndAQueryDroppedEarlyIsStoppedWithoutEndingTheTransaction) {
     SKIP_THROUGH_POOLER();
-    const int64_t pid = BackendPid(*m_session);
+    const long long pid = BackendPid(*m_sql);
     auto query = Started("SELECT id, pad FROM big ORDER BY id");
     EXPECT_EQ(CellText(*query, 0), "1");
-    EXPECT_EQ(ServerState(pid), "active");
-    EXPECT_FALSE(m_session->InTransaction());
+    EXPECT_EQ(ServerState(pid), "active");  // the server still sends the rest
+    EXPECT_FALSE(m_sql->Session().InTransaction());
     DbError error;
     int rows = 1;
     while (query->Next(&error) == DbQuery::kRow) ++rows;
     EXPECT_EQ(rows, kBigRows);
     EXPECT_EQ(ServerState(pid), "idle");
+
+    // Read to its end, this query would take hours: only a cancel ends it at once.
+    Started("SELECT a.id FROM big a CROSS JOIN big b").reset();
+    EXPECT_EQ(ServerState(pid), "idle");
+    m_sql->Exec("BEGIN; CREATE TABLE kept (k integer)");
+    query = Started("SELECT id FROM big WHERE id <= 5000");
+    EXPECT_TRUE(m_sql->Session().InTransaction());
+    query.reset();
+    m_sql->Exec("INSERT INTO kept VALUES (1); COMMIT");
+    EXPECT_FALSE(m_sql->Session().InTransaction());
+    EXPECT_EQ(m_observer->Column("SELECT k FROM kept"), std::vector<std::string>{"1"});
 }
 
 TEST_F(PgStreamTest, CommandsBetweenRowsKeepTheQueryInPlace) {
@@ -67,7 +74,7 @@ TEST_F(PgStreamTest, CommandsBetweenRowsKeepTheQueryInPlace) {
     const CellValue id[] = {{kCellInteger, 0, 0, {}}};
     DbError error;
     WriteResult written;
-    ASSERT_TRUE(m_session->Write("INSERT INTO big (id) VALUES ($1)", id, &written, &error))
+    ASSERT_TRUE(m_sql->Session().Write("INSERT INTO big (id) VALUES ($1)", id, &written, &error))
         << error.text;
     EXPECT_EQ(written.changes, 1);
     EXPECT_FALSE(query->YieldToWrite());
@@ -75,11 +82,11 @@ TEST_F(PgStreamTest, CommandsBetweenRowsKeepTheQueryInPlace) {
     while (query->Next(&error) == DbQuery::kRow && CellText(*query, 0) == std::to_string(expected))
         ++expected;
     EXPECT_EQ(expected, 1001);
-    Exec(*m_session, "DELETE FROM big WHERE id = 0");
+    m_sql->Exec("DELETE FROM big WHERE id = 0");
 
     // A failure after some rows comes after those rows.
     auto failing = Started("SELECT 10 / (5 - g) FROM generate_series(1, 9) g");
-    Exec(*m_session, "SELECT 1");
+    m_sql->Exec("SELECT 1");
     for (const char* value : {"3", "5", "10"}) {
         ASSERT_EQ(failing->Next(&error), DbQuery::kRow);
         EXPECT_EQ(CellText(*failing, 0), value);
@@ -88,50 +95,34 @@ TEST_F(PgStreamTest, CommandsBetweenRowsKeepTheQueryInPlace) {
     EXPECT_EQ(error.text, "division by zero");
 }
 
-TEST_F(PgStreamTest, AQueryDroppedEarlyIsStoppedWithoutEndingTheTransaction) {
-    SKIP_THROUGH_POOLER();
-    const int64_t pid = BackendPid(*m_session);
-    // Read to its end, this query would take hours: only a cancel ends it at once.
-    Started("SELECT a.id FROM big a CROSS JOIN big b").reset();
-    EXPECT_EQ(ServerState(pid), "idle");
-    EXPECT_EQ(Rows(*m_session, "SELECT count(*) FROM big"), Table{{"200000"}});
-
-    Exec(*m_session, "BEGIN; CREATE TABLE kept (k integer)");
-    auto query = Started("SELECT id FROM big WHERE id <= 5000");
-    EXPECT_TRUE(m_session->InTransaction());
-    query.reset();
-    Exec(*m_session, "INSERT INTO kept VALUES (1); COMMIT");
-    EXPECT_FALSE(m_session->InTransaction());
-    EXPECT_EQ(Rows(*m_observer, "SELECT k FROM kept"), Table{{"1"}});
-}
-
 TEST_F(PgStreamTest, ReadOnlyRefusalAndLostConnection) {
     SKIP_THROUGH_POOLER();
-    EXPECT_FALSE(m_session->ReadOnly());
-    Exec(*m_session, "SET default_transaction_read_only = on");
+    DbSession& session = m_sql->Session();
+    EXPECT_FALSE(session.ReadOnly());
+    m_sql->Exec("SET default_transaction_read_only = on");
     DbError error;
-    EXPECT_FALSE(m_session->Execute("INSERT INTO big (id) VALUES (-1)", &error));
+    EXPECT_FALSE(session.Execute("INSERT INTO big (id) VALUES (-1)", &error));
     EXPECT_TRUE(error.readOnly);
     EXPECT_FALSE(error.connectionLost);
 
-    const int64_t pid = BackendPid(*m_session);
-    Exec(*m_observer, "SELECT pg_terminate_backend(" + std::to_string(pid) + ")");
+    const long long pid = BackendPid(*m_sql);
+    m_observer->Exec("SELECT pg_terminate_backend(" + std::to_string(pid) + ")");
     error = {};
-    EXPECT_FALSE(m_session->Execute("SELECT 1", &error));
+    EXPECT_FALSE(session.Execute("SELECT 1", &error));
     EXPECT_TRUE(error.connectionLost);
     EXPECT_FALSE(error.text.empty());
-    Exec(*m_session, "SELECT 1");
-    const int64_t newPid = BackendPid(*m_session);
+    m_sql->Exec("SELECT 1");
+    const long long newPid = BackendPid(*m_sql);
     EXPECT_NE(newPid, pid);
 
     // The server goes away while a query streams.
     auto query = Started("SELECT id, pad FROM big");
-    Exec(*m_observer, "SELECT pg_terminate_backend(" + std::to_string(newPid) + ")");
+    m_observer->Exec("SELECT pg_terminate_backend(" + std::to_string(newPid) + ")");
     int step;
     while ((step = query->Next(&error)) == DbQuery::kRow) {
     }
     EXPECT_EQ(step, DbQuery::kError);
     EXPECT_TRUE(error.connectionLost) << error.text;
     query.reset();
-    EXPECT_EQ(Rows(*m_session, "SELECT 1"), Table{{"1"}});
+    EXPECT_EQ(m_sql->Text("SELECT 1"), "1");
 }

@@ -1,0 +1,266 @@
+// Two connections on one database: writes while results stay open on the other or on the same
+// connection, two seats changing one record, and texts that are not UTF-8.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "data/ado_connection.h"
+#include "data/db_handles.h"
+#include "data/recordset.h"
+#include "data/sqlite/sqlite_session.h"
+#include "orvicrm/CRstValues.h"
+#include "support/message_capture.h"
+#include "support/temp_dir.h"
+#include "support/test_sql.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+const char kChanged[] = "这条记录已被其他用户修改，请重新查询后再修改。";
+const char kNotUtf8[] = "文本不是有效的 UTF-8 编码。";
+
+// Connections A and B on one database with the parameters v0, v1, v2 (kind 1) and the sale
+// "first" of client 7.
+class TwoConnectionsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_path = m_temp.CreateDatabase();
+        ASSERT_EQ(m_a.ConnectDatabase(m_path), 1);
+        ASSERT_EQ(m_b.ConnectDatabase(m_path), 1);
+        ASSERT_EQ(m_b.ExecuteSql("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES "
+                                 "('v0', 1), ('v1', 1), ('v2', 1);"
+                                 "INSERT INTO SaleTable (SaleName, ObjectDateTime) VALUES "
+                                 "('first', 7)"),
+                  1);
+    }
+
+    // The names from the current row to the end.
+    static Names NamesToEnd(CRstValues& rst) {
+        Names names;
+        std::string name;
+        do {
+            rst.GetValue("ObjectParName", name);
+            names.push_back(name);
+        } while (rst.OnMoveNext());
+        return names;
+    }
+    Names NamesInTable() {  // in the order the rows were made
+        TestSql sql(m_path);
+        return sql.Column("SELECT ObjectParName FROM ObjectPar ORDER BY " + sql.RowKey());
+    }
+    // What a result left open reads on after writes: on a file the rows as they are when
+    // read, on a server the rows as they were when its query began.
+    static Names FileOrServer(Names file, Names server) { return TestOnPostgres() ? server : file; }
+    static void MoveTo(CRstValues& rst, const std::string& wanted) {
+        std::string name;
+        ASSERT_EQ(rst.MoveRecID(0), 1);
+        while (rst.GetValue("ObjectParName", name) && name != wanted)
+            ASSERT_EQ(rst.OnMoveNext(), 1);
+    }
+    static void AddParam(CRstValues& rst, const char* name) {
+        EXPECT_EQ(rst.AddRecord(), 1);
+        EXPECT_EQ(rst.AddRecord("ObjectParName", name), 1);
+        EXPECT_EQ(rst.AddRecord("ObjectParType", 1), 1);
+        EXPECT_EQ(rst.UpdateRecord(), 1);
+    }
+    void InsertFromB() {
+        ASSERT_EQ(m_b.ExecuteSql(
+                      "INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('from b', 1)"),
+                  1);
+    }
+
+    std::string SaleName() {
+        return TestSql(m_path).Text("SELECT SaleName FROM SaleTable WHERE ObjectDateTime=7");
+    }
+    // Seats A and B, each on its connection, read the sale.
+    void OpenSeats() {
+        for (auto [seat, connection] : {std::pair{&m_seatA, &m_a}, std::pair{&m_seatB, &m_b}}) {
+            seat->InitConnAndRec(connection->GetConnection(), "SaleTable");
+            ASSERT_EQ(seat->OpenRecord("SELECT * FROM SaleTable WHERE ObjectDateTime=7"), 1);
+        }
+    }
+    static int Save(CRstValues& seat, const char* field, const char* value) {
+        EXPECT_EQ(seat.AddRecord(field, value), 1);
+        return seat.UpdateRecord();
+    }
+
+    TempModuleFolder m_temp;
+    std::string m_path;
+    CAdoConnection m_a, m_b;
+    CRstValues m_seatA, m_seatB;
+    MessageCapture m_capture;
+};
+
+TEST_F(TwoConnectionsTest, WritesPassAnOlderResultOfAnotherRecordsetOnTheConnection) {
+    CRstValues first(m_a.GetConnection(), "ObjectPar");
+    ASSERT_EQ(first.OpenRecord("SELECT * FROM ObjectPar"), 1);  // left on its first row
+    CRstValues second(m_a.GetConnection(), "ObjectPar");
+    ASSERT_EQ(second.OpenRecord("SELECT * FROM ObjectPar WHERE ObjectParType=1"), 1);
+    InsertFromB();
+
+    AddParam(second, "from a");
+    MoveTo(second, "v1");
+    EXPECT_EQ(Save(second, "ObjectParName", "v1 changed"), 1);
+    MoveTo(second, "v2");
+    EXPECT_EQ(second.DeleteRecord(), 1);
+
+    // The first keeps the row it holds and goes on from there, each row once.
+    EXPECT_EQ(NamesToEnd(first),
+              FileOrServer({"v0", "v1 changed", "from b", "from a"}, {"v0", "v1", "v2"}));
+    EXPECT_EQ(NamesInTable(), (Names{"v0", "v1 changed", "from b", "from a"}));
+    EXPECT_TRUE(m_capture.Texts().empty());
+}
+
+TEST_F(TwoConnectionsTest, StatementsInATransactionAndReadOnlyResultsPassAnOlderResult) {
+    CRstValues list(m_a.GetConnection(), "ObjectPar");
+    ASSERT_EQ(list.OpenRecord("SELECT * FROM ObjectPar"), 1);  // left on its first row
+    CRstValues distinct(m_a.GetConnection(), "ObjectPar");
+    ASSERT_EQ(distinct.OpenRecord("SELECT DISTINCT ObjectParName FROM ObjectPar"), 1);
+    InsertFromB();
+
+    ASSERT_EQ(m_a.BeginTrans(), 1);
+    EXPECT_EQ(m_a.ExecuteSql("UPDATE ObjectPar SET ObjectParName='v0 renamed' WHERE "
+                             "ObjectParName='v0'"),
+              1);
+    ASSERT_EQ(m_a.CommitTrans(), 1);
+    CRstValues writer(m_a.GetConnection(), "ObjectPar");
+    AddParam(writer, "from a");
+    EXPECT_EQ(NamesInTable(), (Names{"v0 renamed", "v1", "v2", "from b", "from a"}));
+    const Names read = FileOrServer({"v0", "v1", "v2", "from b", "from a"}, {"v0", "v1", "v2"});
+    EXPECT_EQ(NamesToEnd(list), read);
+    Names names = NamesToEnd(distinct);
+    if (TestOnPostgres()) std::sort(names.begin(), names.end());  // DISTINCT keeps no order there
+    EXPECT_EQ(names, read);
+    EXPECT_TRUE(m_capture.Texts().empty());
+}
+
+TEST_F(TwoConnectionsTest, AWalkOnAnotherThreadGoesOnWhileItsConnectionWrites) {
+    ASSERT_EQ(m_b.ExecuteSql("BEGIN"), 1);
+    Names expected;
+    for (int i = 0; i < 3000; ++i) {
+        expected.push_back("w" + std::to_string(i));
+        ASSERT_EQ(m_b.ExecuteSql("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('" +
+                                 expected.back() + "', 2)"),
+                  1);
+    }
+    ASSERT_EQ(m_b.ExecuteSql("COMMIT"), 1);
+
+    Names seen;
+    std::thread walker([this, &seen] {
+        CRstValues rst(m_a.GetConnection(), "ObjectPar");
+        if (rst.OpenRecord("SELECT * FROM ObjectPar WHERE ObjectParType=2")) seen = NamesToEnd(rst);
+    });
+    CRstValues writer(m_a.GetConnection(), "ObjectPar");
+    for (int i = 0; i < 40; ++i) AddParam(writer, ("new " + std::to_string(i)).c_str());
+    walker.join();
+    EXPECT_EQ(seen, expected);  // each row once, in order
+    EXPECT_TRUE(m_capture.Texts().empty());
+}
+
+TEST_F(TwoConnectionsTest, WriterWaitsForAnotherConnectionsLockAndShowsTheReasonWhenItGivesUp) {
+    if (TestOnPostgres()) GTEST_SKIP() << "the write lock of a file";
+    CRstValues rst(m_a.GetConnection(), "ObjectPar");
+    // B holds the write lock for a moment: A waits for it.
+    ASSERT_EQ(m_b.ExecuteSql("BEGIN IMMEDIATE"), 1);
+    std::thread release([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        m_b.ExecuteSql("COMMIT");
+    });
+    AddParam(rst, "after the wait");
+    release.join();
+    EXPECT_TRUE(m_capture.Texts().empty());
+
+    // B keeps it longer than A waits: one message with the database's reason.
+    ASSERT_EQ(m_b.ExecuteSql("BEGIN IMMEDIATE"), 1);
+    sqlite3_busy_timeout(SqliteHandle(*m_a.GetConnection()->session), 100);
+    EXPECT_EQ(rst.AddRecord(), 1);
+    EXPECT_EQ(Save(rst, "ObjectParName", "refused"), 0);
+    ASSERT_EQ(m_capture.Count(), 1u);
+    EXPECT_EQ(m_capture.Messages()[0].caption, "字段访问");
+    EXPECT_NE(m_capture.Texts()[0].find("database is locked"), std::string::npos);
+    ASSERT_EQ(m_b.ExecuteSql("COMMIT"), 1);
+    EXPECT_EQ(NamesInTable(), (Names{"v0", "v1", "v2", "after the wait"}));
+}
+
+TEST_F(TwoConnectionsTest, WritesJoinATransactionTheConnectionHasOpen) {
+    CRstValues rst(m_a.GetConnection(), "ObjectPar");
+    ASSERT_EQ(m_a.ExecuteSql("BEGIN"), 1);
+    AddParam(rst, "rolled back");
+    ASSERT_EQ(m_a.ExecuteSql("ROLLBACK"), 1);
+    ASSERT_EQ(m_a.ExecuteSql("BEGIN"), 1);
+    AddParam(rst, "committed");
+    ASSERT_EQ(m_a.ExecuteSql("COMMIT"), 1);
+    EXPECT_TRUE(m_capture.Texts().empty());
+    EXPECT_EQ(NamesInTable(), (Names{"v0", "v1", "v2", "committed"}));
+}
+
+TEST_F(TwoConnectionsTest, TheSecondSaveOfOneRecordFailsAndKeepsTheFirst) {
+    OpenSeats();
+    ASSERT_EQ(Save(m_seatA, "SaleName", "seat A"), 1);
+    EXPECT_EQ(Save(m_seatB, "SaleName", "seat B"), 0);
+    ASSERT_EQ(m_capture.Count(), 1u);
+    EXPECT_NE(m_capture.Texts()[0].find(kChanged), std::string::npos) << m_capture.Texts()[0];
+    EXPECT_EQ(SaleName(), "seat A");
+
+    // B's record now reads as the database holds it, and B's next change is checked against
+    // that; the value the database already holds is no conflict for A.
+    std::string name;
+    ASSERT_EQ(m_seatB.GetValue("SaleName", name), 1);
+    EXPECT_EQ(name, "seat A");
+    EXPECT_EQ(Save(m_seatB, "SaleName", "seat B"), 1);
+    EXPECT_EQ(Save(m_seatA, "SaleName", "seat B"), 1);
+    EXPECT_EQ(Save(m_seatA, "SaleName", "seat A again"), 1);
+    EXPECT_EQ(m_capture.Count(), 1u);
+    EXPECT_EQ(SaleName(), "seat A again");
+}
+
+TEST_F(TwoConnectionsTest, AChangeOfAnotherColumnOrADeletedRecordIsReportedAsSuch) {
+    OpenSeats();
+    // Only the columns a seat writes are compared: B's change of another column stands.
+    ASSERT_EQ(Save(m_seatA, "ProductName", "pen"), 1);
+    EXPECT_EQ(Save(m_seatB, "SaleName", "renamed"), 1);
+    EXPECT_EQ(m_capture.Count(), 0u);
+    EXPECT_EQ(TestSql(m_path).Joined("SELECT ProductName, SaleName FROM SaleTable"), "pen/renamed");
+
+    ASSERT_EQ(m_seatA.DeleteRecord(), 1);
+    EXPECT_EQ(Save(m_seatB, "SaleName", "too late"), 0);
+    ASSERT_EQ(m_capture.Count(), 1u);
+    EXPECT_NE(m_capture.Texts()[0].find("这条记录已经不存在"), std::string::npos);
+}
+
+TEST_F(TwoConnectionsTest, TextThatIsNotUtf8IsRefusedBeforeAnythingIsWritten) {
+    CRstValues rst(m_a.GetConnection(), "SaleTable");
+    ASSERT_EQ(rst.OpenRecord("SELECT * FROM SaleTable WHERE ObjectDateTime=7"), 1);
+    ASSERT_EQ(rst.AddRecord("ProductName", "pen"), 1);
+    EXPECT_EQ(Save(rst, "SaleName", "bad \xC3\x28 text"), 0);
+    ASSERT_EQ(m_capture.Count(), 1u);
+    EXPECT_NE(m_capture.Texts()[0].find(kNotUtf8), std::string::npos);
+
+    CRstValues added(m_a.GetConnection(), "SaleTable");
+    ASSERT_EQ(added.OpenRecord("SELECT * FROM SaleTable"), 1);  // the one row
+    ASSERT_EQ(added.AddRecord(), 1);
+    EXPECT_EQ(Save(added, "SaleName", "\xED\xA0\x80"), 0);  // a surrogate
+    EXPECT_EQ(added.GetTotalRecordCount(), 1);
+    EXPECT_EQ(TestSql(m_path).Joined("SELECT count(*), SaleName, ProductName FROM SaleTable "
+                                     "GROUP BY SaleName, ProductName"),
+              "1/first/");
+}
+
+TEST(Utf8, BoundariesOfWellFormedText) {
+    for (const char* good :
+         {"", "abc", "中文", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xEE\x80\x80",
+          "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"})
+        EXPECT_TRUE(IsValidUtf8(good)) << good;
+    for (const char* bad :
+         {"\xC3\x28", "\x80", "\xC0\xAF", "\xC1\xBF", "\xE0\x9F\xBF", "\xED\xA0\x80",
+          "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xE4\xB8", "\xFF"})
+        EXPECT_FALSE(IsValidUtf8(bad)) << bad;
+}
+
+}  // namespace
