@@ -1,5 +1,6 @@
 #include "data/postgres/pg_session.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -123,7 +124,7 @@ PgSession::~PgSession() {
         query->Abandon();
         PQfinish(conn);
     }
-    for (PGconn* conn : m_idleReaders) PQfinish(conn);
+    for (auto& [conn, since] : m_idleReaders) PQfinish(conn);
     PQfinish(m_conn);
 }
 
@@ -191,17 +192,40 @@ bool PgSession::TableNames(std::vector<std::string>* names, DbError* error) {
 
 std::unique_ptr<DbQuery> PgSession::Query(const std::string& sql, DbError* error) {
     // While another query streams on the connection, a query outside a transaction reads on
-    // a connection of its own rather than wait for the other's rows to be read.
+    // a connection of its own rather than wait for the other's rows to be read. A short
+    // query's rest has mostly arrived already: it is taken first, freeing the connection.
     if (m_running && !InTransaction()) {
-        if (PGconn* reader = ReaderConnection()) return StartQuery(reader, sql, false, error);
+        m_running->ReadArrived();
+        if (m_running)
+            if (PGconn* reader = ReaderConnection()) return StartQuery(reader, sql, false, error);
     }
     if (!Ready(error)) return nullptr;
     return StartQuery(m_conn, sql, InTransaction(), error);
 }
 
+std::unique_ptr<DbQuery> PgSession::QueryApart(const std::string& sql, DbError* error) {
+    PGconn* reader = ReaderConnection();
+    return reader ? StartQuery(reader, sql, false, error) : nullptr;
+}
+
+PgSession::Clock::time_point PgSession::CloseIdleReaders(std::chrono::milliseconds idle) {
+    const Clock::time_point now = Clock::now();
+    Clock::time_point next = Clock::time_point::max();
+    std::erase_if(m_idleReaders, [&](const std::pair<PGconn*, Clock::time_point>& reader) {
+        if (now - reader.second < idle) {
+            next = std::min(next, reader.second + idle);
+            return false;
+        }
+        PQfinish(reader.first);
+        return true;
+    });
+    return next;
+}
+
 PGconn* PgSession::ReaderConnection() {
+    // The one used last is taken first, so that the others stay idle long enough to close.
     if (!m_idleReaders.empty()) {
-        PGconn* conn = m_idleReaders.back();
+        PGconn* conn = m_idleReaders.back().first;
         m_idleReaders.pop_back();
         if (PQstatus(conn) == CONNECTION_OK) return conn;
         PQfinish(conn);
@@ -303,7 +327,7 @@ void PgSession::QueryEnded(const PgQuery* query) {
 void PgSession::ReaderDone(PGconn* conn, bool lost) {
     if (!lost && PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE &&
         m_idleReaders.size() < kMaxReaders)
-        m_idleReaders.push_back(conn);
+        m_idleReaders.emplace_back(conn, Clock::now());
     else
         PQfinish(conn);
 }
@@ -317,6 +341,6 @@ bool PgSession::Failed(PGconn* conn, const PGresult* result, DbError* error) {
 
 void PgSession::Lost(PGconn* conn) {
     if (conn == m_conn) m_lost = true;
-    for (PGconn* idle : m_idleReaders) PQfinish(idle);
+    for (auto& [idle, since] : m_idleReaders) PQfinish(idle);
     m_idleReaders.clear();
 }

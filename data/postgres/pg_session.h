@@ -3,6 +3,7 @@
 
 #include <libpq-fe.h>
 
+#include <chrono>
 #include <memory>
 #include <span>
 #include <string>
@@ -30,6 +31,8 @@ public:
                DbError* error) override;
     bool InTransaction() const override;
     bool TableNames(std::vector<std::string>* names, DbError* error) override;
+    std::unique_ptr<DbQuery> QueryApart(const std::string& sql, DbError* error) override;
+    std::chrono::steady_clock::time_point CloseIdleReaders(std::chrono::milliseconds idle) override;
 
     // The running query has handed the connection back.
     void QueryEnded(const PgQuery* query);
@@ -38,8 +41,9 @@ public:
     void Lost(PGconn* conn);
 
 private:
-    // Connections of queries that start while another streams (the loaders of a window's
-    // lists): at most this many besides the session's own.
+    using Clock = std::chrono::steady_clock;
+    // Connections of queries that read apart (the loaders of the windows' lists, and a
+    // query that starts while another streams): at most this many besides the session's own.
     static constexpr size_t kMaxReaders = 4;
 
     explicit PgSession(PGconn* conn) : m_conn(conn) {}
@@ -58,7 +62,7 @@ private:
     std::string m_conninfo;
     PgQuery* m_running = nullptr;  // the query that streams its rows on the connection
     std::vector<std::pair<PgQuery*, PGconn*>> m_readers;  // queries on reader connections
-    std::vector<PGconn*> m_idleReaders;
+    std::vector<std::pair<PGconn*, Clock::time_point>> m_idleReaders;  // since when idle
     bool m_runningInTransaction = false;
     bool m_lost = false;  // m_conn failed as a lost connection: reset at the next command
     bool m_readOnly = false;
