@@ -94,7 +94,7 @@ struct WriteResult {
 };
 
 // One open session with a database. Not thread-safe: the connection that owns it holds its
-// lock around every call.
+// lock around every call but QueryApart.
 class DbSession {
 public:
     virtual ~DbSession() = default;
@@ -114,7 +114,7 @@ public:
 
     // One query on a connection apart from the session's own, outside any transaction of
     // the session; nullptr with an empty error when the database has no such connection to
-    // give (then Query is the way).
+    // give (then Query is the way). The one call made without the connection's lock.
     virtual std::unique_ptr<DbQuery> QueryApart(const std::string&, DbError*) { return nullptr; }
     // Closes the connections apart that have not been used for idle; answers when the next
     // one will have been idle that long (time_point::max() when none is left).

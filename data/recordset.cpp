@@ -102,12 +102,16 @@ bool OrviRecordset::Prepare(const std::string& sql, int keyColumn, std::string* 
     std::unique_lock lock(connection.mutex);
     DbError failure;
     std::unique_ptr<DbQuery> query;
-    // A load, and any query while another thread's transaction is open, reads apart.
-    const bool otherTransaction = connection.OtherThreadsTransaction();
-    if (otherTransaction || (InStreamingLoad() && !connection.session->InTransaction()))
+    // A load, and any query while another thread's transaction is open, reads apart; it
+    // connects and waits for its first row without the lock, holding up no other window.
+    if (connection.OtherThreadsTransaction() ||
+        (InStreamingLoad() && !connection.session->InTransaction())) {
+        lock.unlock();
         query = connection.session->QueryApart(sql, &failure);
+        lock.lock();
+    }
     if (!query && failure.text.empty()) {
-        if (otherTransaction && !connection.WaitForOtherTransaction(lock))
+        if (!connection.WaitForOtherTransaction(lock))
             failure.text = kOtherTransactionOpen;
         else
             query = connection.session->Query(sql, &failure);

@@ -203,6 +203,8 @@ std::unique_ptr<DbQuery> PgSession::Query(const std::string& sql, DbError* error
     return StartQuery(m_conn, sql, InTransaction(), error);
 }
 
+// Called without the connection's lock: touches only a reader connection and the readers'
+// own bookkeeping.
 std::unique_ptr<DbQuery> PgSession::QueryApart(const std::string& sql, DbError* error) {
     PGconn* reader = ReaderConnection();
     return reader ? StartQuery(reader, sql, false, error) : nullptr;
@@ -211,6 +213,7 @@ std::unique_ptr<DbQuery> PgSession::QueryApart(const std::string& sql, DbError* 
 PgSession::Clock::time_point PgSession::CloseIdleReaders(std::chrono::milliseconds idle) {
     const Clock::time_point now = Clock::now();
     Clock::time_point next = Clock::time_point::max();
+    std::lock_guard lock(m_readerMutex);
     std::erase_if(m_idleReaders, [&](const std::pair<PGconn*, Clock::time_point>& reader) {
         if (now - reader.second < idle) {
             next = std::min(next, reader.second + idle);
@@ -223,20 +226,31 @@ PgSession::Clock::time_point PgSession::CloseIdleReaders(std::chrono::millisecon
 }
 
 PGconn* PgSession::ReaderConnection() {
-    // The one used last is taken first, so that the others stay idle long enough to close.
-    if (!m_idleReaders.empty()) {
-        PGconn* conn = m_idleReaders.back().first;
-        m_idleReaders.pop_back();
-        if (PQstatus(conn) == CONNECTION_OK) return conn;
-        PQfinish(conn);
+    {
+        std::lock_guard lock(m_readerMutex);
+        // The one used last is taken first, so that the others stay idle long enough to close.
+        while (!m_idleReaders.empty()) {
+            PGconn* conn = m_idleReaders.back().first;
+            m_idleReaders.pop_back();
+            if (PQstatus(conn) == CONNECTION_OK) {
+                ++m_busyReaders;
+                return conn;
+            }
+            PQfinish(conn);
+        }
+        if (m_busyReaders >= kMaxReaders) return nullptr;
+        ++m_busyReaders;
     }
-    if (m_readers.size() >= kMaxReaders) return nullptr;
     bool readOnly = false;
     DbError ignored;
     PGconn* conn = Connect(m_conninfo, &ignored);
     if (conn && !Configure(conn, &readOnly, &ignored)) {
         PQfinish(conn);
         conn = nullptr;
+    }
+    if (!conn) {
+        std::lock_guard lock(m_readerMutex);
+        --m_busyReaders;
     }
     return conn;
 }
@@ -262,6 +276,7 @@ std::unique_ptr<DbQuery> PgSession::StartQuery(PGconn* conn, const std::string& 
     }
     auto query = std::make_unique<PgQuery>(this, conn, first, inTransaction);
     if (reader) {
+        std::lock_guard lock(m_readerMutex);
         m_readers.emplace_back(query.get(), conn);
     } else {
         m_running = query.get();
@@ -312,21 +327,31 @@ bool PgSession::InTransaction() const {
 }
 
 void PgSession::QueryEnded(const PgQuery* query) {
-    if (m_running == query) m_running = nullptr;
-    for (auto it = m_readers.begin(); it != m_readers.end(); ++it) {
-        if (it->first == query) {
-            PGconn* conn = it->second;
-            m_readers.erase(it);
-            ReaderDone(conn);
-            return;
+    if (m_running == query) {
+        m_running = nullptr;
+        return;
+    }
+    PGconn* conn = nullptr;
+    {
+        std::lock_guard lock(m_readerMutex);
+        for (auto it = m_readers.begin(); it != m_readers.end(); ++it) {
+            if (it->first == query) {
+                conn = it->second;
+                m_readers.erase(it);
+                break;
+            }
         }
     }
+    if (conn) ReaderDone(conn);
 }
 
 // A reader connection whose query ended waits for the next one, unless it broke.
 void PgSession::ReaderDone(PGconn* conn, bool lost) {
-    if (!lost && PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE &&
-        m_idleReaders.size() < kMaxReaders)
+    const bool keep =
+        !lost && PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE;
+    std::lock_guard lock(m_readerMutex);
+    --m_busyReaders;
+    if (keep && m_idleReaders.size() < kMaxReaders)
         m_idleReaders.emplace_back(conn, Clock::now());
     else
         PQfinish(conn);
@@ -341,6 +366,7 @@ bool PgSession::Failed(PGconn* conn, const PGresult* result, DbError* error) {
 
 void PgSession::Lost(PGconn* conn) {
     if (conn == m_conn) m_lost = true;
+    std::lock_guard lock(m_readerMutex);
     for (auto& [idle, since] : m_idleReaders) PQfinish(idle);
     m_idleReaders.clear();
 }
