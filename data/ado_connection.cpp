@@ -11,6 +11,11 @@
 #include "data/sqlite/sqlite_session.h"
 #include "platform/message_box.h"
 
+// The shared session of a server location when one is open; otherwise the session just
+// opened becomes the shared one (or the one another thread opened meanwhile).
+std::shared_ptr<OrviConnection> SharedConnection(const std::string& location);
+std::shared_ptr<OrviConnection> ShareConnection(std::shared_ptr<OrviConnection> connection);
+
 namespace {
 
 std::string Lower(std::string text) {
@@ -64,6 +69,14 @@ int CAdoConnection::ConnectDatabase(const std::string& location) {
 
     m_connection.reset();
     m_errors.clear();
+    const bool server = IsServerLocation(location);
+    if (server) {
+        if (std::shared_ptr<OrviConnection> shared = SharedConnection(location)) {
+            m_connection = std::move(shared);
+            m_connected = 1;
+            return 1;
+        }
+    }
     auto connection = std::make_shared<OrviConnection>();
     connection->location = location;
     DbError failure;
@@ -97,7 +110,7 @@ int CAdoConnection::ConnectDatabase(const std::string& location) {
     }
     UseWriteAheadLog(*connection->session, location);
     connection->readOnly = connection->session->ReadOnly();
-    m_connection = connection;
+    m_connection = server ? ShareConnection(std::move(connection)) : std::move(connection);
     m_connected = 1;
     return 1;
 }
@@ -107,6 +120,15 @@ bool CAdoConnection::IsReadOnly() const {
 }
 
 void CAdoConnection::CloseDatabase() {
+    if (m_connection && m_connection->shared) {
+        // A transaction this handle left open ends with it, as with a connection of its own.
+        DbLock lock(*m_connection);
+        if (m_connection->transactionOpener == this && m_connection->session->InTransaction()) {
+            DbError ignored;
+            m_connection->session->Execute("ROLLBACK", &ignored);
+            m_connection->NoteTransaction(this);
+        }
+    }
     m_connection.reset();
 }
 
@@ -117,7 +139,12 @@ int CAdoConnection::ExecuteSql(const std::string& sql) {
         ReportConnectionErrors(3);  // nothing to describe: the unknown-error message
         return 0;
     }
-    DbLock lock(*m_connection);
+    SessionLock lock(*m_connection, this);
+    if (!lock.Acquired()) {
+        m_errors.push_back(kOtherTransactionOpen);
+        ReportConnectionErrors(3);
+        return 0;
+    }
     // Queries of this connection may have to give up their place for a write; they run
     // again when read further.
     for (OrviRecordset* reader : m_connection->readers) reader->PauseLocked();
@@ -146,8 +173,8 @@ int CAdoConnection::CommitTrans() {
 
 int CAdoConnection::RollbackTrans() {
     if (m_connected && m_connection) {
-        DbLock lock(*m_connection);
-        if (!m_connection->session->InTransaction()) return 1;
+        SessionLock lock(*m_connection, this);
+        if (lock.Acquired() && !m_connection->session->InTransaction()) return 1;
     }
     return ExecuteSql("ROLLBACK");
 }

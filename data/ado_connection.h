@@ -5,6 +5,7 @@
 // connects again at its next command.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,25 @@ void ReportLostConnection(const std::string& reason, bool committing = false);
 // false with the database's description in error when the query fails.
 bool FindMissingTables(DbSession& session, std::vector<std::string>* missing, std::string* error);
 
+// How long a server session keeps a reader connection that has nothing to do (30 s unless
+// set): it is closed afterwards. Sessions opened later use a new value.
+void SetReaderIdleTime(std::chrono::milliseconds idle);
+std::chrono::milliseconds ReaderIdleTime();
+
+// While one lives, the queries of its thread outside a transaction read on a reader
+// connection of a server session (up to four, opened as needed), so that a long list load
+// leaves the session's own connection to the commands and short queries of every window.
+class StreamingLoad {
+public:
+    StreamingLoad();
+    ~StreamingLoad();
+    StreamingLoad(const StreamingLoad&) = delete;
+    StreamingLoad& operator=(const StreamingLoad&) = delete;
+};
+
+// Every window of the process that connects to the same server location (the same
+// connection string) uses one session; the last one to close it closes it. A file has a
+// connection per window.
 class CAdoConnection {
 public:
     CAdoConnection() = default;

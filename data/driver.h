@@ -3,6 +3,7 @@
 // server). Nothing above data/ sees a driver.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -93,7 +94,7 @@ struct WriteResult {
 };
 
 // One open session with a database. Not thread-safe: the connection that owns it holds its
-// lock around every call.
+// lock around every call but QueryApart.
 class DbSession {
 public:
     virtual ~DbSession() = default;
@@ -110,7 +111,21 @@ public:
     virtual bool InTransaction() const = 0;
     // The names of the tables as the database spells them.
     virtual bool TableNames(std::vector<std::string>* names, DbError* error) = 0;
+
+    // One query on a connection apart from the session's own, outside any transaction of
+    // the session; nullptr with an empty error when the database has no such connection to
+    // give (then Query is the way). The one call made without the connection's lock.
+    virtual std::unique_ptr<DbQuery> QueryApart(const std::string&, DbError*) { return nullptr; }
+    // Closes the connections apart that have not been used for idle; answers when the next
+    // one will have been idle that long (time_point::max() when none is left).
+    virtual std::chrono::steady_clock::time_point CloseIdleReaders(std::chrono::milliseconds) {
+        return std::chrono::steady_clock::time_point::max();
+    }
 };
+
+// Whether the calling thread is inside a StreamingLoad (data/ado_connection.h): its queries
+// outside a transaction read apart from the session's connection.
+bool InStreamingLoad();
 
 // A PostgreSQL connection string or URI ("postgresql://...", "host=... dbname=...") rather
 // than the path of a database file.

@@ -98,9 +98,24 @@ bool OrviRecordset::OpenWholeTable(const _ConnectionPtr& connection, const std::
 }
 
 bool OrviRecordset::Prepare(const std::string& sql, int keyColumn, std::string* error) {
-    DbLock lock(*m_connection);
+    OrviConnection& connection = *m_connection;
+    std::unique_lock lock(connection.mutex);
     DbError failure;
-    std::unique_ptr<DbQuery> query = m_connection->session->Query(sql, &failure);
+    std::unique_ptr<DbQuery> query;
+    // A load, and any query while another thread's transaction is open, reads apart; it
+    // connects and waits for its first row without the lock, holding up no other window.
+    if (connection.OtherThreadsTransaction() ||
+        (InStreamingLoad() && !connection.session->InTransaction())) {
+        lock.unlock();
+        query = connection.session->QueryApart(sql, &failure);
+        lock.lock();
+    }
+    if (!query && failure.text.empty()) {
+        if (!connection.WaitForOtherTransaction(lock))
+            failure.text = kOtherTransactionOpen;
+        else
+            query = connection.session->Query(sql, &failure);
+    }
     if (!query) {
         *error = failure.text;
         m_lostConnection = failure.connectionLost;

@@ -80,7 +80,11 @@ bool OrviRecordset::RunWrite(const std::string& sql, const std::vector<CellValue
         *error = "attempt to write a readonly database";
         return false;
     }
-    DbLock lock(*m_connection);
+    SessionLock lock(*m_connection);
+    if (!lock.Acquired()) {
+        *error = kOtherTransactionOpen;
+        return false;
+    }
     for (OrviRecordset* reader : m_connection->readers) reader->PauseLocked();
     DbSession& session = *m_connection->session;
     // Taking the write lock up front makes a writer wait for the others instead of failing
@@ -141,7 +145,11 @@ std::string OrviRecordset::CurrentRowQuery() const {
 // holds the values of that save, it went through and the row is taken as it is now; else
 // the row stays as read, and the write checks it as ever.
 bool OrviRecordset::RereadUnsureRow(std::string* error) {
-    DbLock lock(*m_connection);
+    SessionLock lock(*m_connection);
+    if (!lock.Acquired()) {
+        *error = kOtherTransactionOpen;
+        return false;
+    }
     DbError failure;
     std::unique_ptr<DbQuery> query = m_connection->session->Query(CurrentRowQuery(), &failure);
     DbQuery::Step step = query ? query->Next(&failure) : DbQuery::kError;
@@ -250,7 +258,8 @@ bool OrviRecordset::Update(std::string* error) {
 }
 
 bool OrviRecordset::RereadRow() {
-    DbLock lock(*m_connection);
+    SessionLock lock(*m_connection);
+    if (!lock.Acquired()) return false;
     DbError failure;
     std::unique_ptr<DbQuery> query = m_connection->session->Query(CurrentRowQuery(), &failure);
     if (!query || query->Next(&failure) != DbQuery::kRow) return false;

@@ -23,6 +23,7 @@ constexpr auto kStopPollInterval = std::chrono::milliseconds(100);
 void CParamAdjustDlg::LoadThreadProc() {
     std::vector<std::string> batch;
     auto lastHandOver = Clock::now();
+    StreamingLoad streaming;
     if (m_rst.OpenRecord(ParamKindQuery(m_kind))) {
         std::string name;
         while (!m_loader.StopRequested()) {

@@ -201,6 +201,7 @@ void CStatPage::StartContentFill(const std::string& sql) {
     if (sql.empty()) return;
     m_contentWorker.Start([this, sql] {
         std::vector<std::string> values;
+        StreamingLoad streaming;
         CAdoConnection connection;
         if (connection.ConnectDatabase(GetDatabasePath())) {
             CRstValues rst;

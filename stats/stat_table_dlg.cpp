@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "data/ado_connection.h"
 #include "data/cell_reading.h"
 #include "data/recordset.h"
 #include "orvicrm/CRstValues.h"
@@ -152,6 +153,7 @@ void CStatTableDlg::StatWorkerProc(int unit, const std::string& sql) {
     bool stopped = false;
     bool reported = false;  // one message for the run's unreadable values
     {
+        StreamingLoad streaming;
         CRstValues rst;
         if (m_connection.IsConnected() &&
             rst.InitConnAndRec(m_connection.GetConnection(), m_stat.table) && rst.OpenRecord(sql)) {

@@ -147,6 +147,25 @@ void PgQuery::ReadRest() {
     EndStream();
 }
 
+void PgQuery::ReadArrived() {
+    if (!m_conn || !PQconsumeInput(m_conn)) return;  // a broken connection: Next reports it
+    while (m_conn && (m_first || !PQisBusy(m_conn))) {
+        PGresult* result = m_first ? m_first : PQgetResult(m_conn);
+        m_first = nullptr;
+        const ExecStatusType status = PQresultStatus(result);
+        if (status == PGRES_SINGLE_TUPLE) {
+            m_stored.push_back(Pack(result));
+            PQclear(result);
+        } else if (result && (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK ||
+                              status == PGRES_EMPTY_QUERY)) {
+            PQclear(result);
+            EndStream();
+        } else {
+            Fail(result);
+        }
+    }
+}
+
 void PgQuery::Abandon() {
     Stop();
     m_session = nullptr;

@@ -31,6 +31,9 @@ public:
 
     // Reads the rows still on the connection into memory and frees the connection.
     void ReadRest();
+    // Reads into memory the rows that have arrived already, without waiting for more; the
+    // connection is freed when the query's end was among them.
+    void ReadArrived();
     // The session closes: the query stops on the server and its next Next fails.
     void Abandon();
 

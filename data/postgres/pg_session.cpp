@@ -1,5 +1,6 @@
 #include "data/postgres/pg_session.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -123,7 +124,7 @@ PgSession::~PgSession() {
         query->Abandon();
         PQfinish(conn);
     }
-    for (PGconn* conn : m_idleReaders) PQfinish(conn);
+    for (auto& [conn, since] : m_idleReaders) PQfinish(conn);
     PQfinish(m_conn);
 }
 
@@ -191,28 +192,65 @@ bool PgSession::TableNames(std::vector<std::string>* names, DbError* error) {
 
 std::unique_ptr<DbQuery> PgSession::Query(const std::string& sql, DbError* error) {
     // While another query streams on the connection, a query outside a transaction reads on
-    // a connection of its own rather than wait for the other's rows to be read.
+    // a connection of its own rather than wait for the other's rows to be read. A short
+    // query's rest has mostly arrived already: it is taken first, freeing the connection.
     if (m_running && !InTransaction()) {
-        if (PGconn* reader = ReaderConnection()) return StartQuery(reader, sql, false, error);
+        m_running->ReadArrived();
+        if (m_running)
+            if (PGconn* reader = ReaderConnection()) return StartQuery(reader, sql, false, error);
     }
     if (!Ready(error)) return nullptr;
     return StartQuery(m_conn, sql, InTransaction(), error);
 }
 
+// Called without the connection's lock: touches only a reader connection and the readers'
+// own bookkeeping.
+std::unique_ptr<DbQuery> PgSession::QueryApart(const std::string& sql, DbError* error) {
+    PGconn* reader = ReaderConnection();
+    return reader ? StartQuery(reader, sql, false, error) : nullptr;
+}
+
+PgSession::Clock::time_point PgSession::CloseIdleReaders(std::chrono::milliseconds idle) {
+    const Clock::time_point now = Clock::now();
+    Clock::time_point next = Clock::time_point::max();
+    std::lock_guard lock(m_readerMutex);
+    std::erase_if(m_idleReaders, [&](const std::pair<PGconn*, Clock::time_point>& reader) {
+        if (now - reader.second < idle) {
+            next = std::min(next, reader.second + idle);
+            return false;
+        }
+        PQfinish(reader.first);
+        return true;
+    });
+    return next;
+}
+
 PGconn* PgSession::ReaderConnection() {
-    if (!m_idleReaders.empty()) {
-        PGconn* conn = m_idleReaders.back();
-        m_idleReaders.pop_back();
-        if (PQstatus(conn) == CONNECTION_OK) return conn;
-        PQfinish(conn);
+    {
+        std::lock_guard lock(m_readerMutex);
+        // The one used last is taken first, so that the others stay idle long enough to close.
+        while (!m_idleReaders.empty()) {
+            PGconn* conn = m_idleReaders.back().first;
+            m_idleReaders.pop_back();
+            if (PQstatus(conn) == CONNECTION_OK) {
+                ++m_busyReaders;
+                return conn;
+            }
+            PQfinish(conn);
+        }
+        if (m_busyReaders >= kMaxReaders) return nullptr;
+        ++m_busyReaders;
     }
-    if (m_readers.size() >= kMaxReaders) return nullptr;
     bool readOnly = false;
     DbError ignored;
     PGconn* conn = Connect(m_conninfo, &ignored);
     if (conn && !Configure(conn, &readOnly, &ignored)) {
         PQfinish(conn);
         conn = nullptr;
+    }
+    if (!conn) {
+        std::lock_guard lock(m_readerMutex);
+        --m_busyReaders;
     }
     return conn;
 }
@@ -238,6 +276,7 @@ std::unique_ptr<DbQuery> PgSession::StartQuery(PGconn* conn, const std::string& 
     }
     auto query = std::make_unique<PgQuery>(this, conn, first, inTransaction);
     if (reader) {
+        std::lock_guard lock(m_readerMutex);
         m_readers.emplace_back(query.get(), conn);
     } else {
         m_running = query.get();
@@ -288,22 +327,32 @@ bool PgSession::InTransaction() const {
 }
 
 void PgSession::QueryEnded(const PgQuery* query) {
-    if (m_running == query) m_running = nullptr;
-    for (auto it = m_readers.begin(); it != m_readers.end(); ++it) {
-        if (it->first == query) {
-            PGconn* conn = it->second;
-            m_readers.erase(it);
-            ReaderDone(conn);
-            return;
+    if (m_running == query) {
+        m_running = nullptr;
+        return;
+    }
+    PGconn* conn = nullptr;
+    {
+        std::lock_guard lock(m_readerMutex);
+        for (auto it = m_readers.begin(); it != m_readers.end(); ++it) {
+            if (it->first == query) {
+                conn = it->second;
+                m_readers.erase(it);
+                break;
+            }
         }
     }
+    if (conn) ReaderDone(conn);
 }
 
 // A reader connection whose query ended waits for the next one, unless it broke.
 void PgSession::ReaderDone(PGconn* conn, bool lost) {
-    if (!lost && PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE &&
-        m_idleReaders.size() < kMaxReaders)
-        m_idleReaders.push_back(conn);
+    const bool keep =
+        !lost && PQstatus(conn) == CONNECTION_OK && PQtransactionStatus(conn) == PQTRANS_IDLE;
+    std::lock_guard lock(m_readerMutex);
+    --m_busyReaders;
+    if (keep && m_idleReaders.size() < kMaxReaders)
+        m_idleReaders.emplace_back(conn, Clock::now());
     else
         PQfinish(conn);
 }
@@ -317,6 +366,7 @@ bool PgSession::Failed(PGconn* conn, const PGresult* result, DbError* error) {
 
 void PgSession::Lost(PGconn* conn) {
     if (conn == m_conn) m_lost = true;
-    for (PGconn* idle : m_idleReaders) PQfinish(idle);
+    std::lock_guard lock(m_readerMutex);
+    for (auto& [idle, since] : m_idleReaders) PQfinish(idle);
     m_idleReaders.clear();
 }

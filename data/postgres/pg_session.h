@@ -3,7 +3,9 @@
 
 #include <libpq-fe.h>
 
+#include <chrono>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -30,6 +32,8 @@ public:
                DbError* error) override;
     bool InTransaction() const override;
     bool TableNames(std::vector<std::string>* names, DbError* error) override;
+    std::unique_ptr<DbQuery> QueryApart(const std::string& sql, DbError* error) override;
+    std::chrono::steady_clock::time_point CloseIdleReaders(std::chrono::milliseconds idle) override;
 
     // The running query has handed the connection back.
     void QueryEnded(const PgQuery* query);
@@ -38,15 +42,18 @@ public:
     void Lost(PGconn* conn);
 
 private:
-    // Connections of queries that start while another streams (the loaders of a window's
-    // lists): at most this many besides the session's own.
+    using Clock = std::chrono::steady_clock;
+    // Connections of queries that read apart (the loaders of the windows' lists, and a
+    // query that starts while another streams): at most this many besides the session's own.
     static constexpr size_t kMaxReaders = 4;
 
     explicit PgSession(PGconn* conn) : m_conn(conn) {}
     static bool Configure(PGconn* conn, bool* readOnly, DbError* error);
     std::unique_ptr<DbQuery> StartQuery(PGconn* conn, const std::string& sql, bool inTransaction,
                                         DbError* error);
-    PGconn* ReaderConnection();  // an idle or new reader connection; nullptr: none to be had
+    // An idle or new reader connection, to be handed back with ReaderDone; nullptr: none to
+    // be had. Needs no connection lock.
+    PGconn* ReaderConnection();
     void ReaderDone(PGconn* conn, bool lost = false);
     // The error of a failed call on conn; whether the connection is gone (then Lost(conn)).
     bool Failed(PGconn* conn, const PGresult* result, DbError* error);
@@ -57,8 +64,12 @@ private:
     PGconn* m_conn;
     std::string m_conninfo;
     PgQuery* m_running = nullptr;  // the query that streams its rows on the connection
+    // A query apart starts without the connection's lock (its connecting and its wait for
+    // the first row hold up no other window): the readers have a lock of their own.
+    std::mutex m_readerMutex;
     std::vector<std::pair<PgQuery*, PGconn*>> m_readers;  // queries on reader connections
-    std::vector<PGconn*> m_idleReaders;
+    std::vector<std::pair<PGconn*, Clock::time_point>> m_idleReaders;  // since when idle
+    size_t m_busyReaders = 0;  // taken for a query and not yet handed back
     bool m_runningInTransaction = false;
     bool m_lost = false;  // m_conn failed as a lost connection: reset at the next command
     bool m_readOnly = false;

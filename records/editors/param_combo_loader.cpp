@@ -7,6 +7,7 @@
 #include <chrono>
 #include <vector>
 
+#include "data/ado_connection.h"
 #include "data/recordset.h"
 #include "orvicrm/CRstValues.h"
 #include "params/param_kinds.h"
@@ -79,6 +80,7 @@ void ParamComboLoader::Read(_ConnectionPtr connection, HWND owner, WPARAM tag, u
     std::vector<std::string> names;
     bool opened = false;
     {
+        StreamingLoad streaming;
         CRstValues rst;
         const bool bound = rst.InitConnAndRec(connection, m_table);
         const bool hasRows = bound && rst.OpenRecord(m_query);

@@ -91,6 +91,7 @@ void CRecordPage::LoadThreadProc(const std::string& sql) {
     CRowFormatter formatter(m_kind);
     auto lastHandOver = Clock::now();
     uint32_t record = 0;
+    StreamingLoad streaming;
     if (!sql.empty() && m_rst.OpenRecord(sql)) {
         while (!m_worker.StopRequested()) {
             if (!ReadRecordValues(m_rst, m_kind, values)) break;

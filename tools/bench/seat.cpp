@@ -208,7 +208,9 @@ void Seat::DeleteOwn() {
         m_unsure.insert(name);
 }
 
-// Adds 1 to the amount of a shared record, written only over the amount it was read with.
+// Adds 1 to the amount of a shared record, written only over the values it was read with.
+// Each save also signs the record with a mark of its own: a save that finds the values it
+// writes already there passes, so two seats adding 1 to the same amount would both pass.
 void Seat::EditShared() {
     const int k = static_cast<int>(m_rng() % kSharedRecords);
     const std::string sql =
@@ -224,6 +226,8 @@ void Seat::EditShared() {
     float amount = 0;
     m_rst.GetValueF("ConsumeMoney", amount);
     m_rst.AddRecord("ConsumeMoney", amount + 1.0f);
+    const std::string mark = "S" + std::to_string(m_id) + "-" + std::to_string(m_next++);
+    m_rst.AddRecord("ConsumeType", mark.c_str());
     if (m_rst.UpdateRecord() && t_messages.empty())
         ++m_tally.increments[k];
     else if (Failed("edit shared"))

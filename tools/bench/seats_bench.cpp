@@ -88,7 +88,7 @@ public:
             if (entry.empty()) return;
             entry = WithDatabaseName(entry, kDatabase);
         }
-        m_seats = entry + " application_name=" + kSeatName;
+        m_seats = entry;
     }
     ~SoakServer() {
         if (!m_bouncerFolder.empty())
@@ -101,7 +101,11 @@ public:
 
     const std::string& Server() const { return m_server; }      // superuser, postgres
     const std::string& Database() const { return m_database; }  // straight to kDatabase
-    const std::string& Seats() const { return m_seats; }        // the seats' way in
+    // A seat's way in. The windows of a process share the session of one connection
+    // string: an application name of its own gives every seat a session of its own.
+    std::string Seat(int seat) const {
+        return m_seats + " application_name=" + kSeatName + "-" + std::to_string(seat);
+    }
     bool Ready() const { return !m_seats.empty(); }
 
 private:
@@ -115,7 +119,7 @@ int RunSeatProcess(int first, int count, const SoakServer& server, double second
     CaptureSeatMessages();
     std::vector<std::unique_ptr<Seat>> seats;
     for (int s = 0; s < count; ++s)
-        seats.push_back(std::make_unique<Seat>(first + s, server.Seats()));
+        seats.push_back(std::make_unique<Seat>(first + s, server.Seat(first + s)));
     std::latch connected(count);
     std::promise<void> go;
     std::shared_future<void> started = go.get_future().share();
@@ -152,7 +156,10 @@ int RunSeatProcess(int first, int count, const SoakServer& server, double second
 }
 
 long CountServerConnections(PGconn* monitor) {
-    const std::string sql = std::string("SELECT count(*) FROM pg_stat_activity WHERE datname = '") +
+    // Client connections only: an autovacuum worker on the database is listed with it.
+    const std::string sql = std::string(
+                                "SELECT count(*) FROM pg_stat_activity WHERE backend_type = "
+                                "'client backend' AND pid <> pg_backend_pid() AND datname = '") +
                             kDatabase + "' AND application_name IS DISTINCT FROM '" + kCheckName +
                             "'";
     PGresult* result = PQexec(monitor, sql.c_str());

@@ -169,7 +169,7 @@ TEST_F(KindEditorsTest, PagesAddChangeAndRoundTripTheirRecords) {
         const char* table = KindTable(c.kind).name;
         SCOPED_TRACE(table);
         Exec(c.insert);
-        Exec(std::string("CREATE TEMP TABLE Before AS SELECT * FROM ") + table);
+        Exec(std::string("CREATE TABLE Before AS SELECT * FROM ") + table);
         OpenPage(c.kind, 5);
         ASSERT_EQ(m_page->List()->GetRowCount(), 1);
         // 查看 and 确定 with nothing typed write nothing and change neither table nor row.
