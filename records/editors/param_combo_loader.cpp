@@ -108,6 +108,12 @@ void ParamComboLoader::Read(_ConnectionPtr connection, HWND owner, WPARAM tag, u
     PostMessage(owner, WM_EDIT_LOADED, tag, static_cast<LPARAM>(run));
 }
 
+void ParamComboLoader::Discard() {
+    std::lock_guard lock(m_mutex);
+    m_read.clear();
+    m_handedOver = false;
+}
+
 bool ParamComboLoader::Show(LPARAM run) {
     if (static_cast<unsigned>(run) != m_run || m_complete) return false;
     QStringList values;

@@ -45,6 +45,8 @@ public:
     // On the window's thread: puts the values read by run into the combo (its text stays)
     // and selects the first entry equal to that text. false for an earlier run's values.
     bool Show(LPARAM run);
+    // On the window's thread, once it closes: values handed over are dropped unseen.
+    void Discard();
 
 private:
     void Read(_ConnectionPtr connection, HWND owner, WPARAM tag, unsigned run);

@@ -184,7 +184,10 @@ void CRecordEditDlg::StopLoaders() {
 
 LRESULT CRecordEditDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_EDIT_LOADED) {
-        if (!m_closing && wParam < m_loadedRuns.size()) {
+        if (wParam >= m_loadedRuns.size()) return 0;
+        if (m_closing) {  // a list read to its end just as the window closed
+            m_loaders[wParam]->Discard();
+        } else {
             m_loadedRuns[wParam] = lParam;
             ScheduleAppend();
         }

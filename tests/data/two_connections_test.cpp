@@ -32,7 +32,7 @@ protected:
     void SetUp() override {
         m_path = m_temp.CreateDatabase();
         ASSERT_EQ(m_a.ConnectDatabase(m_path), 1);
-        ASSERT_EQ(m_b.ConnectDatabase(m_path), 1);
+        ASSERT_EQ(m_b.ConnectDatabase(OtherSeat(m_path)), 1);  // another seat
         ASSERT_EQ(m_b.ExecuteSql("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES "
                                  "('v0', 1), ('v1', 1), ('v2', 1);"
                                  "INSERT INTO SaleTable (SaleName, ObjectDateTime) VALUES "

@@ -16,6 +16,14 @@ bool TestOnPostgres() {
     return server && *server;
 }
 
+std::string OtherSeat(const std::string& location) {
+    if (!IsServerLocation(location)) return location;
+    if (location.find("://") == std::string::npos)
+        return location + " application_name=orvi-other-seat";
+    return location + (location.find('?') == std::string::npos ? "?" : "&") +
+           "application_name=orvi-other-seat";
+}
+
 std::string CellAsText(const CellView& cell) {
     switch (cell.type) {
         case kCellInteger:

@@ -12,6 +12,10 @@
 // The tests run on the throwaway PostgreSQL server named by ORVICRM_TEST_POSTGRES.
 bool TestOnPostgres();
 
+// The location a second seat of the same process uses: windows of one process share one
+// session per server location, so another seat's location names an application of its own.
+std::string OtherSeat(const std::string& location);
+
 // A cell as SQLite's text form gives it: whole reals keep a ".0", NULL is "".
 std::string CellAsText(const CellView& cell);
 
