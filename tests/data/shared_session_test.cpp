@@ -22,6 +22,11 @@ long Rows(CAdoConnection& connection, const char* name) {
     return rst.GetTotalRecordCount();
 }
 
+int AddParam(CAdoConnection& connection, const std::string& name) {
+    return connection.ExecuteSql("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('" +
+                                 name + "', 1)");
+}
+
 TEST(SharedSessionTest, AnotherThreadsStatementsStayOutOfAnOpenTransaction) {
     SKIP_WITHOUT_SERVER();
     TempModuleFolder temp;
@@ -30,9 +35,7 @@ TEST(SharedSessionTest, AnotherThreadsStatementsStayOutOfAnOpenTransaction) {
     CAdoConnection window;
     ASSERT_EQ(window.ConnectDatabase(location), 1);
     ASSERT_EQ(window.BeginTrans(), 1);
-    ASSERT_EQ(window.ExecuteSql("INSERT INTO ObjectPar (ObjectParName, ObjectParType) "
-                                "VALUES ('in transaction', 1)"),
-              1);
+    ASSERT_EQ(AddParam(window, "in transaction"), 1);
     EXPECT_EQ(Rows(window, "in transaction"), 1);
 
     std::atomic<bool> writing = false;
@@ -44,8 +47,7 @@ TEST(SharedSessionTest, AnotherThreadsStatementsStayOutOfAnOpenTransaction) {
         EXPECT_EQ(connection.GetConnection(), window.GetConnection());
         seenByOther = Rows(connection, "in transaction");  // reads beside the transaction
         writing = true;
-        written = connection.ExecuteSql(
-            "INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('beside', 1)");
+        written = AddParam(connection, "beside");
     });
     while (!writing) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     // Time for the other thread's write to reach the session before the rollback.
@@ -61,13 +63,9 @@ TEST(SharedSessionTest, AnotherThreadsStatementsStayOutOfAnOpenTransaction) {
     CAdoConnection closing;
     ASSERT_EQ(closing.ConnectDatabase(location), 1);
     ASSERT_EQ(closing.BeginTrans(), 1);
-    ASSERT_EQ(closing.ExecuteSql("INSERT INTO ObjectPar (ObjectParName, ObjectParType) "
-                                 "VALUES ('left open', 1)"),
-              1);
+    ASSERT_EQ(AddParam(closing, "left open"), 1);
     closing.CloseDatabase();
-    ASSERT_EQ(window.ExecuteSql("INSERT INTO ObjectPar (ObjectParName, ObjectParType) "
-                                "VALUES ('after', 1)"),
-              1);
+    ASSERT_EQ(AddParam(window, "after"), 1);
     TestSql sql(location);
     EXPECT_EQ(sql.Column("SELECT ObjectParName FROM ObjectPar ORDER BY ObjectParName"),
               (std::vector<std::string>{"after", "beside"}));
