@@ -9,8 +9,53 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
+// The combo's entries as "name=key", the current one marked with "*".
+Texts Entries(QComboBox& combo) {
+    Texts out;
+    for (int i = 0; i < combo.count(); ++i)
+        out.push_back(combo.itemText(i).toStdString() + "=" +
+                      std::to_string(GetComboEntryKey(&combo, i)) +
+                      (i == combo.currentIndex() ? "*" : ""));
+    return out;
+}
+
+// What the host writes into a pick request, and the answer it returns.
+struct Pick {
+    OrviStringArray names;
+    OrviKeyArray keys;
+    OrviStringArray groupNames;
+    OrviKeyArray groupKeys;
+    std::string groupText;
+    intptr_t answer = 0;
+};
+
+// A host window that answers every pick with `next`, after checking the request is fresh.
+struct FakeHost : OrviHostWnd {
+    uint32_t seenMsg = 0;
+    Pick next;
+
+    FakeHost() {
+        WindowProc = [](OrviHostWnd* self, uint32_t msg, uintptr_t, intptr_t lParam) {
+            auto* host = static_cast<FakeHost*>(self);
+            auto* request = reinterpret_cast<ClientPickRequest*>(lParam);
+            host->seenMsg = msg;
+            EXPECT_TRUE(request->pickedNames->empty() && request->groupNames->empty() &&
+                        request->groupKeys->empty() && request->groupText->empty());
+            *request->pickedNames = host->next.names;
+            *request->pickedKeys = host->next.keys;
+            *request->groupNames = host->next.groupNames;
+            *request->groupKeys = host->next.groupKeys;
+            *request->groupText = host->next.groupText;
+            return host->next.answer;
+        };
+    }
+};
+
 class CallContext : public ::testing::Test {
 protected:
+    FakeHost host;
+    QComboBox combo;
+
     void SetUp() override { Reset(); }
     void TearDown() override { Reset(); }
     static void Reset() {
@@ -28,6 +73,13 @@ protected:
         g_clientNamesText = names;
         g_clientKeysText = keys;
         g_listSeparator = separator;
+    }
+    // An editable box listing 张三 (101) and 李四 (102, current); picks go to host.
+    void OpenPickBox() {
+        HandOver("张三,李四", "101,102", ",");
+        g_hostWnd = reinterpret_cast<uintptr_t>(&host);
+        combo.setEditable(true);
+        FillClientCombo(&combo, 102, 1);
     }
 };
 
@@ -111,21 +163,10 @@ TEST_F(CallContext, ListsOfDifferentLengthsNeverReadPastEitherEnd) {
     EXPECT_EQ(GetClientName(6), "");
 }
 
-// The combo's entries as "name=key", the current one marked with "*".
-Texts Entries(QComboBox& combo) {
-    Texts out;
-    for (int i = 0; i < combo.count(); ++i)
-        out.push_back(combo.itemText(i).toStdString() + "=" +
-                      std::to_string(GetComboEntryKey(&combo, i)) +
-                      (i == combo.currentIndex() ? "*" : ""));
-    return out;
-}
-
 // Every handed-over name is listed, a name without a key too; the last entry of the key
 // is selected.
 TEST_F(CallContext, FillClientComboSelectsTheLastEntryOfTheKey) {
     HandOver("甲,乙,丙,丁", "1,2,1", ",");
-    QComboBox combo;
     combo.addItem("old");
     FillClientCombo(&combo, 1, 0);
     EXPECT_EQ(Entries(combo), (Texts{"甲=1", "乙=2", "丙=1*", "丁=0"}));
@@ -134,51 +175,18 @@ TEST_F(CallContext, FillClientComboSelectsTheLastEntryOfTheKey) {
     FillClientCombo(&combo, 9, 1);
     EXPECT_EQ(Entries(combo), (Texts{"甲=1", "乙=2", "丙=1", "丁=0"}));
     EXPECT_EQ(GetComboClientKey(&combo), 0u);
+    // Without a host window a pick changes nothing.
+    combo.setCurrentIndex(1);
+    EXPECT_EQ(PickClientsFromHost(&combo), 0);
+    EXPECT_EQ(Entries(combo), (Texts{"甲=1", "乙=2*", "丙=1", "丁=0"}));
 }
 
-// What the host writes into a pick request, and the answer it returns.
-struct Pick {
-    OrviStringArray names;
-    OrviKeyArray keys;
-    OrviStringArray groupNames;
-    OrviKeyArray groupKeys;
-    std::string groupText;
-    intptr_t answer = 0;
-};
-
-// A host window that answers every pick with `next`, after checking the request is fresh.
-struct FakeHost : OrviHostWnd {
-    uint32_t seenMsg = 0;
-    Pick next;
-
-    FakeHost() {
-        WindowProc = [](OrviHostWnd* self, uint32_t msg, uintptr_t, intptr_t lParam) {
-            auto* host = static_cast<FakeHost*>(self);
-            auto* request = reinterpret_cast<ClientPickRequest*>(lParam);
-            host->seenMsg = msg;
-            EXPECT_TRUE(request->pickedNames->empty() && request->groupNames->empty() &&
-                        request->groupKeys->empty() && request->groupText->empty());
-            *request->pickedNames = host->next.names;
-            *request->pickedKeys = host->next.keys;
-            *request->groupNames = host->next.groupNames;
-            *request->groupKeys = host->next.groupKeys;
-            *request->groupText = host->next.groupText;
-            return host->next.answer;
-        };
-    }
-};
-
-// Picks in turn on an editable box listing 张三 (101) and 李四 (102, current): the box shows
+// Picks in turn on the box: it shows
 // the picked client, inserted at the top unless listed for the same key, or a group and
 // 全部; every entry keeps its own key, also when typed over.
 TEST_F(CallContext, PickedClientsAndGroupsFillTheBoxWithTheirOwnKeys) {
-    HandOver("张三,李四", "101,102", ",");
-    FakeHost host;
-    g_hostWnd = reinterpret_cast<uintptr_t>(&host);
+    OpenPickBox();
     g_hostPickMsg = 0x8001;
-    QComboBox combo;
-    combo.setEditable(true);
-    FillClientCombo(&combo, 102, 1);
     EXPECT_FALSE(IsPickedGroupCombo(&combo));
     g_pickedNames = {"stale"};
     const struct {
@@ -217,14 +225,9 @@ TEST_F(CallContext, PickedClientsAndGroupsFillTheBoxWithTheirOwnKeys) {
 }
 
 TEST_F(CallContext, TypedOverTextsAndPickedEntriesCarryTheirKeys) {
-    HandOver("张三,李四", "101,102", ",");
-    FakeHost host;
-    g_hostWnd = reinterpret_cast<uintptr_t>(&host);
+    OpenPickBox();
     host.next = {{"赵六", "张三"}, {104, 107}, {}, {}, "", 104};  // another 张三
-    QComboBox combo;
-    combo.setEditable(true);
-    FillClientCombo(&combo, 102, 1);
-    PickClientsFromHost(&combo);  // 赵六 inserted at the top
+    PickClientsFromHost(&combo);                                  // 赵六 inserted at the top
     EXPECT_EQ(GetClientKey("赵六"), 104u);
     combo.setCurrentIndex(1);
     EXPECT_EQ(GetComboClientKey(&combo), 101u);  // the handed-over 张三, not the picked one
@@ -233,14 +236,6 @@ TEST_F(CallContext, TypedOverTextsAndPickedEntriesCarryTheirKeys) {
         combo.setEditText(QString::fromUtf8(text));
         EXPECT_EQ(GetComboClientKey(&combo), key) << text;
     }
-}
-
-TEST_F(CallContext, WithoutHostWindowAPickChangesNothing) {
-    HandOver("张三", "101", ",");
-    QComboBox combo;
-    FillClientCombo(&combo, 101, 1);
-    EXPECT_EQ(PickClientsFromHost(&combo), 0);
-    EXPECT_EQ(Entries(combo), Texts{"张三=101*"});
 }
 
 }  // namespace

@@ -19,42 +19,41 @@ namespace {
 // Runs action on the first modal window that opens (polling the event loop), then clicks
 // its 关闭 button. Records the window's object name and caption.
 struct ModalDriver {
-    QString name;
-    QString caption;
+    QString name, caption;
     bool seen = false;
-    std::function<void(QWidget*)> action;
-
+    std::function<void()> action;
     QTimer timer;  // stops with the driver
 
-    void Arm() {
-        timer.setInterval(20);
-        QObject::connect(&timer, &QTimer::timeout, [this] { Poll(); });
-        timer.start();
-    }
-    void Poll() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) return;
-        timer.stop();
-        seen = true;
-        name = modal->objectName();
-        caption = modal->windowTitle();
-        if (action) action(modal);
-        if (auto* close = modal->findChild<QPushButton*>("id1"))
-            QTest::mouseClick(close, Qt::LeftButton);
+    ModalDriver() {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal) return;
+            timer.stop();
+            seen = true;
+            name = modal->objectName();
+            caption = modal->windowTitle();
+            if (action) action();
+            if (auto* close = modal->findChild<QPushButton*>("id1"))
+                QTest::mouseClick(close, Qt::LeftButton);
+        });
+        timer.start(20);
     }
 };
 
-void ResetContext() {
-    g_clientNames.clear();
-    g_clientKeys.clear();
-    g_pickedNames.clear();
-    g_pickedKeys.clear();
-    g_hostWnd = 0;
-}
+// Every test leaves no handed-over context behind.
+class EntryPoints : public ::testing::Test {
+protected:
+    void TearDown() override {
+        g_clientNames.clear();
+        g_clientKeys.clear();
+        g_pickedNames.clear();
+        g_pickedKeys.clear();
+        g_hostWnd = 0;
+    }
+};
 
-TEST(EntryPoints, ModesOtherThanZeroAndOneOpenNothing) {
+TEST_F(EntryPoints, ModesOtherThanZeroAndOneOpenNothing) {
     ModalDriver driver;
-    driver.Arm();
     EXPECT_EQ(CM_OpenCrm(2, nullptr, nullptr, 0, 0, 0), 0);
     EXPECT_EQ(CM_OpenCrm(-1, nullptr, nullptr, 0, 0, 0), 1);
     EXPECT_EQ(CM_OpenCrm(-7, nullptr, nullptr, 0, 0, 0), 0);
@@ -62,18 +61,16 @@ TEST(EntryPoints, ModesOtherThanZeroAndOneOpenNothing) {
     EXPECT_FALSE(driver.seen);
 }
 
-TEST(EntryPoints, OpenCrm2StoresTheContextAndRunsTheMainWindowUntilClosed) {
+TEST_F(EntryPoints, OpenCrm2StoresTheContextAndRunsTheMainWindowUntilClosed) {
     TempModuleFolder folder;
     folder.CreateDatabase();
-    ResetContext();
     ModalDriver driver;
     int nested = -1, nestedStat = -1;
-    driver.action = [&](QWidget*) {
+    driver.action = [&] {
         // A call made while the window is open is refused at once.
         nested = CM_OpenCrm(0, nullptr, nullptr, 0, 0, 0);
         nestedStat = CM_OpenCrmStat(0, 0, 0, 0);
     };
-    driver.Arm();
     OrviHostWnd host{nullptr};
     EXPECT_EQ(
         CM_OpenCrm2("张三,李四", "101,102", ",", 102, reinterpret_cast<uintptr_t>(&host), 0x9000),
@@ -86,14 +83,12 @@ TEST(EntryPoints, OpenCrm2StoresTheContextAndRunsTheMainWindowUntilClosed) {
     EXPECT_EQ(g_hostWnd, reinterpret_cast<uintptr_t>(&host));
     EXPECT_EQ(g_hostPickMsg, 0x9000u);
     EXPECT_EQ(GetClientName(102), "李四");
-    ResetContext();
 }
 
 // Mode 0, mode 1 and the statistics entry open their windows and return 1 once closed.
-TEST(EntryPoints, EachWindowRunsUntilClosed) {
+TEST_F(EntryPoints, EachWindowRunsUntilClosed) {
     TempModuleFolder folder;
     folder.CreateDatabase();
-    ResetContext();
     OrviStringArray names{"王五"};
     OrviKeyArray keys{7};
     const struct {
@@ -104,18 +99,21 @@ TEST(EntryPoints, EachWindowRunsUntilClosed) {
                  {[] { return CM_OpenCrmStat(1, 2, 3, 4); }, "CStatDlg", "业务统计"}};
     for (const auto& c : cases) {
         ModalDriver driver;
-        driver.Arm();
         EXPECT_EQ(c.open(), 1) << c.window.toStdString();
         EXPECT_EQ(driver.name, c.window);
         EXPECT_EQ(driver.caption, c.caption);
     }
     EXPECT_EQ(g_clientNames, names);  // mode 0 replaced the handed-over lists
     EXPECT_EQ(g_clientKeys, keys);
-    ResetContext();
+}
+
+// The number of files and folders below path.
+long CountBelow(const std::string& path) {
+    return std::distance(std::filesystem::recursive_directory_iterator(path), {});
 }
 
 // A missing or damaged database: the connection messages, no window, nothing new on disk.
-TEST(EntryPoints, BadDatabaseClosesTheWindowBeforeItIsShown) {
+TEST_F(EntryPoints, BadDatabaseClosesTheWindowBeforeItIsShown) {
     for (bool damaged : {false, true}) {
         SCOPED_TRACE(damaged ? "damaged" : "missing");
         TempModuleFolder folder;
@@ -123,22 +121,17 @@ TEST(EntryPoints, BadDatabaseClosesTheWindowBeforeItIsShown) {
             std::filesystem::create_directories(folder.Path() + "OrviMdb");
             std::ofstream(GetDatabasePath()) << std::string(4096, 'x');
         }
-        auto before = std::distance(std::filesystem::recursive_directory_iterator(folder.Path()),
-                                    std::filesystem::recursive_directory_iterator());
+        const long before = CountBelow(folder.Path());
         MessageCapture capture;
         ModalDriver driver;
-        driver.Arm();
         EXPECT_EQ(CM_OpenCrm2("张三", "101", ",", 101, 0, 0), 1);
         QTest::qWait(60);
         EXPECT_FALSE(driver.seen);
         ASSERT_GE(capture.Count(), 1u);
         EXPECT_EQ(capture.Messages().front().caption, "连接失败");
-        auto after = std::distance(std::filesystem::recursive_directory_iterator(folder.Path()),
-                                   std::filesystem::recursive_directory_iterator());
-        EXPECT_EQ(after, before);
+        EXPECT_EQ(CountBelow(folder.Path()), before);
         EXPECT_FALSE(std::filesystem::exists(folder.Path() + "Ini"));
     }
-    ResetContext();
 }
 
 }  // namespace

@@ -8,16 +8,16 @@
 #include "platform/files.h"
 #include "support/temp_dir.h"
 
-TEST(Files, ModuleFolderIsTheExecutablesFolderWithSlash) {
+// The module's folder ends in a slash; missing folders of a path are made, the file not,
+// and a file in the way is reported.
+TEST(Files, ModuleFolderAndMissingFolders) {
     std::string folder = GetModuleFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), '/');
     EXPECT_TRUE(std::filesystem::exists(folder));
     EXPECT_EQ(GetDatabasePath(), folder + "OrviMdb/OrviCrm.db");
     EXPECT_EQ(GetSettingsPath(), folder + "Ini/WindowPar.Ini");
-}
 
-TEST(Files, MakesEveryMissingFolderButNotTheFileAndReportsAFileInTheWay) {
     TempModuleFolder temp;
     std::string path = temp.Path() + "a/b/c/WindowPar.Ini";
     EXPECT_TRUE(MakeSureDirectoryPathExists(path));
@@ -30,25 +30,14 @@ TEST(Files, MakesEveryMissingFolderButNotTheFileAndReportsAFileInTheWay) {
 namespace {
 
 // Sets or (nullptr) clears an environment variable for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name)) m_old = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
+struct ScopedEnv {
+    const char* name;
+    std::optional<std::string> old;
+    ScopedEnv(const char* n, const char* value) : name(n) {
+        if (const char* was = std::getenv(name)) old = was;
+        value ? setenv(name, value, 1) : unsetenv(name);
     }
-    ~ScopedEnv() {
-        if (m_old)
-            setenv(m_name, m_old->c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
+    ~ScopedEnv() { old ? setenv(name, old->c_str(), 1) : unsetenv(name); }
 };
 
 enum class HostFolder { Writable, NotYetMade, ReadOnlyWithFolders, Unusable };
@@ -56,35 +45,29 @@ enum class HostFolder { Writable, NotYetMade, ReadOnlyWithFolders, Unusable };
 }  // namespace
 
 // A host in a folder of its own keeps OrviMdb/ and Ini/ there; an installed one, whose folder
-// cannot be written, keeps them in the user's XDG folders.
+// cannot be written, keeps them in the user's XDG folders, else below HOME.
 TEST(Files, DataAndSettingsFollowTheHostFolderElseTheUsersFolders) {
+    const char* const inHost[] = {"host/OrviMdb/OrviCrm.db", "host/Ini/WindowPar.Ini"};
     struct Case {
         const char* name;
         HostFolder host;
-        const char* dataHome;    // XDG_DATA_HOME, relative to the scratch folder
-        const char* configHome;  // XDG_CONFIG_HOME
-        const char* database;    // expected, relative to the scratch folder
+        bool xdg;              // XDG_DATA_HOME and XDG_CONFIG_HOME set
+        const char* database;  // expected, relative to the scratch folder
         const char* settings;
     } cases[] = {
-        {"writable", HostFolder::Writable, "xd", "xc", "host/OrviMdb/OrviCrm.db",
-         "host/Ini/WindowPar.Ini"},
-        {"not made yet", HostFolder::NotYetMade, "xd", "xc", "host/OrviMdb/OrviCrm.db",
-         "host/Ini/WindowPar.Ini"},
-        {"folders exist", HostFolder::ReadOnlyWithFolders, "xd", "xc", "host/OrviMdb/OrviCrm.db",
-         "host/Ini/WindowPar.Ini"},
-        {"xdg", HostFolder::Unusable, "xd", "xc", "xd/OrviCrm/OrviCrm.db",
-         "xc/OrviCrm/WindowPar.Ini"},
-        {"home", HostFolder::Unusable, nullptr, nullptr, "home/.local/share/OrviCrm/OrviCrm.db",
+        {"writable", HostFolder::Writable, true, inHost[0], inHost[1]},
+        {"not made yet", HostFolder::NotYetMade, true, inHost[0], inHost[1]},
+        {"folders exist", HostFolder::ReadOnlyWithFolders, true, inHost[0], inHost[1]},
+        {"xdg", HostFolder::Unusable, true, "xd/OrviCrm/OrviCrm.db", "xc/OrviCrm/WindowPar.Ini"},
+        {"home", HostFolder::Unusable, false, "home/.local/share/OrviCrm/OrviCrm.db",
          "home/.config/OrviCrm/WindowPar.Ini"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempModuleFolder temp;
-        const std::string root = temp.Path();
-        const std::string dataHome = c.dataHome ? root + c.dataHome : "";
-        const std::string configHome = c.configHome ? root + c.configHome : "";
-        ScopedEnv data("XDG_DATA_HOME", c.dataHome ? dataHome.c_str() : nullptr);
-        ScopedEnv config("XDG_CONFIG_HOME", c.configHome ? configHome.c_str() : nullptr);
+        const std::string root = temp.Path(), dataHome = root + "xd", configHome = root + "xc";
+        ScopedEnv data("XDG_DATA_HOME", c.xdg ? dataHome.c_str() : nullptr);
+        ScopedEnv config("XDG_CONFIG_HOME", c.xdg ? configHome.c_str() : nullptr);
         const std::string home = root + "home";
         ScopedEnv homeEnv("HOME", home.c_str());
         ScopedEnv database("ORVICRM_DATABASE", nullptr);

@@ -15,16 +15,7 @@
 
 namespace {
 
-// The rows of texts in the order the row quicksort leaves them when it compares the texts
-// pair by pair: the order every faster sort of the list must give.
-std::vector<int> PairwiseOrder(const std::vector<std::string>& texts, bool asc) {
-    std::vector<int> order;
-    for (size_t i = 0; i < texts.size(); ++i) order.push_back(static_cast<int>(i));
-    ListQuickSort(order.data(), 0, static_cast<long>(order.size()) - 1, asc, [&](int a, int b) {
-        return CompareCellTexts(texts[static_cast<size_t>(a)], texts[static_cast<size_t>(b)]);
-    });
-    return order;
-}
+using Texts = std::vector<std::string>;
 
 struct Msg {
     UINT msg;
@@ -32,10 +23,11 @@ struct Msg {
     LPARAM lParam;
     bool operator==(const Msg&) const = default;
 };
+using Msgs = std::vector<Msg>;
 
 class ParentWindow : public QWidget, public MessageTarget {
 public:
-    std::vector<Msg> got;
+    Msgs got;
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
         got.push_back({msg, wParam, lParam});
         return 0;
@@ -62,10 +54,22 @@ protected:
             list->SetRowData(row, static_cast<uint32_t>(row));
         }
     }
-    std::vector<std::string> Column(int column) {
-        std::vector<std::string> out;
+    Texts Column(int column) {
+        Texts out;
         for (int r = 0; r < list->GetRowCount(); ++r) out.push_back(list->GetCellText(r, column));
         return out;
+    }
+    // One digit a row: "0100".
+    std::string PerRow(int (CSortListCtrl::*get)(int) const) {
+        std::string out;
+        for (int r = 0; r < list->GetRowCount(); ++r)
+            out += static_cast<char>('0' + (list->*get)(r));
+        return out;
+    }
+    std::string Ticks() { return PerRow(&CSortListCtrl::GetCheck); }
+    std::string Selected() { return PerRow(&CSortListCtrl::IsRowSelected); }
+    QVariant Cell(int row, int column, int role = Qt::DisplayRole) {
+        return list->GetView()->model()->index(row, column).data(role);
     }
     void ClickHeader(int column) {
         QHeaderView* header = list->GetView()->horizontalHeader();
@@ -73,6 +77,9 @@ protected:
         QTest::mouseClick(
             header->viewport(), Qt::LeftButton, {},
             QPoint(header->sectionViewportPosition(column) + 10, header->height() / 2));
+    }
+    void Click(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mouseClick(list->GetView()->viewport(), button, {}, at);
     }
     QPoint CellCenter(int row, int column) {
         QTableView* view = list->GetView();
@@ -85,49 +92,46 @@ protected:
 TEST_F(CheckListTest, CellsColumnsAndRows) {
     AddRows({{"a", "1"}, {"b", ""}});
     EXPECT_EQ(list->GetRowCount(), 2);
-    EXPECT_EQ(list->GetCellText(1, 1), "");
     EXPECT_EQ(list->SetCellText(5, 0, "x"), 0);
     EXPECT_EQ(list->SetCellText(0, 2, "x"), 0);
     // A column inserted in the middle shifts the cells after it.
     EXPECT_EQ(list->AddColumn(1, "中", 50), 1);
-    EXPECT_EQ(Column(1), (std::vector<std::string>{"", ""}));
-    EXPECT_EQ(Column(2), (std::vector<std::string>{"1", ""}));
+    EXPECT_EQ(Column(1), (Texts{"", ""}));
+    EXPECT_EQ(Column(2), (Texts{"1", ""}));
     list->SetCellText(1, 2, "7");
-    EXPECT_EQ(list->GetCellText(1, 2), "7");
-    EXPECT_EQ(list->GetCellText(1, 0), "b");
+    EXPECT_EQ(Column(2), (Texts{"1", "7"}));
     // A row inserted in front moves the others down, record and all.
     EXPECT_EQ(list->InsertRow(0, "z"), 0);
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"z", "a", "b"}));
+    EXPECT_EQ(Column(0), (Texts{"z", "a", "b"}));
     EXPECT_EQ(list->GetRowData(2), 1u);
-    EXPECT_EQ(list->GetView()->model()->data(list->GetView()->model()->index(2, 2)).toString(),
-              "7");
+    EXPECT_EQ(Cell(2, 2).toString(), "7");
     EXPECT_EQ(list->InsertRow(-1, "bad"), -1);
 }
 
 TEST_F(CheckListTest, TicksAndDeletion) {
     AddRows({{"a", "1"}, {"b", "2"}, {"c", "3"}});
     EXPECT_EQ(list->SetCheck(1, 1), 1);
-    EXPECT_EQ(list->GetCheck(1), 1);
     EXPECT_EQ(list->SetCheck(9, 1), 0);
+    EXPECT_EQ(Ticks(), "010");
     list->CheckAll();
-    EXPECT_EQ(list->GetCheck(0) + list->GetCheck(1) + list->GetCheck(2), 3);
+    EXPECT_EQ(Ticks(), "111");
     list->UncheckAll();
-    EXPECT_EQ(list->GetCheck(0) + list->GetCheck(1) + list->GetCheck(2), 0);
-    QAbstractItemModel* model = list->GetView()->model();
+    EXPECT_EQ(Ticks(), "000");
     list->SetCheck(2, 1);
-    EXPECT_EQ(model->data(model->index(2, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
+    EXPECT_EQ(Cell(2, 0, Qt::CheckStateRole).toInt(), Qt::Checked);
     // A tick set through the model is the list's tick; other columns take none.
+    QAbstractItemModel* model = list->GetView()->model();
     EXPECT_TRUE(model->setData(model->index(0, 0), Qt::Checked, Qt::CheckStateRole));
-    EXPECT_EQ(list->GetCheck(0), 1);
     EXPECT_FALSE(model->setData(model->index(0, 1), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_EQ(Ticks(), "101");
     EXPECT_TRUE(model->setData(model->index(0, 0), Qt::Unchecked, Qt::CheckStateRole));
-    EXPECT_EQ(list->GetCheck(0), 0);
+    EXPECT_EQ(Ticks(), "001");
 
     list->SelectRow(0);
     EXPECT_EQ(list->DeleteRow(0, 1), 1);  // the next row is selected first
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(Column(0), (Texts{"b", "c"}));
     EXPECT_EQ(list->GetFirstSelectedRow(), 0);
-    EXPECT_EQ(list->GetCheck(1), 1);
+    EXPECT_EQ(Ticks(), "01");
     EXPECT_EQ(list->DeleteRow(5, 0), 0);
     EXPECT_EQ(list->DeleteAllRows(), 2);
     EXPECT_EQ(list->GetRowCount(), 0);
@@ -141,29 +145,28 @@ TEST_F(CheckListTest, SortMovesTicksSelectionFocusAndRecords) {
     list->SelectRow(2);                                         // "10"
     list->SortByColumn(1, 1);
     // Base 16: 9, 0x10, 0x1A, 0x100.
-    EXPECT_EQ(Column(1), (std::vector<std::string>{"9", "10", "1A", "100"}));
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"a", "b", "d", "c"}));
-    EXPECT_EQ(list->GetCheck(3), 1);
-    EXPECT_EQ(list->GetCheck(0) + list->GetCheck(1) + list->GetCheck(2), 0);
+    EXPECT_EQ(Column(1), (Texts{"9", "10", "1A", "100"}));
+    EXPECT_EQ(Column(0), (Texts{"a", "b", "d", "c"}));
+    EXPECT_EQ(Ticks(), "0001");
     EXPECT_EQ(list->GetRowData(0), 1u);
     EXPECT_EQ(list->GetRowData(3), 0u);
+    EXPECT_EQ(Selected(), "0100");
     EXPECT_EQ(list->GetFirstSelectedRow(), 1);
-    EXPECT_EQ(list->IsRowSelected(0) + list->IsRowSelected(2) + list->IsRowSelected(3), 0);
     EXPECT_EQ(list->GetFocusedRow(), 1);
-    QAbstractItemModel* model = list->GetView()->model();
-    EXPECT_EQ(model->data(model->index(0, 1), Qt::ForegroundRole).value<QColor>(),
-              QColor(255, 0, 0));
-    EXPECT_FALSE(model->data(model->index(1, 1), Qt::ForegroundRole).isValid());
-    EXPECT_EQ(parent->got, (std::vector<Msg>{{WM_CHECKLIST_SORTED, 1, 1}}));
+    EXPECT_EQ(Cell(0, 1, Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
+    EXPECT_FALSE(Cell(1, 1, Qt::ForegroundRole).isValid());
+    EXPECT_EQ(parent->got, (Msgs{{WM_CHECKLIST_SORTED, 1, 1}}));
     EXPECT_EQ(list->CompareCells(0, 1), -1);
 }
 
+// Every sort must leave the rows in the order the row quicksort gives when it compares the
+// texts pair by pair.
 TEST_F(CheckListTest, EveryKindOfColumnSortsLikePairwiseComparison) {
     // Columns where every cell shares a numeric form and mixed ones; heavy duplicates so the
     // order of equal cells counts.
     struct Pool {
         int rows;
-        std::vector<std::string> cells;
+        Texts cells;
     };
     std::vector<Pool> pools = {
         {300, {"7", "10", "1A", "ff", "-1", "13800138000", "0x20"}},
@@ -175,34 +178,28 @@ TEST_F(CheckListTest, EveryKindOfColumnSortsLikePairwiseComparison) {
         {300, {"12.5", "3", "50%", "-0.5", "7", "1e5", "500"}},
         {300, {"2007_05_03", "2007-5-3 10:00", "9:05", "2006/12/31", "23:59:59"}}};
     // Every form at once, sorted by the full keys, in a long and a short list.
-    std::vector<std::string> mixed = {"",   " ",     "a",   "abc",  "x y",  "0x",  "1 ",
-                                      "+5", "-0x10", "inf", "张三", "李四", "\xFF"};
+    Texts mixed = {"",   " ",     "a",   "abc",  "x y",  "0x",  "1 ",
+                   "+5", "-0x10", "inf", "张三", "李四", "\xFF"};
     for (const Pool& pool : pools) mixed.insert(mixed.end(), pool.cells.begin(), pool.cells.end());
     pools.push_back({300, mixed});
     pools.push_back({25, mixed});
     std::mt19937 rng(3);
     for (const auto& [rows, pool] : pools) {
         list->DeleteAllRows();
-        std::vector<std::string> texts;
         for (int i = 0; i < rows; ++i) {
-            texts.push_back(pool[rng() % pool.size()]);
             list->InsertRow(i, std::to_string(i));
-            list->SetCellText(i, 1, texts.back());
+            list->SetCellText(i, 1, pool[rng() % pool.size()]);
         }
         for (int asc : {1, 0}) {
-            std::vector<int> before;
-            for (int r = 0; r < list->GetRowCount(); ++r)
-                before.push_back(std::stoi(list->GetCellText(r, 0)));
-            std::vector<std::string> current;
-            for (int row : before) current.push_back(texts[static_cast<size_t>(row)]);
+            const Texts names = Column(0), cells = Column(1);
+            std::vector<size_t> order(names.size());
+            for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+            ListQuickSort(order.data(), 0, static_cast<long>(order.size()) - 1, asc != 0,
+                          [&](size_t a, size_t b) { return CompareCellTexts(cells[a], cells[b]); });
+            Texts expected;
+            for (size_t k : order) expected.push_back(names[k]);
             list->SortByColumn(1, asc);
-            std::vector<int> expected;
-            for (int k : PairwiseOrder(current, asc != 0))
-                expected.push_back(before[static_cast<size_t>(k)]);
-            std::vector<int> got;
-            for (int r = 0; r < list->GetRowCount(); ++r)
-                got.push_back(std::stoi(list->GetCellText(r, 0)));
-            ASSERT_EQ(got, expected) << pool[0] << " asc " << asc;
+            ASSERT_EQ(Column(0), expected) << pool[0] << " asc " << asc;
         }
     }
 }
@@ -210,18 +207,18 @@ TEST_F(CheckListTest, EveryKindOfColumnSortsLikePairwiseComparison) {
 TEST_F(CheckListTest, HeaderClicksToggleDirectionUntilTheDataChanges) {
     AddRows({{"2", "x"}, {"1", "y"}, {"3", "z"}});
     ClickHeader(0);
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(Column(0), (Texts{"1", "2", "3"}));
     ClickHeader(0);
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"3", "2", "1"}));
+    EXPECT_EQ(Column(0), (Texts{"3", "2", "1"}));
     list->SetCellText(0, 1, "changed");  // forgets the sort: the next click ascends
     ClickHeader(0);
-    EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(Column(0), (Texts{"1", "2", "3"}));
     ClickHeader(1);
     EXPECT_EQ(list->GetSortColumn(), 1);
-    EXPECT_EQ(parent->got, (std::vector<Msg>{{WM_CHECKLIST_SORTED, 0, 1},
-                                             {WM_CHECKLIST_SORTED, 0, 0},
-                                             {WM_CHECKLIST_SORTED, 0, 1},
-                                             {WM_CHECKLIST_SORTED, 1, 1}}));
+    EXPECT_EQ(parent->got, (Msgs{{WM_CHECKLIST_SORTED, 0, 1},
+                                 {WM_CHECKLIST_SORTED, 0, 0},
+                                 {WM_CHECKLIST_SORTED, 0, 1},
+                                 {WM_CHECKLIST_SORTED, 1, 1}}));
 }
 
 TEST_F(CheckListTest, SortOfTinyListsStillReportsAndBadColumnsAreIgnored) {
@@ -229,8 +226,7 @@ TEST_F(CheckListTest, SortOfTinyListsStillReportsAndBadColumnsAreIgnored) {
     EXPECT_EQ(parent->got.size(), 1u);
     AddRows({{"only", "1"}});
     ClickHeader(1);  // remembered sort was forgotten by the insert: ascending again
-    EXPECT_EQ(parent->got,
-              (std::vector<Msg>{{WM_CHECKLIST_SORTED, 1, 1}, {WM_CHECKLIST_SORTED, 1, 1}}));
+    EXPECT_EQ(parent->got, (Msgs{{WM_CHECKLIST_SORTED, 1, 1}, {WM_CHECKLIST_SORTED, 1, 1}}));
     parent->got.clear();
     list->SortByColumn(2, 1);
     list->SortByColumn(-1, 1);
@@ -250,62 +246,57 @@ TEST_F(CheckListTest, ClickOnTickBoxTogglesSelectsOnlyThatRowAndReports) {
     const QRect rect = view->visualRect(view->model()->index(1, 0));
     QPoint box;
     for (int x = rect.left(); x < rect.left() + 30 && box.isNull(); ++x) {
-        const QPoint p(x, rect.center().y());
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, p);
-        if (list->GetCheck(1)) box = p;
+        Click({x, rect.center().y()});
+        if (list->GetCheck(1)) box = {x, rect.center().y()};
     }
     ASSERT_FALSE(box.isNull()) << "no tick box found";
     list->SetCheck(1, 0);
     list->SelectRow(0);
     view->selectionModel()->select(view->model()->index(2, 0),
                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    const Msgs ticked{{WM_CHECKLIST_CHECKCHANGED, 1, WM_LBUTTONDOWN}};
     parent->got.clear();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box);
-    EXPECT_EQ(list->GetCheck(1), 1);
-    EXPECT_EQ(list->GetFirstSelectedRow(), 1);
-    EXPECT_EQ(list->IsRowSelected(0) + list->IsRowSelected(2), 0);
+    Click(box);
+    EXPECT_EQ(Ticks(), "010");
+    EXPECT_EQ(Selected(), "010");
     EXPECT_EQ(list->GetFocusedRow(), 1);
-    EXPECT_EQ(parent->got, (std::vector<Msg>{{WM_CHECKLIST_CHECKCHANGED, 1, WM_LBUTTONDOWN}}));
-
+    EXPECT_EQ(parent->got, ticked);
     parent->got.clear();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box);
-    EXPECT_EQ(list->GetCheck(1), 0);
-    EXPECT_EQ(parent->got, (std::vector<Msg>{{WM_CHECKLIST_CHECKCHANGED, 1, WM_LBUTTONDOWN}}));
+    Click(box);
+    EXPECT_EQ(Ticks(), "000");
+    EXPECT_EQ(parent->got, ticked);
 
     // A click on the text selects as usual and changes no tick.
     parent->got.clear();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, CellCenter(2, 1));
-    EXPECT_EQ(list->GetCheck(2), 0);
-    EXPECT_EQ(list->GetFirstSelectedRow(), 2);
+    Click(CellCenter(2, 1));
+    EXPECT_EQ(Ticks(), "000");
+    EXPECT_EQ(Selected(), "001");
     EXPECT_TRUE(parent->got.empty());
 
     // A row appended just now (no event-loop turn since) takes a click too.
     AddRows({{"d", "4"}});
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                      box + QPoint(0, 2 * view->rowHeight(0)));
-    EXPECT_EQ(list->GetCheck(3), 1);
-    EXPECT_EQ(parent->got, (std::vector<Msg>{{WM_CHECKLIST_CHECKCHANGED, 3, WM_LBUTTONDOWN}}));
+    Click(box + QPoint(0, 2 * view->rowHeight(0)));
+    EXPECT_EQ(Ticks(), "0001");
+    EXPECT_EQ(parent->got, (Msgs{{WM_CHECKLIST_CHECKCHANGED, 3, WM_LBUTTONDOWN}}));
 }
 
 TEST_F(CheckListTest, SpaceNeverTicksAndRightButtonIsForwarded) {
     AddRows({{"a", "1"}, {"b", "2"}});
-    QTableView* view = list->GetView();
     list->SelectRow(1);
-    view->setFocus();
-    QTest::keyClick(view, Qt::Key_Space);
-    QTest::keyClick(view, Qt::Key_Space, Qt::ControlModifier);
-    EXPECT_EQ(list->GetCheck(1), 0);
-    EXPECT_EQ(list->IsRowSelected(1), 1);
-
-    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, CellCenter(0, 1));
-    EXPECT_EQ(list->GetFirstSelectedRow(), 1);  // the press changed no selection
-    EXPECT_EQ(parent->got, (std::vector<Msg>{{WM_RBUTTONUP, 0, 0}}));
+    list->GetView()->setFocus();
+    QTest::keyClick(list->GetView(), Qt::Key_Space);
+    QTest::keyClick(list->GetView(), Qt::Key_Space, Qt::ControlModifier);
+    EXPECT_EQ(Ticks(), "00");
+    EXPECT_EQ(Selected(), "01");
+    Click(CellCenter(0, 1), Qt::RightButton);
+    EXPECT_EQ(Selected(), "01");  // the press changed no selection
+    EXPECT_EQ(parent->got, (Msgs{{WM_RBUTTONUP, 0, 0}}));
 
     // An explicit message parent takes precedence over the parent widget.
     ParentWindow other;
     list->SetMessageParent(other.GetSafeHwnd());
     list->SortByColumn(0, 0);
-    EXPECT_EQ(other.got, (std::vector<Msg>{{WM_CHECKLIST_SORTED, 0, 0}}));
+    EXPECT_EQ(other.got, (Msgs{{WM_CHECKLIST_SORTED, 0, 0}}));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <QString>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -141,17 +143,7 @@ TEST(CellCompare, MixedColumnSortsInTheHandWrittenOrder) {
     EXPECT_EQ(SortedByKeys(shuffled, false), Texts(ascending.rbegin(), ascending.rend()));
 }
 
-TEST(ListQuickSortTest, InconsistentComparisonStaysInRange) {
-    std::mt19937 rng(7);
-    std::vector<int> a(5000);
-    for (size_t i = 0; i < a.size(); ++i) a[i] = static_cast<int>(i);
-    ListQuickSort(a.data(), 0, static_cast<long>(a.size()) - 1, true,
-                  [&](int, int) { return static_cast<int>(rng() % 3) - 1; });
-    std::sort(a.begin(), a.end());
-    for (size_t i = 0; i < a.size(); ++i) ASSERT_EQ(a[i], static_cast<int>(i));
-}
-
-TEST(ListQuickSortTest, EqualKeysAndLargeInputs) {
+TEST(ListQuickSortTest, EqualKeysLargeInputsAndInconsistentComparisons) {
     // Equal keys: the order the partitioning leaves, worked out by hand.
     std::vector<std::pair<int, int>> eq;
     for (int i = 0; i < 5; ++i) eq.push_back({0, i});
@@ -165,6 +157,15 @@ TEST(ListQuickSortTest, EqualKeysAndLargeInputs) {
     ListQuickSort(big.data(), 0, static_cast<long>(big.size()) - 1, false,
                   [](int a, int b) { return a - b; });
     EXPECT_TRUE(std::is_sorted(big.rbegin(), big.rend()));
+
+    // A comparison that contradicts itself still leaves every element, once, in range.
+    std::mt19937 rng(7);
+    std::vector<int> a(5000);
+    for (size_t i = 0; i < a.size(); ++i) a[i] = static_cast<int>(i);
+    ListQuickSort(a.data(), 0, static_cast<long>(a.size()) - 1, true,
+                  [&](int, int) { return static_cast<int>(rng() % 3) - 1; });
+    std::sort(a.begin(), a.end());
+    for (size_t i = 0; i < a.size(); ++i) ASSERT_EQ(a[i], static_cast<int>(i));
 }
 
 // GB18030 of a text straight from iconv.
@@ -185,14 +186,7 @@ TEST(CellCompare, Gb18030BytesAreIconvsForEveryCharacter) {
     std::string text;
     for (uint32_t cp = 0x80; cp < 0x10000; ++cp) {
         if (cp >= 0xD800 && cp <= 0xDFFF) continue;
-        std::string one;
-        if (cp < 0x800) {
-            one = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
-        } else {
-            one = {static_cast<char>(0xE0 | (cp >> 12)),
-                   static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
-                   static_cast<char>(0x80 | (cp & 0x3F))};
-        }
+        const std::string one = QString(QChar(static_cast<char16_t>(cp))).toUtf8().toStdString();
         std::string fast, reference;
         const bool ok = IconvGb18030(one, &reference);
         ASSERT_EQ(ToGb18030(one, &fast), ok) << cp;

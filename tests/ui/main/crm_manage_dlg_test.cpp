@@ -83,6 +83,16 @@ protected:
         return {ini.GetValueI("infowindow", "left"), ini.GetValueI("infowindow", "top"),
                 ini.GetValueI("infowindow", "width"), ini.GetValueI("infowindow", "height")};
     }
+    // A started main window, shown unless told otherwise.
+    template <typename Dlg = CCrmManageDlg>
+    static std::unique_ptr<Dlg> Open(bool show = true, int clientKey = 0, int runByEntry = 0) {
+        auto dlg = std::make_unique<Dlg>();
+        dlg->SetClientKey(clientKey);
+        dlg->SetRunByEntry(runByEntry);
+        EXPECT_EQ(dlg->OnInitDialog(), 1);
+        if (show) dlg->show();
+        return dlg;
+    }
     std::vector<UINT> MessagesOf(int page, bool withLayout = false) const {
         std::vector<UINT> out;
         for (const Received& r : log)
@@ -92,12 +102,9 @@ protected:
 };
 
 TEST_F(MainWindow, StartsWithSixTabsInOrderAndTheCountPlaceholder) {
-    CCrmManageDlg dlg;
-    dlg.SetClientKey(103);
-    ASSERT_EQ(dlg.OnInitDialog(), 1);
-    dlg.show();
-    EXPECT_EQ(dlg.windowTitle(), "管理");
-    CCrmTabCtrl* tab = dlg.GetTabCtrl();
+    auto dlg = Open(true, 103);
+    EXPECT_EQ(dlg->windowTitle(), "管理");
+    CCrmTabCtrl* tab = dlg->GetTabCtrl();
     ASSERT_EQ(tab->GetTabCount(), 6);
     QStringList labels;
     for (int i = 0; i < 6; ++i) labels << tab->GetTabLabel(i);
@@ -113,36 +120,34 @@ TEST_F(MainWindow, StartsWithSixTabsInOrderAndTheCountPlaceholder) {
     }
     EXPECT_EQ(tab->GetSelectedTextColor(), 0xff0000u);
     EXPECT_EQ(tab->GetHoverTextColor(), 0xffffffu);
-    auto* count = Control<QLabel>(&dlg, 1364);
+    auto* count = Control<QLabel>(dlg.get(), 1364);
     EXPECT_EQ(count->text(), "888888");
-    EXPECT_FALSE(Control<QPushButton>(&dlg, 1080)->isVisible());
+    EXPECT_FALSE(Control<QPushButton>(dlg.get(), 1080)->isVisible());
 
     ShowPageCount(tab->GetTabPage(2), 42, 1);
     EXPECT_EQ(count->text(), "42");
-    EXPECT_TRUE(Control<QCheckBox>(&dlg, 1044)->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(dlg.get(), 1044)->isChecked());
     EXPECT_TRUE(MessagesOf(2).empty());  // set without a click
     ShowPageCount(nullptr, 1, 0);
 }
 
 TEST_F(MainWindow, ButtonsGoToTheCurrentPageAndATabClickHidesPagingAndCall) {
-    CCrmManageDlg dlg;
-    ASSERT_EQ(dlg.OnInitDialog(), 1);
-    dlg.show();
-    QTabBar* bar = dlg.GetTabCtrl()->TabBar();
-    for (int id : {1060, 1058, 1059, 1061, 1080}) Control<QPushButton>(&dlg, id)->show();
-    Control<QPushButton>(&dlg, 1016)->hide();
+    auto dlg = Open();
+    const auto button = [&](int id) { return Control<QPushButton>(dlg.get(), id); };
+    QTabBar* bar = dlg->GetTabCtrl()->TabBar();
+    for (int id : {1060, 1058, 1059, 1061, 1080}) button(id)->show();
+    button(1016)->hide();
 
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(3).center());
-    EXPECT_EQ(dlg.GetTabCtrl()->GetCurSel(), 3);
-    EXPECT_TRUE(dlg.GetTabCtrl()->GetTabPage(3)->isVisible());
-    EXPECT_FALSE(dlg.GetTabCtrl()->GetTabPage(0)->isVisible());
-    for (int id : {1060, 1058, 1059, 1061, 1080})
-        EXPECT_FALSE(Control<QPushButton>(&dlg, id)->isVisible()) << id;
-    EXPECT_TRUE(Control<QPushButton>(&dlg, 1016)->isVisible());
+    EXPECT_EQ(dlg->GetTabCtrl()->GetCurSel(), 3);
+    EXPECT_TRUE(dlg->GetTabCtrl()->GetTabPage(3)->isVisible());
+    EXPECT_FALSE(dlg->GetTabCtrl()->GetTabPage(0)->isVisible());
+    for (int id : {1060, 1058, 1059, 1061, 1080}) EXPECT_FALSE(button(id)->isVisible()) << id;
+    EXPECT_TRUE(button(1016)->isVisible());
 
     log.clear();
     for (int id : {1016, 1043, 1027, 1044, 1044})
-        QTest::mouseClick(Control<QWidget>(&dlg, id), Qt::LeftButton);
+        QTest::mouseClick(Control<QWidget>(dlg.get(), id), Qt::LeftButton);
     EXPECT_EQ(MessagesOf(3), (std::vector<UINT>{WM_PAGE_NEW, WM_PAGE_VIEW, WM_PAGE_DELETE,
                                                 WM_PAGE_SELECTALL, WM_PAGE_SELECTALL}));
     ASSERT_EQ(log.size(), 5u);
@@ -151,28 +156,30 @@ TEST_F(MainWindow, ButtonsGoToTheCurrentPageAndATabClickHidesPagingAndCall) {
 
     // A resize lays out again and tells every page.
     log.clear();
-    dlg.resize(900, 600);
+    dlg->resize(900, 600);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(MessagesOf(i, true), std::vector<UINT>{WM_PAGE_LAYOUT});
-    EXPECT_EQ(Control<QPushButton>(&dlg, 1)->pos(), QPoint(840, 576));
-    EXPECT_EQ(dlg.GetTabCtrl()->size(), QSize(898, 570));
-    dlg.resize(500, 200);  // the outer size keeps at least 595 x 300
-    EXPECT_EQ(dlg.frameGeometry().size(), QSize(595, 300));
+    EXPECT_EQ(button(1)->pos(), QPoint(840, 576));
+    EXPECT_EQ(dlg->GetTabCtrl()->size(), QSize(898, 570));
+    dlg->resize(500, 200);  // the outer size keeps at least 595 x 300
+    EXPECT_EQ(dlg->frameGeometry().size(), QSize(595, 300));
+
+    // Not run by an entry point, neither 关闭 nor a close request closes it.
+    QTest::mouseClick(button(1), Qt::LeftButton);
+    dlg->close();
+    EXPECT_TRUE(dlg->isVisible());
 }
 
 TEST_F(MainWindow, EnterAndEscapeAreSwallowedEverywhereSpaceOnlyOnButtonsAndBoxes) {
-    CCrmManageDlg dlg;
-    dlg.SetRunByEntry(1);
-    ASSERT_EQ(dlg.OnInitDialog(), 1);
-    dlg.show();
-    auto* page = static_cast<RecordingPage*>(dlg.GetPage(RecordKind::Sale));
-    auto* closeButton = Control<QPushButton>(&dlg, 1);
-    auto* selectAll = Control<QCheckBox>(&dlg, 1044);
-    for (QWidget* target : std::initializer_list<QWidget*>{&dlg, closeButton, selectAll}) {
+    auto dlg = Open(true, 0, 1);
+    auto* page = static_cast<RecordingPage*>(dlg->GetPage(RecordKind::Sale));
+    auto* closeButton = Control<QPushButton>(dlg.get(), 1);
+    auto* selectAll = Control<QCheckBox>(dlg.get(), 1044);
+    for (QWidget* target : std::initializer_list<QWidget*>{dlg.get(), closeButton, selectAll}) {
         for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape, Qt::Key_Space})
             QTest::keyClick(target, key);
     }
-    EXPECT_TRUE(dlg.isVisible());
-    EXPECT_EQ(dlg.result(), 0);
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), 0);
     EXPECT_FALSE(selectAll->isChecked());
     EXPECT_EQ(log.size(), 6u);  // only the layout messages of the start
 
@@ -181,45 +188,37 @@ TEST_F(MainWindow, EnterAndEscapeAreSwallowedEverywhereSpaceOnlyOnButtonsAndBoxe
     QTest::keyClick(page->edit, Qt::Key_Escape);
     EXPECT_EQ(page->edit->text(), "2007-5-3 10:20");
     EXPECT_EQ(page->keys, (std::vector<int>{Qt::Key_Escape, Qt::Key_Escape}));
-    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_TRUE(dlg->isVisible());
     QTest::mouseClick(closeButton, Qt::LeftButton);  // 关闭 closes a window run by an entry
-    EXPECT_FALSE(dlg.isVisible());
-    EXPECT_EQ(dlg.result(), QDialog::Accepted);
-}
-
-TEST_F(MainWindow, NotRunByAnEntryPointItStaysOpen) {
-    CCrmManageDlg dlg;
-    ASSERT_EQ(dlg.OnInitDialog(), 1);
-    dlg.show();
-    QTest::mouseClick(Control<QPushButton>(&dlg, 1), Qt::LeftButton);
-    dlg.close();
-    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(dlg->result(), QDialog::Accepted);
 }
 
 TEST_F(MainWindow, ClosingStoresTheClampedRectangleAndDeletesPagesInOrder) {
-    {
-        CCrmManageDlg dlg;
-        ASSERT_EQ(dlg.OnInitDialog(), 1);
-        dlg.show();
-        dlg.move(30, 40);
-        dlg.resize(1400, 200);
-    }
+    auto dlg = Open();
+    dlg->move(30, 40);
+    dlg->resize(1400, 200);
+    dlg.reset();
     EXPECT_EQ(StoredRect(), (std::vector<int>{30, 40, 1280, 300}));
     EXPECT_EQ(destroyed, (std::vector<int>{0, 1, 2, 3, 4, 5}));
 }
 
-// A rectangle narrower than 595 pixels or none at all: the window opens at its designed
-// size, and the smallest rectangle at the place read is stored.
-TEST_F(MainWindow, TooSmallOrMissingRectangleGivesTheDesignedSize) {
-    for (bool missing : {false, true}) {
+// A rectangle narrower than 595 pixels, none at all, or a settings folder that cannot be made:
+// the window opens at its designed size without a message, the smallest rectangle at the
+// place read is stored where it can be, and a file in the folder's way is left alone.
+TEST_F(MainWindow, TooSmallMissingOrUnwritableRectangleGivesTheDesignedSize) {
+    MessageCapture capture;
+    const std::vector<int> stored[] = {{10, 20, 595, 400}, {0, 0, 595, 300}, {0, 0, 0, 0}};
+    for (int c = 0; c < 3; ++c) {
         WriteSettings(10, 20, 594, 400);
-        if (missing) std::filesystem::remove(GetSettingsPath());
-        CCrmManageDlg dlg;
-        ASSERT_EQ(dlg.OnInitDialog(), 1);
-        EXPECT_EQ(dlg.size(), QSize(645, 416));
-        EXPECT_EQ(StoredRect(), missing ? (std::vector<int>{0, 0, 595, 300})
-                                        : (std::vector<int>{10, 20, 595, 400}));
+        if (c > 0) std::filesystem::remove_all(c == 1 ? GetSettingsPath() : folder.Path() + "Ini");
+        if (c == 2) WriteFile(folder.Path() + "Ini", "a file");
+        auto dlg = Open(false);
+        EXPECT_EQ(dlg->size(), QSize(645, 416)) << c;
+        EXPECT_EQ(StoredRect(), stored[c]) << c;
     }
+    EXPECT_TRUE(std::filesystem::is_regular_file(folder.Path() + "Ini"));
+    EXPECT_EQ(capture.Count(), 0u);
 }
 
 // A main window with a frame of 8 x 31 pixels around its client area.
@@ -230,21 +229,17 @@ protected:
 
 TEST_F(MainWindow, OuterSizeIsStoredAndRestoredExactly) {
     WriteSettings(10, 20, 700, 400);
-    {
-        FramedDlg dlg;
-        ASSERT_EQ(dlg.OnInitDialog(), 1);
-        EXPECT_EQ(dlg.pos(), QPoint(10, 20));
-        EXPECT_EQ(dlg.size(), QSize(692, 369));
-        dlg.resize(500, 200);  // the outer size keeps at least 595 x 300
-        EXPECT_EQ(dlg.size(), QSize(587, 269));
-        dlg.resize(692, 369);
-    }
+    auto dlg = Open<FramedDlg>(false);
+    EXPECT_EQ(dlg->pos(), QPoint(10, 20));
+    EXPECT_EQ(dlg->size(), QSize(692, 369));
+    dlg->resize(500, 200);  // the outer size keeps at least 595 x 300
+    EXPECT_EQ(dlg->size(), QSize(587, 269));
+    dlg->resize(692, 369);
+    dlg.reset();
     EXPECT_EQ(StoredRect(), (std::vector<int>{10, 20, 700, 400}));
-    {
-        FramedDlg dlg;
-        ASSERT_EQ(dlg.OnInitDialog(), 1);
-        EXPECT_EQ(dlg.size(), QSize(692, 369));
-    }
+    dlg = Open<FramedDlg>(false);
+    EXPECT_EQ(dlg->size(), QSize(692, 369));
+    dlg.reset();
     EXPECT_EQ(StoredRect(), (std::vector<int>{10, 20, 700, 400}));
 }
 
@@ -262,12 +257,10 @@ TEST_F(MainWindow, RectangleOffEveryScreenOpensCentredOnThePrimaryScreen) {
     };
     for (const auto& c : cases) {
         WriteSettings(c.left, c.top, 700, 400);
-        {
-            CCrmManageDlg dlg;
-            ASSERT_EQ(dlg.OnInitDialog(), 1);
-            EXPECT_EQ(dlg.pos(), c.expected) << c.left << "," << c.top;
-            EXPECT_EQ(dlg.size(), QSize(700, 400));
-        }
+        auto dlg = Open(false);
+        EXPECT_EQ(dlg->pos(), c.expected) << c.left << "," << c.top;
+        EXPECT_EQ(dlg->size(), QSize(700, 400));
+        dlg.reset();
         EXPECT_EQ(StoredRect(), (std::vector<int>{c.expected.x(), c.expected.y(), 700, 400}));
     }
 }
@@ -275,28 +268,11 @@ TEST_F(MainWindow, RectangleOffEveryScreenOpensCentredOnThePrimaryScreen) {
 TEST_F(MainWindow, SizeAsLargeAsTheScreenMaximises) {
     WriteSettings(5, 5, 2000, 900);
     const std::vector<int> screenRect{0, 0, 800, 800};  // the test screen's
-    {
-        CCrmManageDlg dlg;
-        ASSERT_EQ(dlg.OnInitDialog(), 1);
-        dlg.show();
-        EXPECT_TRUE(dlg.windowState() & Qt::WindowMaximized);
-        EXPECT_EQ(StoredRect(), screenRect);
-    }
+    auto dlg = Open();
+    EXPECT_TRUE(dlg->windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(StoredRect(), screenRect);
+    dlg.reset();
     EXPECT_EQ(StoredRect(), screenRect);  // and still after closing the maximised window
-}
-
-// A settings folder that cannot be made: the designed size, no message, the file left alone.
-TEST_F(MainWindow, UnwritableSettingsGiveDefaultsWithoutMessages) {
-    MessageCapture capture;
-    std::filesystem::remove_all(folder.Path() + "Ini");
-    WriteFile(folder.Path() + "Ini", "a file");
-    {
-        CCrmManageDlg dlg;
-        ASSERT_EQ(dlg.OnInitDialog(), 1);
-        EXPECT_EQ(dlg.size(), QSize(645, 416));
-    }
-    EXPECT_TRUE(std::filesystem::is_regular_file(folder.Path() + "Ini"));
-    EXPECT_EQ(capture.Count(), 0u);
 }
 
 }  // namespace

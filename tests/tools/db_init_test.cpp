@@ -1,12 +1,18 @@
-// The tables and indexes orvicrm-db makes in a file and on a server.
+// What orvicrm-db makes: the tables and indexes in a file and on a server, the demo data and
+// generated records.
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <set>
 
+#include "data/ado_connection.h"
 #include "data/schema.h"
+#include "support/message_capture.h"
 #include "support/scratch_database.h"
+#include "support/temp_dir.h"
+#include "support/test_sql.h"
 #include "tools/orvicrm-db/db_init.h"
+#include "tools/orvicrm-db/db_seed.h"
 
 namespace {
 
@@ -69,6 +75,57 @@ TEST(Schema, AServerGetsTheTablesOnceAndOnlyInAUtf8Database) {
     EXPECT_FALSE(CreateDatabase(ascii.Location(), &error));
     EXPECT_EQ(error, "the database's encoding is SQL_ASCII; OrviCrm needs a UTF8 database");
     EXPECT_EQ(ascii.Text("SELECT count(*) FROM pg_tables WHERE schemaname = 'public'"), "0");
+}
+
+// In a file the seeder makes with its folder, or on the test server in a database it gives
+// the tables first: the demo data (a second run adds no value twice), then generated records.
+TEST(Seed, DemoDataForTheDemoClientsThenGeneratedRecords) {
+    TempModuleFolder temp;
+    MessageCapture capture;
+    std::unique_ptr<ScratchDatabase> server;
+    if (TestOnPostgres()) server = std::make_unique<ScratchDatabase>();
+    const std::string location = server ? server->Location() : temp.Path() + "OrviMdb/OrviCrm.db";
+    std::string error;
+    ASSERT_TRUE(SeedDemo(location, &error)) << error;
+    ASSERT_TRUE(SeedDemo(location, &error)) << error;
+    CAdoConnection connection;
+    EXPECT_EQ(connection.ConnectDatabase(location), 1);  // the module's database
+
+    TestSql sql(location);
+    EXPECT_EQ(sql.Number("SELECT count(*) FROM ObjectPar"), 42);
+    // Nine kinds of parameters of three to six values each.
+    EXPECT_EQ(
+        sql.Joined("SELECT count(*), min(n), max(n) FROM (SELECT count(*) AS n FROM "
+                   "ObjectPar WHERE ObjectParType BETWEEN 5 AND 13 GROUP BY ObjectParType) t"),
+        "9/3/6");
+    EXPECT_EQ(
+        sql.Rows("SELECT ObjectDateTime, ClientName FROM SaleTable GROUP BY ObjectDateTime, "
+                 "ClientName ORDER BY 1"),
+        (std::vector<std::vector<std::string>>{
+            {"101", "张三"}, {"102", "李四"}, {"103", "王五"}, {"104", "赵六"}, {"105", "钱七"}}));
+    EXPECT_EQ(sql.Number("SELECT count(*) FROM SaleTable WHERE ClientName = '李四'"), 16);
+    for (const char* table : {"SaleTable", "ChanceTable", "ConsumeTable", "HistoryTable",
+                              "ActiveTable", "FeedBackTable"})
+        EXPECT_EQ(sql.Number(std::string("SELECT count(DISTINCT ObjectDateTime) FROM ") + table), 5)
+            << table;
+    // 2007 in local time (UTC+8 in the tests); every sale 2006 to 2010, amounts that add up.
+    EXPECT_EQ(sql.Joined("SELECT CAST(count(*) > 0 AS integer), (SELECT count(*) FROM SaleTable "
+                         "WHERE SaleDate < 1136044800 OR SaleDate > 1293811199 OR abs(PayMent "
+                         "+ UnPayMent - TotalMoney) > 0.01) FROM SaleTable WHERE SaleDate >= "
+                         "1167580800 AND SaleDate <= 1199116799"),
+              "1/0");
+
+    ASSERT_TRUE(SeedGenerated(location, RecordKind::History, 250, 104, &error)) << error;
+    EXPECT_EQ(sql.Number("SELECT count(*) FROM HistoryTable WHERE ObjectDateTime = 104 AND "
+                         "ClientName = '赵六' AND HistoryEndDate = HistoryBeginDate + "
+                         "HistoryUseDate * 60"),
+              260);
+    EXPECT_TRUE(capture.Texts().empty());
+    // The folder of a database file is made only where it can be.
+    if (!server) {
+        EXPECT_FALSE(SeedGenerated(temp.Path() + "no-folder/x/../../OrviMdb", RecordKind::Sale, 1,
+                                   101, &error));
+    }
 }
 
 }  // namespace
