@@ -4,10 +4,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "data/schema.h"
+#include "support/probes.h"
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
 #include "tools/orvicrm-db/db_import.h"
@@ -53,36 +53,30 @@ Imported Import(const std::string& file, const std::string& location, bool lenie
 
 // Every column of every row of the database against the listing: texts byte for byte,
 // integers exactly, amounts as the 32-bit floats they were written as, NULL as null.
-void ExpectAsListed(TestSql& sql, const Listing& listing) {
+void ExpectAsListed(TestSql& sql, Listing& listing) {
     for (const TableDef* table : AllTables()) {
-        std::string select;
+        std::string select = "SELECT ''";
         for (const FieldDef& field : table->fields)
-            select += std::string(select.empty() ? "" : ", ") + "CASE WHEN " + field.name +
-                      " IS NULL THEN 1 ELSE 0 END, " + field.name;
-        auto rows =
-            sql.Rows("SELECT " + select + " FROM " + table->name + " ORDER BY " + sql.RowKey());
-        auto expected = listing.find(table->name);
-        size_t count = expected == listing.end() ? 0 : expected->second.size();
-        ASSERT_EQ(rows.size(), count) << table->name;
-        for (size_t r = 0; r < count; ++r) {
-            const QJsonObject& want = expected->second[r];
+            select += std::string(", coalesce(CAST(") + field.name + " AS text), 'NULL!')";
+        auto rows = sql.Rows(select + " FROM " + table->name + " ORDER BY " + sql.RowKey());
+        const std::vector<QJsonObject>& want = listing[table->name];
+        ASSERT_EQ(rows.size(), want.size()) << table->name;
+        for (size_t r = 0; r < rows.size(); ++r) {
             for (size_t c = 0; c < table->fields.size(); ++c) {
                 const FieldDef& field = table->fields[c];
-                QJsonValue value = want.value(field.name);
-                const std::string& isNull = rows[r][2 * c];
-                const std::string& got = rows[r][2 * c + 1];
-                std::string where =
-                    std::string(table->name) + " row " + std::to_string(r + 1) + " " + field.name;
-                ASSERT_EQ(isNull == "1", value.isNull() || value.isUndefined()) << where;
-                if (isNull == "1") continue;
-                if (field.type == kFieldText)
-                    EXPECT_EQ(got, value.toString().toStdString()) << where;
+                const QJsonValue value = want[r].value(field.name);
+                const std::string& got = rows[r][c + 1];
+                SCOPED_TRACE(std::string(table->name) + " row " + std::to_string(r + 1) + " " +
+                             field.name + " " + got);
+                if (value.isNull() || value.isUndefined())
+                    EXPECT_EQ(got, "NULL!");
+                else if (field.type == kFieldText)
+                    EXPECT_EQ(got, value.toString().toStdString());
                 else if (field.type == kFieldFloat)
                     EXPECT_EQ(static_cast<float>(std::stod(got)),
-                              static_cast<float>(value.toDouble()))
-                        << where << " " << got;
+                              static_cast<float>(value.toDouble()));
                 else
-                    EXPECT_EQ(std::stoll(got), static_cast<long long>(value.toDouble())) << where;
+                    EXPECT_EQ(std::stoll(got), static_cast<long long>(value.toDouble()));
             }
         }
     }
@@ -119,13 +113,9 @@ TEST(ImportAccess, BadFilesAndTargetsWithRowsAreRefusedAndNothingIsWritten) {
     TempModuleFolder temp;
     std::string location = temp.CreateDatabase();
     std::string sample = Fixture("sample.mdb");
-    std::string bytes;
-    {
-        std::ifstream in(sample, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    const std::string bytes = ReadFile(sample);
     auto write = [&](const std::string& name, const std::string& content) {
-        std::ofstream(temp.Path() + name, std::ios::binary) << content;
+        WriteFile(temp.Path() + name, content);
         return temp.Path() + name;
     };
     // The emoji of the seventh sale loses the second half of its surrogate pair.

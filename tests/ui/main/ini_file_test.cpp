@@ -40,6 +40,14 @@ TEST_F(IniFile, ReadsSectionsKeysAndValuesAndWritesThemBack) {
     EXPECT_EQ(ini.GetErrorText(), "Unable to locate specified key.");
     EXPECT_EQ(ini.GetValueI("infowindow", "depth"), 0);
     EXPECT_EQ(ini.GetErrorText(), "Unable to locate specified value.");
+
+    // A long line is cut: its first 2047 bytes are a line without "=", the rest "x=1" a
+    // line of its own.
+    WriteFile(path, "[s]\n" + std::string(CIniFile::kMaxLine, 'k') + "x=1\nwidth=800\n");
+    ASSERT_TRUE(ini.ReadFile());
+    EXPECT_EQ(ini.GetValue("s", "").size(), CIniFile::kMaxLine - 1);
+    EXPECT_EQ(ini.GetValue("s", "x"), "1");
+    EXPECT_EQ(ini.GetValueI("s", "width"), 800);
 }
 
 // Many sections and keys: every one is found, the first of a name wins, order is kept.
@@ -64,7 +72,9 @@ TEST_F(IniFile, ManyKeysAndSectionsKeepTheirOrder) {
     EXPECT_NE(written.find("[s0]\nx=0\ny=new\n\n[s1]\n"), std::string::npos);
 }
 
-TEST_F(IniFile, MissingFileReadsAsNothingAndWritingCreatesIt) {
+// A missing file reads as nothing and writing makes it; a folder in the file's place is
+// neither read nor written.
+TEST_F(IniFile, MissingOrUnreadableFiles) {
     EXPECT_FALSE(ini.ReadFile());
     EXPECT_EQ(ini.GetErrorText(), "");
     EXPECT_EQ(ini.GetValueI("infowindow", "left"), 0);
@@ -73,6 +83,13 @@ TEST_F(IniFile, MissingFileReadsAsNothingAndWritingCreatesIt) {
     EXPECT_TRUE(ini.SetValueI("infowindow", "left", 6, false));
     ini.WriteFile();
     EXPECT_EQ(ReadFile(path), "[infowindow]\nleft=6\n\n");
+
+    std::filesystem::remove(path);
+    std::filesystem::create_directories(path);
+    EXPECT_FALSE(ini.ReadFile());
+    EXPECT_EQ(ini.GetErrorText(), "Unable to open ini file.");
+    ini.WriteFile();
+    EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
 TEST_F(IniFile, WritesBackInOrderDroppingEmptySections) {
@@ -85,25 +102,6 @@ TEST_F(IniFile, WritesBackInOrderDroppingEmptySections) {
     ASSERT_TRUE(ini.ReadFile());
     EXPECT_EQ(ini.GetValue("a", "y"), "9");
     EXPECT_EQ(ini.GetValue("b", "z"), "3");
-}
-
-TEST_F(IniFile, LongLinesAreCutAndReadOn) {
-    std::string longKey(CIniFile::kMaxLine, 'k');
-    WriteFile(path, "[s]\n" + longKey + "x=1\nwidth=800\n");
-    ASSERT_TRUE(ini.ReadFile());
-    // The first 2047 bytes are a line without "=", the rest "x=1" a line of its own.
-    EXPECT_EQ(ini.GetValue("s", "").size(), CIniFile::kMaxLine - 1);
-    EXPECT_EQ(ini.GetValue("s", "x"), "1");
-    EXPECT_EQ(ini.GetValueI("s", "width"), 800);
-}
-
-TEST_F(IniFile, UnreadableOrUnwritablePathsAreQuiet) {
-    std::filesystem::create_directories(path);  // a folder where the file should be
-    EXPECT_FALSE(ini.ReadFile());
-    EXPECT_EQ(ini.GetErrorText(), "Unable to open ini file.");
-    ini.SetValue("s", "k", "v");
-    ini.WriteFile();
-    EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
 }  // namespace
