@@ -53,9 +53,6 @@ struct FakeHost : OrviHostWnd {
 
 class CallContext : public ::testing::Test {
 protected:
-    FakeHost host;
-    QComboBox combo;
-
     void SetUp() override { Reset(); }
     void TearDown() override { Reset(); }
     static void Reset() {
@@ -73,13 +70,6 @@ protected:
         g_clientNamesText = names;
         g_clientKeysText = keys;
         g_listSeparator = separator;
-    }
-    // An editable box listing 张三 (101) and 李四 (102, current); picks go to host.
-    void OpenPickBox() {
-        HandOver("张三,李四", "101,102", ",");
-        g_hostWnd = reinterpret_cast<uintptr_t>(&host);
-        combo.setEditable(true);
-        FillClientCombo(&combo, 102, 1);
     }
 };
 
@@ -167,6 +157,7 @@ TEST_F(CallContext, ListsOfDifferentLengthsNeverReadPastEitherEnd) {
 // is selected.
 TEST_F(CallContext, FillClientComboSelectsTheLastEntryOfTheKey) {
     HandOver("甲,乙,丙,丁", "1,2,1", ",");
+    QComboBox combo;
     combo.addItem("old");
     FillClientCombo(&combo, 1, 0);
     EXPECT_EQ(Entries(combo), (Texts{"甲=1", "乙=2", "丙=1*", "丁=0"}));
@@ -181,22 +172,36 @@ TEST_F(CallContext, FillClientComboSelectsTheLastEntryOfTheKey) {
     EXPECT_EQ(Entries(combo), (Texts{"甲=1", "乙=2*", "丙=1", "丁=0"}));
 }
 
-// Picks in turn on the box: it shows
+// Picks in turn on an editable box listing 张三 (101) and 李四 (102, current): the box shows
 // the picked client, inserted at the top unless listed for the same key, or a group and
 // 全部; every entry keeps its own key, also when typed over.
 TEST_F(CallContext, PickedClientsAndGroupsFillTheBoxWithTheirOwnKeys) {
-    OpenPickBox();
+    HandOver("张三,李四", "101,102", ",");
+    FakeHost host;
+    g_hostWnd = reinterpret_cast<uintptr_t>(&host);
     g_hostPickMsg = 0x8001;
+    QComboBox combo;
+    combo.setEditable(true);
+    FillClientCombo(&combo, 102, 1);
     EXPECT_FALSE(IsPickedGroupCombo(&combo));
     g_pickedNames = {"stale"};
+    host.next = {{"赵六", "张三"}, {104, 107}, {}, {}, "", 104};  // another 张三
+    EXPECT_EQ(PickClientsFromHost(&combo), 104);
+    EXPECT_EQ(Entries(combo), (Texts{"赵六=104*", "张三=101", "李四=102"}));
+    EXPECT_EQ(GetComboClientKey(&combo), 104u);
+    EXPECT_EQ(GetClientKey("赵六"), 104u);
+    combo.setCurrentIndex(1);
+    EXPECT_EQ(GetComboClientKey(&combo), 101u);  // the handed-over 张三, not the picked one
+    const std::pair<const char*, uint32_t> typed[] = {{"李四", 102}, {"赵六", 104}, {"无名", 0}};
+    for (const auto& [text, key] : typed) {
+        combo.setEditText(QString::fromUtf8(text));
+        EXPECT_EQ(GetComboClientKey(&combo), key) << text;
+    }
     const struct {
         Pick pick;
         Texts entries;
         uint32_t key;  // of the current entry
     } steps[] = {
-        {{{"赵六", "张三"}, {104, 107}, {}, {}, "", 104},
-         {"赵六=104*", "张三=101", "李四=102"},
-         104},
         {{{"李四"}, {102}, {}, {}, "", 102}, {"赵六=104", "张三=101", "李四=102*"}, 102},
         // a key the host names no client for changes nothing
         {{{}, {}, {}, {}, "", 555}, {"赵六=104", "张三=101", "李四=102*"}, 102},
@@ -222,20 +227,6 @@ TEST_F(CallContext, PickedClientsAndGroupsFillTheBoxWithTheirOwnKeys) {
     EXPECT_TRUE(IsPickedGroupCombo(&combo));
     FillClientCombo(&combo, 101, 0);
     EXPECT_FALSE(IsPickedGroupCombo(&combo));
-}
-
-TEST_F(CallContext, TypedOverTextsAndPickedEntriesCarryTheirKeys) {
-    OpenPickBox();
-    host.next = {{"赵六", "张三"}, {104, 107}, {}, {}, "", 104};  // another 张三
-    PickClientsFromHost(&combo);                                  // 赵六 inserted at the top
-    EXPECT_EQ(GetClientKey("赵六"), 104u);
-    combo.setCurrentIndex(1);
-    EXPECT_EQ(GetComboClientKey(&combo), 101u);  // the handed-over 张三, not the picked one
-    const std::pair<const char*, uint32_t> typed[] = {{"李四", 102}, {"赵六", 104}, {"无名", 0}};
-    for (const auto& [text, key] : typed) {
-        combo.setEditText(QString::fromUtf8(text));
-        EXPECT_EQ(GetComboClientKey(&combo), key) << text;
-    }
 }
 
 }  // namespace
