@@ -68,9 +68,8 @@ TEST(MessageLayer, AWorkersMessagesAreHandledInOrderOnTheWindowThreadWhileTheOwn
     ASSERT_EQ(answers.size(), 50u);
     EXPECT_EQ(answers.back(), 100);
     EXPECT_EQ(window.lastThread, std::this_thread::get_id());
-    std::vector<UINT> expected(52, WM_PAGE_COUNT);
-    expected[0] = WM_PAGE_NEW;
-    expected[1] = WM_PAGE_VIEW;
+    std::vector<UINT> expected{WM_PAGE_NEW, WM_PAGE_VIEW};
+    expected.resize(52, WM_PAGE_COUNT);
     EXPECT_EQ(window.received, expected);
 }
 
@@ -90,7 +89,7 @@ TEST(MessageLayer, TheEventLoopDeliversPostsAndGetsItsTurnBetweenMessagesThatPos
     EXPECT_EQ(poster.handled, 4);
 }
 
-TEST(Worker, StopIsARequestTheBodySees) {
+TEST(Worker, StopIsARequestTheBodySeesAndABoxOfAWorkerReachesTheHandler) {
     Worker worker;
     std::atomic<int> loops{0};
     worker.Start([&] {
@@ -106,12 +105,10 @@ TEST(Worker, StopIsARequestTheBodySees) {
     EXPECT_FALSE(worker.Running());
     EXPECT_TRUE(worker.Start([] {}));  // and it can run again
     worker.Wait();
-}
 
-TEST(MessageBox, AWorkersBoxAndTheApplicationBoxReachTheHandler) {
+    // A worker's message box and the application's box reach the handler.
     MessageCapture capture;
     capture.QueueAnswers({IDNO});
-    Worker worker;
     int answer = 0;
     worker.Start([&] {
         answer = ShowMessage(0, "确实要删除所选记录吗？", "警告", MsgIcon::Exclamation,

@@ -156,9 +156,7 @@ TEST(Copy, ValuesThatDoNotFitTheirColumnsAreRefusedAndNothingIsWritten) {
         {"2.5", "SaleNumber holds 2.5, not a 32-bit integer"},
     };
     for (const auto& [value, why] : kRefused) {
-        std::string bad = temp.Path() + "bad.db", target = temp.Path() + "target.db";
-        std::remove(bad.c_str());
-        std::remove(target.c_str());
+        const std::string bad = temp.Path() + value + ".db", target = bad + ".copy";
         ASSERT_TRUE(CreateDatabase(bad, &error));
         RunOnFile(bad,
                   "INSERT INTO ObjectPar VALUES ('kept out', 5);"

@@ -18,21 +18,12 @@ TEST(AccessText, Jet4TextsInEveryStoredForm) {
         {"", "", ""},
         {"A\0\x2D\x4E"s, "A中", ""},                       // UTF-16LE
         {"\x3D\xD8\x00\xDE\x40\xD8\x00\xDC"s, "😀𠀀", ""},  // surrogate pairs
-        {"\xFF\xFE"
-         "It's"s,
-         "It's", ""},  // compressed
+        {"\377\376It's"s, "It's", ""},                     // compressed
         // compressed: Latin letters, a switch to two bytes a letter, and back
-        {"\xFF\xFE"
-         "ab\0\x2D\x4E\0"
-         "c\r\n"s,
-         "ab中c\r\n", ""},
-        {"\xFF\xFE"
-         "a\0\x2D"s,
-         "", "a compressed text that ends in the middle of a letter"},
+        {"\377\376ab\0\x2D\x4E\0c\r\n"s, "ab中c\r\n", ""},
+        {"\377\376a\0\x2D"s, "", "a compressed text that ends in the middle of a letter"},
         {"A\0B"s, "", "a text of an odd number of bytes"},
-        {"\x3D\xD8"
-         "A\0"s,
-         "", "a text with a lone surrogate U+D83D"},
+        {"\x3D\330A\0"s, "", "a text with a lone surrogate U+D83D"},
         {"\x00\xDE"s, "", "a text with a lone surrogate U+DE00"},
     };
     for (const auto& c : kCases) {

@@ -30,42 +30,39 @@ struct Received {
     WPARAM wParam;
 };
 
+// What reached the pages and the pages deleted, in order.
+std::vector<Received> received;
+std::vector<int> deleted;
+
 // A page that records what reaches it; it holds an edit field to type into.
 class RecordingPage : public CPageWindow {
 public:
-    RecordingPage(int index, std::vector<Received>* log, std::vector<int>* destroyed,
-                  QWidget* parent)
-        : CPageWindow(parent), m_index(index), m_log(log), m_destroyed(destroyed) {
-        edit = new QLineEdit(this);
-    }
-    ~RecordingPage() override { m_destroyed->push_back(m_index); }
+    RecordingPage(int index, QWidget* parent)
+        : CPageWindow(parent), index(index), edit(new QLineEdit(this)) {}
+    ~RecordingPage() override { deleted.push_back(index); }
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM) override {
-        m_log->push_back({m_index, msg, wParam});
+        received.push_back({index, msg, wParam});
         return 0;
     }
     bool PreTranslateKey(QKeyEvent* event) override {
         keys.push_back(event->key());
         return true;
     }
+    int index;
     QLineEdit* edit;
     std::vector<int> keys;
-
-private:
-    int m_index;
-    std::vector<Received>* m_log;
-    std::vector<int>* m_destroyed;
 };
 
 class MainWindow : public ::testing::Test {
 protected:
     TempModuleFolder folder;
-    std::vector<Received> log;
-    std::vector<int> destroyed;
 
     void SetUp() override {
         folder.CreateDatabase();
-        CCrmManageDlg::SetPageFactory([this](RecordKind kind, QWidget* parent) {
-            return new RecordingPage(static_cast<int>(kind), &log, &destroyed, parent);
+        received.clear();
+        deleted.clear();
+        CCrmManageDlg::SetPageFactory([](RecordKind kind, QWidget* parent) {
+            return new RecordingPage(static_cast<int>(kind), parent);
         });
     }
     void TearDown() override { CCrmManageDlg::SetPageFactory({}); }
@@ -95,7 +92,7 @@ protected:
     }
     std::vector<UINT> MessagesOf(int page, bool withLayout = false) const {
         std::vector<UINT> out;
-        for (const Received& r : log)
+        for (const Received& r : received)
             if (r.page == page && (withLayout || r.msg != WM_PAGE_LAYOUT)) out.push_back(r.msg);
         return out;
     }
@@ -145,17 +142,17 @@ TEST_F(MainWindow, ButtonsGoToTheCurrentPageAndATabClickHidesPagingAndCall) {
     for (int id : {1060, 1058, 1059, 1061, 1080}) EXPECT_FALSE(button(id)->isVisible()) << id;
     EXPECT_TRUE(button(1016)->isVisible());
 
-    log.clear();
+    received.clear();
     for (int id : {1016, 1043, 1027, 1044, 1044})
         QTest::mouseClick(Control<QWidget>(dlg.get(), id), Qt::LeftButton);
     EXPECT_EQ(MessagesOf(3), (std::vector<UINT>{WM_PAGE_NEW, WM_PAGE_VIEW, WM_PAGE_DELETE,
                                                 WM_PAGE_SELECTALL, WM_PAGE_SELECTALL}));
-    ASSERT_EQ(log.size(), 5u);
-    EXPECT_EQ(log[3].wParam, 1u);
-    EXPECT_EQ(log[4].wParam, 0u);
+    ASSERT_EQ(received.size(), 5u);
+    EXPECT_EQ(received[3].wParam, 1u);
+    EXPECT_EQ(received[4].wParam, 0u);
 
     // A resize lays out again and tells every page.
-    log.clear();
+    received.clear();
     dlg->resize(900, 600);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(MessagesOf(i, true), std::vector<UINT>{WM_PAGE_LAYOUT});
     EXPECT_EQ(button(1)->pos(), QPoint(840, 576));
@@ -181,7 +178,7 @@ TEST_F(MainWindow, EnterAndEscapeAreSwallowedEverywhereSpaceOnlyOnButtonsAndBoxe
     EXPECT_TRUE(dlg->isVisible());
     EXPECT_EQ(dlg->result(), 0);
     EXPECT_FALSE(selectAll->isChecked());
-    EXPECT_EQ(log.size(), 6u);  // only the layout messages of the start
+    EXPECT_EQ(received.size(), 6u);  // only the layout messages of the start
 
     // The page holding the focus sees a swallowed key first; a text box takes Space.
     QTest::keyClicks(page->edit, "2007-5-3 10:20");
@@ -200,7 +197,7 @@ TEST_F(MainWindow, ClosingStoresTheClampedRectangleAndDeletesPagesInOrder) {
     dlg->resize(1400, 200);
     dlg.reset();
     EXPECT_EQ(StoredRect(), (std::vector<int>{30, 40, 1280, 300}));
-    EXPECT_EQ(destroyed, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(deleted, (std::vector<int>{0, 1, 2, 3, 4, 5}));
 }
 
 // A rectangle narrower than 595 pixels, none at all, or a settings folder that cannot be made:
