@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <functional>
 
 #include "host/call_context.h"
 

@@ -128,7 +128,7 @@ TEST_F(MainWindow, StartsWithSixTabsInOrderAndTheCountPlaceholder) {
     ShowPageCount(nullptr, 1, 0);
 }
 
-TEST_F(MainWindow, ButtonsGoToTheCurrentPageAndATabClickHidesPagingAndCall) {
+TEST_F(MainWindow, ButtonsGoToTheCurrentPageAndClosingStoresTheClampedRectangle) {
     auto dlg = Open();
     const auto button = [&](int id) { return Control<QPushButton>(dlg.get(), id); };
     QTabBar* bar = dlg->GetTabCtrl()->TabBar();
@@ -164,6 +164,12 @@ TEST_F(MainWindow, ButtonsGoToTheCurrentPageAndATabClickHidesPagingAndCall) {
     QTest::mouseClick(button(1), Qt::LeftButton);
     dlg->close();
     EXPECT_TRUE(dlg->isVisible());
+    // Deleting it stores the clamped rectangle and deletes the pages in tab order.
+    dlg->move(30, 40);
+    dlg->resize(1400, 200);
+    dlg.reset();
+    EXPECT_EQ(StoredRect(), (std::vector<int>{30, 40, 1280, 300}));
+    EXPECT_EQ(deleted, (std::vector<int>{0, 1, 2, 3, 4, 5}));
 }
 
 TEST_F(MainWindow, EnterAndEscapeAreSwallowedEverywhereSpaceOnlyOnButtonsAndBoxes) {
@@ -189,15 +195,6 @@ TEST_F(MainWindow, EnterAndEscapeAreSwallowedEverywhereSpaceOnlyOnButtonsAndBoxe
     QTest::mouseClick(closeButton, Qt::LeftButton);  // 关闭 closes a window run by an entry
     EXPECT_FALSE(dlg->isVisible());
     EXPECT_EQ(dlg->result(), QDialog::Accepted);
-}
-
-TEST_F(MainWindow, ClosingStoresTheClampedRectangleAndDeletesPagesInOrder) {
-    auto dlg = Open();
-    dlg->move(30, 40);
-    dlg->resize(1400, 200);
-    dlg.reset();
-    EXPECT_EQ(StoredRect(), (std::vector<int>{30, 40, 1280, 300}));
-    EXPECT_EQ(deleted, (std::vector<int>{0, 1, 2, 3, 4, 5}));
 }
 
 // A rectangle narrower than 595 pixels, none at all, or a settings folder that cannot be made:
