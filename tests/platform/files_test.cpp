@@ -72,11 +72,8 @@ TEST(Files, DataAndSettingsFollowTheHostFolderElseTheUsersFolders) {
         ScopedEnv homeEnv("HOME", home.c_str());
         ScopedEnv database("ORVICRM_DATABASE", nullptr);
 
-        if (c.host == HostFolder::Unusable) {
-            std::ofstream(root + "host") << "a file where the folder would be";
-        } else if (c.host != HostFolder::NotYetMade) {
-            std::filesystem::create_directories(root + "host");
-        }
+        if (c.host == HostFolder::Unusable) std::ofstream(root + "host") << "a file in the way";
+        if (c.host == HostFolder::Writable) std::filesystem::create_directories(root + "host");
         if (c.host == HostFolder::ReadOnlyWithFolders) {
             std::filesystem::create_directories(root + "host/OrviMdb");
             std::filesystem::create_directories(root + "host/Ini");

@@ -16,10 +16,8 @@ namespace {
 
 // The shared fixtures lie beside the source tree.
 std::string Fixture(const std::string& name) {
-    return (std::filesystem::path(__FILE__).parent_path() / "../../../shared/fixtures/access" /
-            name)
-        .lexically_normal()
-        .string();
+    return std::filesystem::path(__FILE__).parent_path().string() +
+           "/../../../shared/fixtures/access/" + name;
 }
 
 using Listing = std::map<std::string, std::vector<QJsonObject>>;  // by table, in file order
