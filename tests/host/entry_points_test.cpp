@@ -52,49 +52,45 @@ protected:
     }
 };
 
-TEST_F(EntryPoints, OpenCrm2StoresTheContextAndRunsTheMainWindowUntilClosed) {
-    TempModuleFolder folder;
-    folder.CreateDatabase();
-    ModalDriver driver;
-    int nested = -1, nestedStat = -1;
-    driver.action = [&] {
-        // A call made while the window is open is refused at once.
-        nested = CM_OpenCrm(0, nullptr, nullptr, 0, 0, 0);
-        nestedStat = CM_OpenCrmStat(0, 0, 0, 0);
-    };
-    OrviHostWnd host{nullptr};
-    EXPECT_EQ(
-        CM_OpenCrm2("张三,李四", "101,102", ",", 102, reinterpret_cast<uintptr_t>(&host), 0x9000),
-        1);
-    EXPECT_TRUE(driver.seen);
-    EXPECT_EQ(driver.name, "CCrmManageDlg");
-    EXPECT_EQ(driver.caption, "管理");
-    EXPECT_EQ(nested, 0);
-    EXPECT_EQ(nestedStat, 0);
-    EXPECT_EQ(g_hostWnd, reinterpret_cast<uintptr_t>(&host));
-    EXPECT_EQ(g_hostPickMsg, 0x9000u);
-    EXPECT_EQ(GetClientName(102), "李四");
-}
-
-// Mode 0, mode 1 and the statistics entry open their windows and return 1 once closed;
-// other modes open nothing.
+// Each entry opens its window, refuses a call made while the window is open, and returns 1
+// once it is closed: CM_OpenCrm2 with the host's context, mode 0 with lists that replace the
+// handed-over ones, mode 1 and the statistics entry. Other modes open nothing.
 TEST_F(EntryPoints, EachWindowRunsUntilClosedAndOtherModesOpenNothing) {
     TempModuleFolder folder;
     folder.CreateDatabase();
+    OrviHostWnd host{nullptr};
+    const auto hostWnd = reinterpret_cast<uintptr_t>(&host);
     OrviStringArray names{"王五"};
     OrviKeyArray keys{7};
     const struct {
         std::function<int32_t()> open;
         QString window, caption;
-    } cases[] = {{[&] { return CM_OpenCrm(0, &names, &keys, 7, 0, 0); }, "CCrmManageDlg", "管理"},
-                 {[] { return CM_OpenCrm(1, nullptr, nullptr, 0, 0, 0); }, "CStatDlg", "业务统计"},
-                 {[] { return CM_OpenCrmStat(1, 2, 3, 4); }, "CStatDlg", "业务统计"}};
+        uint32_t key;  // a client the window knows by this key and name
+        std::string name;
+    } cases[] = {
+        {[&] { return CM_OpenCrm2("张三,李四", "101,102", ",", 102, hostWnd, 0x9000); },
+         "CCrmManageDlg", "管理", 102, "李四"},
+        {[&] { return CM_OpenCrm(0, &names, &keys, 7, 0, 0); }, "CCrmManageDlg", "管理", 7, "王五"},
+        {[] { return CM_OpenCrm(1, nullptr, nullptr, 0, 0, 0); }, "CStatDlg", "业务统计", 0, ""},
+        {[] { return CM_OpenCrmStat(1, 2, 3, 4); }, "CStatDlg", "业务统计", 0, ""}};
     for (const auto& c : cases) {
         ModalDriver driver;
+        int nested = -1, nestedStat = -1;
+        std::string name = "?";
+        driver.action = [&] {
+            nested = CM_OpenCrm(0, nullptr, nullptr, 0, 0, 0);
+            nestedStat = CM_OpenCrmStat(0, 0, 0, 0);
+            name = GetClientName(c.key);
+        };
         EXPECT_EQ(c.open(), 1) << c.window.toStdString();
         EXPECT_EQ(driver.name, c.window);
         EXPECT_EQ(driver.caption, c.caption);
+        EXPECT_EQ(nested, 0);
+        EXPECT_EQ(nestedStat, 0);
+        EXPECT_EQ(name, c.name);
     }
+    EXPECT_EQ(g_hostWnd, hostWnd);
+    EXPECT_EQ(g_hostPickMsg, 0x9000u);
     EXPECT_EQ(g_clientNames, names);  // mode 0 replaced the handed-over lists
     EXPECT_EQ(g_clientKeys, keys);
     ModalDriver none;
