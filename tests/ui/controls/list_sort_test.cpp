@@ -15,18 +15,6 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// Sorts texts through their keys, as the list sorts a mixed column.
-Texts SortedByKeys(const Texts& texts, bool ascending = true) {
-    CellKeyBuilder builder;
-    std::vector<std::pair<CellKey, int>> items;
-    for (size_t i = 0; i < texts.size(); ++i) items.push_back({builder.Build(texts[i]), int(i)});
-    ListQuickSort(items.data(), 0, static_cast<long>(items.size()) - 1, ascending,
-                  [](const auto& a, const auto& b) { return CompareCellKeys(a.first, b.first); });
-    Texts out;
-    for (const auto& item : items) out.push_back(texts[static_cast<size_t>(item.second)]);
-    return out;
-}
-
 // Whole-text strtod, with one "%" allowed after it: what every shortcut must agree with.
 TEST(CellCompare, NumbersReadLikeWholeTextStrtod) {
     std::vector<std::string> texts = {
@@ -117,20 +105,6 @@ TEST(CellCompare, NeighboursCompareByTheFirstFormBothTake) {
     for (const Texts& texts : ascending)
         for (size_t i = 1; i < texts.size(); ++i) expect(texts[i - 1], texts[i], -1);
     for (const Texts& texts : equal) expect(texts[0], texts[1], 0);
-}
-
-// A mixed column whose order is written out by hand: the kinds meet only where the rules
-// agree, so the order is a consistent one the sort must find in both directions.
-TEST(CellCompare, MixedColumnSortsInTheHandWrittenOrder) {
-    const Texts ascending = {
-        "1.5%", "10:60", "12%",        "15",         "1900-02-29",       "1A",   "1F",   "9:05",
-        "9:30", "23:59", "2000-02-29", "2007-05-03", "2007-05-03 10:20", "李四", "王五", "张三"};
-    const Texts shuffled = {"张三",  "9:30",       "1A",         "2007-05-03 10:20",
-                            "15",    "李四",       "1900-02-29", "23:59",
-                            "1.5%",  "2000-02-29", "王五",       "1F",
-                            "10:60", "2007-05-03", "12%",        "9:05"};
-    EXPECT_EQ(SortedByKeys(shuffled), ascending);
-    EXPECT_EQ(SortedByKeys(shuffled, false), Texts(ascending.rbegin(), ascending.rend()));
 }
 
 TEST(ListQuickSortTest, EqualKeysLargeInputsAndInconsistentComparisons) {
