@@ -35,6 +35,13 @@ std::vector<std::string> MessageCapture::Texts() const {
     return texts;
 }
 
+std::vector<std::string> MessageCapture::Boxes() const {
+    std::lock_guard lock(m_mutex);
+    std::vector<std::string> boxes;
+    for (const MessageInfo& m : m_messages) boxes.push_back(m.caption + ": " + m.text);
+    return boxes;
+}
+
 size_t MessageCapture::Count() const {
     std::lock_guard lock(m_mutex);
     return m_messages.size();

@@ -17,6 +17,7 @@ public:
     void QueueAnswers(std::vector<int> answers);
     std::vector<MessageInfo> Messages() const;
     std::vector<std::string> Texts() const;
+    std::vector<std::string> Boxes() const;  // "caption: text" of each
     size_t Count() const;
     void Clear();
 
