@@ -20,6 +20,7 @@
 #include "orvicrm/CRstValues.h"
 #include "platform/files.h"
 #include "support/message_capture.h"
+#include "support/recordset_steps.h"
 #include "support/scratch_database.h"
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
@@ -169,16 +170,12 @@ void UseReadOnlyDatabase(const std::string& path) {
         ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 1);
         EXPECT_EQ(capture.Count(), 0u);
 
-        EXPECT_EQ(rst.AddRecord(), 1);
-        EXPECT_EQ(rst.AddRecord("ObjectParName", "新"), 1);
-        EXPECT_EQ(rst.UpdateRecord(), 0);  // a new row is refused at the save
+        EXPECT_EQ(SaveNew(rst, "ObjectParName", "新"), 0);  // a new row is refused at the save
         rst.OpenRecord("SELECT * FROM ObjectPar");
-        EXPECT_EQ(rst.AddRecord("ObjectParName", "改"), 1);
-        EXPECT_EQ(rst.UpdateRecord(), 0);
+        EXPECT_EQ(Save(rst, "ObjectParName", "改"), 0);
         EXPECT_EQ(rst.DeleteRecord(), 0);
         EXPECT_EQ(connection.ExecuteSql("DELETE FROM ObjectPar"), 0);
-        EXPECT_EQ(capture.Texts(), std::vector<std::string>(4, kReadOnly));
-        for (const MessageInfo& message : capture.Messages()) EXPECT_EQ(message.caption, "错误");
+        EXPECT_EQ(capture.Boxes(), std::vector<std::string>(4, std::string("错误: ") + kReadOnly));
         EXPECT_EQ(rst.GetValue("ObjectParName", name), 1);
         EXPECT_EQ(name, "人民币");
     }
@@ -193,24 +190,21 @@ TEST(Connect, ReadOnlyFileOrFolderOpensReadOnlyAndRefusesEveryWriteOnce) {
     RunOnFile(made, "INSERT INTO ObjectPar VALUES ('人民币', 8)");
     chmod(temp.Path().c_str(), 0755);
 
-    // A read-only file in a folder the user may write to.
-    std::string folder = temp.Path() + "file";
-    fs::create_directory(folder);
-    chmod(folder.c_str(), 0777);
-    std::string path = folder + "/OrviCrm.db";
-    fs::copy_file(made, path);
-    chmod(path.c_str(), 0444);
-    EXPECT_TRUE(PassesUnprivileged([&] { UseReadOnlyDatabase(path); }));
-
-    // A read-only folder, with characters a file URI must escape.
-    folder = temp.Path() + "只读 #?%";
-    fs::create_directory(folder);
-    path = folder + "/OrviCrm.db";
-    fs::copy_file(made, path);
-    chmod(path.c_str(), 0644);
-    chmod(folder.c_str(), 0555);
-    EXPECT_TRUE(PassesUnprivileged([&] { UseReadOnlyDatabase(path); }));
-    chmod(folder.c_str(), 0755);
+    // A read-only file in a folder the user may write to; a read-only folder, with characters a
+    // file URI must escape.
+    const struct {
+        const char* folder;
+        mode_t fileMode, folderMode;
+    } cases[] = {{"file", 0444, 0777}, {"只读 #?%", 0644, 0555}};
+    for (const auto& c : cases) {
+        const std::string folder = temp.Path() + c.folder, path = folder + "/OrviCrm.db";
+        fs::create_directory(folder);
+        fs::copy_file(made, path);
+        chmod(path.c_str(), c.fileMode);
+        chmod(folder.c_str(), c.folderMode);
+        EXPECT_TRUE(PassesUnprivileged([&] { UseReadOnlyDatabase(path); })) << c.folder;
+        chmod(folder.c_str(), 0755);
+    }
 
     // The file's owner may write: read-write, as before.
     MessageCapture capture;
@@ -244,9 +238,8 @@ TEST(Connect, StatementsRunOnTheOpenConnectionAndFailuresAreShown) {
     capture.Clear();
     connection.CloseDatabase();
     EXPECT_EQ(connection.ExecuteSql("DELETE FROM SaleTable"), 0);
-    ASSERT_EQ(capture.Count(), 1u);
-    EXPECT_EQ(capture.Messages()[0].text, "数据库连接未知错误，无法捕捉具体错误信息!");
-    EXPECT_EQ(capture.Messages()[0].caption, "错误");
+    EXPECT_EQ(capture.Boxes(),
+              std::vector<std::string>{"错误: 数据库连接未知错误，无法捕捉具体错误信息!"});
     EXPECT_EQ(connection.ConnectDatabase(path), 1);  // a new connection after a close
     EXPECT_NE(connection.GetConnection(), nullptr);
     EXPECT_EQ(TestSql(path).Number("SELECT count(*) FROM ObjectPar"), 1);

@@ -67,9 +67,9 @@ protected:
 
     // ObjectPar rows ("v0", kind 0), ("v1", kind 1), ... and a recordset on the table.
     void AddParams(int count) {
-        Exec("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-             std::to_string(count - 1) +
-             ") INSERT INTO ObjectPar (ObjectParName, ObjectParType) SELECT 'v' || i, i FROM n");
+        Exec(Numbers(count) +
+             "INSERT INTO ObjectPar (ObjectParName, ObjectParType) SELECT 'v' || (i - 1), i - 1 "
+             "FROM n");
         m_rst.InitConnAndRec(m_connection.GetConnection(), "ObjectPar");
     }
     std::string Name(CRstValues& rst) { return Reads(rst, {{"ObjectParName", 's'}})[0]; }

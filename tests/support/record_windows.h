@@ -56,12 +56,6 @@ void WhenShown(std::function<void(T*)> fn) {
     timer->start(5);
 }
 
-// "WITH RECURSIVE n(i) ..." counting i from 1 to count, for an INSERT ... SELECT ... FROM n.
-inline std::string Numbers(int count) {
-    return "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-           std::to_string(count) + ") ";
-}
-
 class RecordWindowsTest : public ::testing::Test {
 protected:
     void SetUp() override {
