@@ -88,30 +88,14 @@ protected:
     MessageCapture m_capture;
 };
 
-TEST_F(TwoConnectionsTest, WritesPassAnOlderResultOfAnotherRecordsetOnTheConnection) {
-    CRstValues first(m_a.GetConnection(), "ObjectPar");
-    ASSERT_EQ(first.OpenRecord("SELECT * FROM ObjectPar"), 1);  // left on its first row
-    CRstValues second(m_a.GetConnection(), "ObjectPar");
+// A list of A left on its first row, a list of kind 1 and a DISTINCT list stay open while B
+// inserts and A writes through statements in a transaction and through the second list.
+TEST_F(TwoConnectionsTest, WritesPassOlderResultsOnTheConnection) {
+    CRstValues list, second, distinct;
+    for (CRstValues* rst : {&list, &second, &distinct})
+        rst->InitConnAndRec(m_a.GetConnection(), "ObjectPar");
+    ASSERT_EQ(list.OpenRecord("SELECT * FROM ObjectPar"), 1);
     ASSERT_EQ(second.OpenRecord("SELECT * FROM ObjectPar WHERE ObjectParType=1"), 1);
-    InsertFromB();
-
-    AddParam(second, "from a");
-    MoveTo(second, "v1");
-    EXPECT_EQ(Save(second, "ObjectParName", "v1 changed"), 1);
-    MoveTo(second, "v2");
-    EXPECT_EQ(second.DeleteRecord(), 1);
-
-    // The first keeps the row it holds and goes on from there, each row once.
-    EXPECT_EQ(NamesToEnd(first),
-              FileOrServer({"v0", "v1 changed", "from b", "from a"}, {"v0", "v1", "v2"}));
-    EXPECT_EQ(NamesInTable(), (Names{"v0", "v1 changed", "from b", "from a"}));
-    EXPECT_TRUE(m_capture.Texts().empty());
-}
-
-TEST_F(TwoConnectionsTest, StatementsInATransactionAndReadOnlyResultsPassAnOlderResult) {
-    CRstValues list(m_a.GetConnection(), "ObjectPar");
-    ASSERT_EQ(list.OpenRecord("SELECT * FROM ObjectPar"), 1);  // left on its first row
-    CRstValues distinct(m_a.GetConnection(), "ObjectPar");
     ASSERT_EQ(distinct.OpenRecord("SELECT DISTINCT ObjectParName FROM ObjectPar"), 1);
     InsertFromB();
 
@@ -120,10 +104,15 @@ TEST_F(TwoConnectionsTest, StatementsInATransactionAndReadOnlyResultsPassAnOlder
                              "ObjectParName='v0'"),
               1);
     ASSERT_EQ(m_a.CommitTrans(), 1);
-    CRstValues writer(m_a.GetConnection(), "ObjectPar");
-    AddParam(writer, "from a");
-    EXPECT_EQ(NamesInTable(), (Names{"v0 renamed", "v1", "v2", "from b", "from a"}));
-    const Names read = FileOrServer({"v0", "v1", "v2", "from b", "from a"}, {"v0", "v1", "v2"});
+    AddParam(second, "from a");
+    MoveTo(second, "v1");
+    EXPECT_EQ(Save(second, "ObjectParName", "v1 changed"), 1);
+    MoveTo(second, "v2");
+    EXPECT_EQ(second.DeleteRecord(), 1);
+
+    // The others keep the row they hold and go on from there, each row once.
+    EXPECT_EQ(NamesInTable(), (Names{"v0 renamed", "v1 changed", "from b", "from a"}));
+    const Names read = FileOrServer({"v0", "v1 changed", "from b", "from a"}, {"v0", "v1", "v2"});
     EXPECT_EQ(NamesToEnd(list), read);
     Names names = NamesToEnd(distinct);
     if (TestOnPostgres()) std::sort(names.begin(), names.end());  // DISTINCT keeps no order there

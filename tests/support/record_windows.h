@@ -21,13 +21,9 @@
 #include "records/pages/record_page.h"
 #include "support/message_capture.h"
 #include "support/patience.h"
+#include "support/probes.h"
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
-
-template <typename T>
-T* Control(QWidget* parent, int id) {
-    return parent->findChild<T*>(QStringLiteral("id%1").arg(id));
-}
 
 // Key by key; characters without a key of their own arrive as input-method text does.
 inline void TypeKeys(QWidget* edit, const QString& text) {

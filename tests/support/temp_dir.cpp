@@ -77,21 +77,17 @@ void EmptyServerDatabase(const std::string& location) {
     DbError error;
     EXPECT_TRUE(sql.Session().TableNames(&names, &error)) << error.text;
     std::string ours;
-    for (const TableDef* table : AllTables())
-        ours += (ours.empty() ? "" : ", ") + std::string(table->name);
-    for (const std::string& name : names) {
-        bool known = false;
-        for (const TableDef* table : AllTables()) known = known || name == table->name;
-        if (!known) sql.Exec("DROP TABLE " + sql.Session().Dialect().QuoteName(name) + " CASCADE");
-    }
-    if (SchemaShape(sql) != g_schemaShape) {
-        for (const std::string& name : names)
-            sql.Exec("DROP TABLE IF EXISTS " + sql.Session().Dialect().QuoteName(name) +
-                     " CASCADE");
+    for (const TableDef* table : AllTables()) ours += ", " + std::string(table->name);
+    for (const std::string& name : names)
+        if ((ours + ",").find(", " + name + ",") == std::string::npos)
+            sql.Exec("DROP TABLE " + sql.Session().Dialect().QuoteName(name) + " CASCADE");
+    ours.erase(0, 2);
+    if (SchemaShape(sql) == g_schemaShape) {
+        sql.Exec("TRUNCATE " + ours + " RESTART IDENTITY");
+    } else {
+        sql.Exec("DROP TABLE IF EXISTS " + ours + " CASCADE");
         MakeTables(location);
-        return;
     }
-    sql.Exec("TRUNCATE " + ours + " RESTART IDENTITY");
 }
 
 }  // namespace

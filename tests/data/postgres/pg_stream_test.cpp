@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "pg_server.h"
-#include "support/scratch_database.h"
 
 namespace {
 
