@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QString>
-#include <cstdio>
 #include <iomanip>
 #include <memory>
 #include <sstream>
@@ -38,18 +37,20 @@ std::string Got(int done, const T& value) {
     return done ? out.str() : "failed";
 }
 
-// Fields of the current row read as int ('i'), long ('l'), float ('f') or text ('s').
-Texts Reads(CRstValues& rst, const std::vector<std::pair<const char*, char>>& fields) {
+// Fields of the current row, each "name:as", read as int ('i'), long ('l'), float ('f') or
+// text ('s').
+Texts Reads(CRstValues& rst, const Texts& fields) {
     Texts texts;
-    for (const auto& [field, as] : fields) {
+    for (const std::string& spec : fields) {
+        const std::string field = spec.substr(0, spec.size() - 2);
         int i = 0;
         long l = 0;
         float f = 0;
         std::string s;
-        texts.push_back(as == 'i'   ? Got(rst.GetValueI(field, i), i)
-                        : as == 'l' ? Got(rst.GetValueL(field, l), l)
-                        : as == 'f' ? Got(rst.GetValueF(field, f), f)
-                                    : Got(rst.GetValue(field, s), s));
+        texts.push_back(spec.back() == 'i'   ? Got(rst.GetValueI(field.c_str(), i), i)
+                        : spec.back() == 'l' ? Got(rst.GetValueL(field.c_str(), l), l)
+                        : spec.back() == 'f' ? Got(rst.GetValueF(field.c_str(), f), f)
+                                             : Got(rst.GetValue(field.c_str(), s), s));
     }
     return texts;
 }
@@ -72,7 +73,7 @@ protected:
              "FROM n");
         m_rst.InitConnAndRec(m_connection.GetConnection(), "ObjectPar");
     }
-    std::string Name(CRstValues& rst) { return Reads(rst, {{"ObjectParName", 's'}})[0]; }
+    std::string Name(CRstValues& rst) { return Reads(rst, {"ObjectParName:s"})[0]; }
     // The name after a cursor call that answered done, "no row" when it answered 0.
     std::string NameAfter(int done, CRstValues& rst) { return done == 1 ? Name(rst) : "no row"; }
     std::string NameAfter(int done) { return NameAfter(done, m_rst); }
@@ -109,7 +110,7 @@ TEST_F(RstValuesTest, FailuresAreReportedAndTheObjectStaysUsable) {
     m_capture.Clear();
     ASSERT_EQ(m_rst.OpenRecord("SELECT * FROM ObjectPar WHERE ObjectParType=1"), 1);
     // Names ignore case, as in SQL.
-    EXPECT_EQ(Reads(m_rst, {{"NoSuchColumn", 's'}, {"ObjectParName", 's'}, {"objectparname", 's'}}),
+    EXPECT_EQ(Reads(m_rst, {"NoSuchColumn:s", "ObjectParName:s", "objectparname:s"}),
               (Texts{"failed", "v1", "v1"}));
     // An empty result has no first row.
     EXPECT_EQ((Answers{m_rst.OpenRecord("SELECT * FROM ObjectPar WHERE ObjectParType=99"),
@@ -126,13 +127,8 @@ TEST_F(RstValuesTest, ReadingAndWritingRules) {
         "ObjectDateTime) VALUES (NULL, 2.9, -4.5, '  x\t ', -12)");
     CRstValues rst(m_connection.GetConnection(), "ConsumeTable");
     // NULL reads as 0 and "", a real as an int is cut, negative numbers read as 0.
-    EXPECT_EQ(Reads(rst, {{"ConsumeName", 'i'},
-                          {"ConsumeName", 's'},
-                          {"ConsumeTime", 'i'},
-                          {"ConsumeTime", 's'},
-                          {"ConsumeMoney", 'f'},
-                          {"ObjectDateTime", 'l'},
-                          {"ConsumeExplain", 's'}}),
+    EXPECT_EQ(Reads(rst, {"ConsumeName:i", "ConsumeName:s", "ConsumeTime:i", "ConsumeTime:s",
+                          "ConsumeMoney:f", "ObjectDateTime:l", "ConsumeExplain:s"}),
               (Texts{"0", "", "2", "2.9", "0", "0", "  x\t "}));
 
     EXPECT_EQ(rst.AddRecord("ConsumeType", static_cast<const char*>(nullptr)), 0);
@@ -145,7 +141,7 @@ TEST_F(RstValuesTest, ReadingAndWritingRules) {
                             "ConsumeTime = 42, ConsumeName = ' 午餐 ' FROM ConsumeTable"),
               "1/0/-1/1/1");
     // The row held reads what was written.
-    EXPECT_EQ(Reads(rst, {{"ConsumeTime", 'i'}, {"ConsumeName", 's'}}), (Texts{"42", " 午餐 "}));
+    EXPECT_EQ(Reads(rst, {"ConsumeTime:i", "ConsumeName:s"}), (Texts{"42", " 午餐 "}));
 }
 
 TEST_F(RstValuesTest, LargeValuesSurviveTheRowStore) {
@@ -156,17 +152,14 @@ TEST_F(RstValuesTest, LargeValuesSurviveTheRowStore) {
         "VALUES ('a', '" +
         big + "', 5000000000, 0.1), ('b', NULL, NULL, NULL)");
     CRstValues rst(m_connection.GetConnection(), "ConsumeTable");
-    EXPECT_EQ(Reads(rst, {{"ConsumeExplain", 's'},
-                          {"ConsumeDate", 'l'},
-                          {"ConsumeDate", 's'},
-                          {"ConsumeMoney", 'f'},
-                          {"ConsumeMoney", 's'}}),
+    EXPECT_EQ(Reads(rst, {"ConsumeExplain:s", "ConsumeDate:l", "ConsumeDate:s", "ConsumeMoney:f",
+                          "ConsumeMoney:s"}),
               (Texts{big, "2147483647", "5000000000", "0.100000001", "0.1"}));
     EXPECT_EQ(rst.OnMoveNext(), 1);
-    EXPECT_EQ(Reads(rst, {{"ConsumeName", 's'}}), Texts{"b"});
+    EXPECT_EQ(Reads(rst, {"ConsumeName:s"}), Texts{"b"});
     EXPECT_EQ(rst.OnMovePre(), 1);
     EXPECT_EQ(Save(rst, "ConsumeName", "c"), 1);
-    EXPECT_EQ(Reads(rst, {{"ConsumeExplain", 's'}}), Texts{big});
+    EXPECT_EQ(Reads(rst, {"ConsumeExplain:s"}), Texts{big});
 }
 
 TEST_F(RstValuesTest, RefusedSaveDropsThePendingChanges) {
@@ -179,11 +172,11 @@ TEST_F(RstValuesTest, RefusedSaveDropsThePendingChanges) {
     ASSERT_EQ(m_capture.Count(), 1u);
     ExpectWriteFailure(QString::fromStdString(m_capture.Texts()[0]).toLower().toStdString(),
                        "check constraint");
-    EXPECT_EQ(Reads(rst, {{"b", 's'}}), Texts{"one"});
+    EXPECT_EQ(Reads(rst, {"b:s"}), Texts{"one"});
 
     // A refused new row leaves nothing behind and the cursor where it was.
     EXPECT_EQ(SaveNew(rst, "a", 200), 0);
-    EXPECT_EQ(Reads(rst, {{"b", 's'}}), Texts{"one"});
+    EXPECT_EQ(Reads(rst, {"b:s"}), Texts{"one"});
 
     // A text with a zero byte is refused whole on either database, as a server refuses it.
     m_capture.Clear();
@@ -196,7 +189,7 @@ TEST_F(RstValuesTest, RefusedSaveDropsThePendingChanges) {
     // A save the database accepts goes through afterwards.
     EXPECT_EQ(SaveNew(rst, "a", 2, "b", "two"), 1);
     EXPECT_EQ(Number("SELECT a FROM Checked WHERE b = 'two'"), 2);
-    EXPECT_EQ(Reads(rst, {{"b", 's'}}), Texts{"two"});
+    EXPECT_EQ(Reads(rst, {"b:s"}), Texts{"two"});
 }
 
 TEST_F(RstValuesTest, CursorMovesAndDeletes) {
@@ -275,7 +268,7 @@ TEST_F(RstValuesTest, ResultsAreFetchedOnlyAsFarAsTheCursorGoes) {
 TEST_F(RstValuesTest, ReadOnlyResultsRefuseChanges) {
     AddParams(2);
     ASSERT_EQ(m_rst.OpenRecord("SELECT count(*) AS n FROM ObjectPar"), 1);
-    EXPECT_EQ(Reads(m_rst, {{"n", 'i'}}), Texts{"2"});
+    EXPECT_EQ(Reads(m_rst, {"n:i"}), Texts{"2"});
     EXPECT_EQ((Answers{m_rst.AddRecord("n", 5), m_rst.DeleteRecord()}), (Answers{0, 0}));
     ASSERT_EQ(m_capture.Count(), 2u);
     ExpectWriteFailure(m_capture.Texts()[0], "这个查询结果不能修改（n）");

@@ -29,22 +29,15 @@ std::vector<MessageInfo> MessageCapture::Messages() const {
 }
 
 std::vector<std::string> MessageCapture::Texts() const {
-    std::lock_guard lock(m_mutex);
     std::vector<std::string> texts;
-    for (const MessageInfo& m : m_messages) texts.push_back(m.text);
+    for (const MessageInfo& m : Messages()) texts.push_back(m.text);
     return texts;
 }
 
 std::vector<std::string> MessageCapture::Boxes() const {
-    std::lock_guard lock(m_mutex);
     std::vector<std::string> boxes;
-    for (const MessageInfo& m : m_messages) boxes.push_back(m.caption + ": " + m.text);
+    for (const MessageInfo& m : Messages()) boxes.push_back(m.caption + ": " + m.text);
     return boxes;
-}
-
-size_t MessageCapture::Count() const {
-    std::lock_guard lock(m_mutex);
-    return m_messages.size();
 }
 
 void MessageCapture::Clear() {

@@ -18,7 +18,7 @@ public:
     std::vector<MessageInfo> Messages() const;
     std::vector<std::string> Texts() const;
     std::vector<std::string> Boxes() const;  // "caption: text" of each
-    size_t Count() const;
+    size_t Count() const { return Messages().size(); }
     void Clear();
 
 private:

@@ -52,13 +52,10 @@ const std::string& ServerDatabase() {
         std::string("orvi_") + program_invocation_short_name + "_" + std::to_string(getpid());
     for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? std::tolower(c) : '_';
     const std::string server = std::getenv("ORVICRM_TEST_POSTGRES");
-    {
-        // Byte order as SQLite compares texts, and letters folded as its LIKE folds them.
-        TestSql super(server);
-        if (!super.Exec("CREATE DATABASE " + name +
-                        " TEMPLATE template0 ENCODING 'UTF8' LOCALE 'C'"))
-            return g_serverLocation;
-    }
+    // Byte order as SQLite compares texts, and letters folded as its LIKE folds them.
+    if (!TestSql(server).Exec("CREATE DATABASE " + name +
+                              " TEMPLATE template0 ENCODING 'UTF8' LOCALE 'C'"))
+        return g_serverLocation;
     g_serverDatabase = name;
     std::atexit(DropServerDatabase);
     const std::string location = server + " dbname=" + name;  // the last dbname counts

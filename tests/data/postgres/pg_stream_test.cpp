@@ -37,8 +37,7 @@ protected:
         return query;
     }
 
-    std::unique_ptr<TestSql> m_sql;
-    std::unique_ptr<TestSql> m_observer;
+    std::unique_ptr<TestSql> m_sql, m_observer;
 };
 
 }  // namespace
