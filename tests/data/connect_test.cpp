@@ -1,6 +1,5 @@
 // Opening a database: files and servers the module must refuse or must not write to, what a
 // connection runs once open, and what it shows of its location.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -20,21 +20,22 @@
 #include "orvicrm/CRstValues.h"
 #include "platform/files.h"
 #include "support/message_capture.h"
+#include "support/recordset_steps.h"
 #include "support/scratch_database.h"
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
 
 namespace fs = std::filesystem;
+using Texts = std::vector<std::string>;
 
 namespace {
 
 const char kReadOnly[] = "数据库是只读的，不能保存修改。";
-const std::vector<std::string> kOurTables = {"SaleTable",    "ChanceTable", "ConsumeTable",
-                                             "HistoryTable", "ActiveTable", "FeedBackTable",
-                                             "FinanceTable", "ObjectPar"};
+const Texts kOurTables = {"SaleTable",   "ChanceTable",   "ConsumeTable", "HistoryTable",
+                          "ActiveTable", "FeedBackTable", "FinanceTable", "ObjectPar"};
 
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
+Texts FilesIn(const std::string& folder) {
+    Texts names;
     for (const auto& entry : fs::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
@@ -44,19 +45,17 @@ std::vector<std::string> FilesIn(const std::string& folder) {
 // Connects once to a location that must be refused: one 连接失败 message naming the tables
 // missing (none for a database that could not be read at all), the words expected, and no
 // table but ours.
-void ExpectRefused(const std::string& location, const std::vector<std::string>& missing,
-                   const std::vector<std::string>& words = {}) {
+void ExpectRefused(const std::string& location, const Texts& missing, const Texts& words = {}) {
     MessageCapture capture;
     CAdoConnection connection;
     EXPECT_EQ(connection.ConnectDatabase(location), 0);
     EXPECT_EQ(connection.GetConnection(), nullptr);
     EXPECT_FALSE(connection.IsConnected());
     ASSERT_EQ(capture.Count(), 1u);
-    EXPECT_EQ(capture.Messages()[0].caption, "连接失败");
-    const std::string text = capture.Texts()[0];
-    ASSERT_FALSE(text.empty());
+    const std::string text = capture.Boxes()[0];
+    EXPECT_EQ(text.rfind("连接失败: ", 0), 0u) << text;
     EXPECT_NE(text.back(), '\n');
-    std::vector<std::string> named;
+    Texts named;
     for (const std::string& table : kOurTables)
         if (text.find(table) != std::string::npos) named.push_back(table);
     EXPECT_EQ(named, missing) << text;
@@ -72,7 +71,7 @@ TEST(Connect, FilesThatHoldNoDatabaseOfOursAreRefusedAndLeftAsTheyWere) {
     const struct {
         const char* what;
         std::function<void()> make;
-        std::vector<std::string> missing;
+        Texts missing;
     } cases[] = {
         {"no file", nullptr, {}},
         {"damaged file",
@@ -98,12 +97,10 @@ TEST(Connect, FilesThatHoldNoDatabaseOfOursAreRefusedAndLeftAsTheyWere) {
         }
         const auto size = c.make ? fs::file_size(path) : 0;
         ExpectRefused(path, c.missing);
-        if (!c.make) {
-            EXPECT_FALSE(fs::exists(folder));  // neither the file nor its folder made
-            continue;
-        }
-        EXPECT_EQ(FilesIn(folder), std::vector<std::string>{"OrviCrm.db"});
-        EXPECT_EQ(fs::file_size(path), size);
+        // Neither a file nor its folder made; a file that was there left as it was.
+        EXPECT_EQ(fs::exists(folder) ? FilesIn(folder) : Texts{},
+                  c.make ? Texts{"OrviCrm.db"} : Texts{});
+        EXPECT_EQ(c.make ? fs::file_size(path) : 0, size);
     }
 }
 
@@ -113,7 +110,7 @@ TEST(Connect, ServersThatRefuseAreReportedWithTheReason) {
     TempModuleFolder folder;  // an empty folder: no server's socket in it
     const std::string noServer = folder.Path().substr(0, folder.Path().size() - 1);
     ExpectRefused(server + " host=" + noServer, {}, {noServer + "/.s.PGSQL."});  // libpq's
-    std::vector<std::string> words = {"authentication failed"};
+    Texts words = {"authentication failed"};
     if (!ThroughPooler()) words.push_back("orvi_password");  // a pooler does not name the role
     ExpectRefused(server + " user=orvi_password password=wrong", {}, words);
     // The right password logs in: the server's own database has none of our tables.
@@ -169,21 +166,17 @@ void UseReadOnlyDatabase(const std::string& path) {
         ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 1);
         EXPECT_EQ(capture.Count(), 0u);
 
-        EXPECT_EQ(rst.AddRecord(), 1);
-        EXPECT_EQ(rst.AddRecord("ObjectParName", "新"), 1);
-        EXPECT_EQ(rst.UpdateRecord(), 0);  // a new row is refused at the save
+        EXPECT_EQ(SaveNew(rst, "ObjectParName", "新"), 0);  // a new row is refused at the save
         rst.OpenRecord("SELECT * FROM ObjectPar");
-        EXPECT_EQ(rst.AddRecord("ObjectParName", "改"), 1);
-        EXPECT_EQ(rst.UpdateRecord(), 0);
+        EXPECT_EQ(Save(rst, "ObjectParName", "改"), 0);
         EXPECT_EQ(rst.DeleteRecord(), 0);
         EXPECT_EQ(connection.ExecuteSql("DELETE FROM ObjectPar"), 0);
-        EXPECT_EQ(capture.Texts(), std::vector<std::string>(4, kReadOnly));
-        for (const MessageInfo& message : capture.Messages()) EXPECT_EQ(message.caption, "错误");
+        EXPECT_EQ(capture.Boxes(), Texts(4, std::string("错误: ") + kReadOnly));
         EXPECT_EQ(rst.GetValue("ObjectParName", name), 1);
         EXPECT_EQ(name, "人民币");
     }
     EXPECT_EQ(FilesIn(fs::path(path).parent_path().string()),
-              std::vector<std::string>{fs::path(path).filename().string()});
+              Texts{fs::path(path).filename().string()});
 }
 
 TEST(Connect, ReadOnlyFileOrFolderOpensReadOnlyAndRefusesEveryWriteOnce) {
@@ -193,24 +186,21 @@ TEST(Connect, ReadOnlyFileOrFolderOpensReadOnlyAndRefusesEveryWriteOnce) {
     RunOnFile(made, "INSERT INTO ObjectPar VALUES ('人民币', 8)");
     chmod(temp.Path().c_str(), 0755);
 
-    // A read-only file in a folder the user may write to.
-    std::string folder = temp.Path() + "file";
-    fs::create_directory(folder);
-    chmod(folder.c_str(), 0777);
-    std::string path = folder + "/OrviCrm.db";
-    fs::copy_file(made, path);
-    chmod(path.c_str(), 0444);
-    EXPECT_TRUE(PassesUnprivileged([&] { UseReadOnlyDatabase(path); }));
-
-    // A read-only folder, with characters a file URI must escape.
-    folder = temp.Path() + "只读 #?%";
-    fs::create_directory(folder);
-    path = folder + "/OrviCrm.db";
-    fs::copy_file(made, path);
-    chmod(path.c_str(), 0644);
-    chmod(folder.c_str(), 0555);
-    EXPECT_TRUE(PassesUnprivileged([&] { UseReadOnlyDatabase(path); }));
-    chmod(folder.c_str(), 0755);
+    // A read-only file in a folder the user may write to; a read-only folder, with characters a
+    // file URI must escape.
+    const struct {
+        const char* folder;
+        mode_t fileMode, folderMode;
+    } cases[] = {{"file", 0444, 0777}, {"只读 #?%", 0644, 0555}};
+    for (const auto& c : cases) {
+        const std::string folder = temp.Path() + c.folder, path = folder + "/OrviCrm.db";
+        fs::create_directory(folder);
+        fs::copy_file(made, path);
+        chmod(path.c_str(), c.fileMode);
+        chmod(folder.c_str(), c.folderMode);
+        EXPECT_TRUE(PassesUnprivileged([&] { UseReadOnlyDatabase(path); })) << c.folder;
+        chmod(folder.c_str(), 0755);
+    }
 
     // The file's owner may write: read-write, as before.
     MessageCapture capture;
@@ -244,9 +234,7 @@ TEST(Connect, StatementsRunOnTheOpenConnectionAndFailuresAreShown) {
     capture.Clear();
     connection.CloseDatabase();
     EXPECT_EQ(connection.ExecuteSql("DELETE FROM SaleTable"), 0);
-    ASSERT_EQ(capture.Count(), 1u);
-    EXPECT_EQ(capture.Messages()[0].text, "数据库连接未知错误，无法捕捉具体错误信息!");
-    EXPECT_EQ(capture.Messages()[0].caption, "错误");
+    EXPECT_EQ(capture.Boxes(), Texts{"错误: 数据库连接未知错误，无法捕捉具体错误信息!"});
     EXPECT_EQ(connection.ConnectDatabase(path), 1);  // a new connection after a close
     EXPECT_NE(connection.GetConnection(), nullptr);
     EXPECT_EQ(TestSql(path).Number("SELECT count(*) FROM ObjectPar"), 1);

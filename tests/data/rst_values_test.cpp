@@ -3,51 +3,54 @@
 #include <gtest/gtest.h>
 
 #include <QString>
-#include <cstdio>
-#include <cstring>
+#include <iomanip>
 #include <memory>
+#include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "data/ado_connection.h"
 #include "data/recordset.h"
 #include "support/message_capture.h"
+#include "support/recordset_steps.h"
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
 
 namespace {
 
 using Texts = std::vector<std::string>;
+using Answers = std::vector<int>;
 
-const char kFieldAccess[] = "字段访问发生错误，请确认数据库结构没有改动。";
+const std::string kFieldAccess = "字段访问发生错误，请确认数据库结构没有改动。";
 
 // A refused write: the field-access text, then the reason on a line of its own.
 void ExpectWriteFailure(const std::string& text, const std::string& reason) {
-    EXPECT_EQ(text.rfind(std::string(kFieldAccess) + "\n", 0), 0u) << text;
+    EXPECT_EQ(text.rfind(kFieldAccess + "\n", 0), 0u) << text;
     EXPECT_NE(text.find(reason), std::string::npos) << text;
 }
 
-// Fields of the current row read as int ('i'), long ('l'), float ('f') or text ('s'), each
-// as text; "failed" for a read that answered 0.
-Texts Reads(CRstValues& rst, const std::vector<std::pair<const char*, char>>& fields) {
+// What a read gave, as text; "failed" when it answered 0.
+template <typename T>
+std::string Got(int done, const T& value) {
+    std::ostringstream out;
+    out << std::setprecision(9) << value;
+    return done ? out.str() : "failed";
+}
+
+// Fields of the current row, each "name:as", read as int ('i'), long ('l'), float ('f') or
+// text ('s').
+Texts Reads(CRstValues& rst, const Texts& fields) {
     Texts texts;
-    for (const auto& [field, as] : fields) {
+    for (const std::string& spec : fields) {
+        const std::string field = spec.substr(0, spec.size() - 2);
         int i = 0;
         long l = 0;
         float f = 0;
         std::string s;
-        char buffer[32];
-        const int done = as == 'i'   ? rst.GetValueI(field, i)
-                         : as == 'l' ? rst.GetValueL(field, l)
-                         : as == 'f' ? rst.GetValueF(field, f)
-                                     : rst.GetValue(field, s);
-        std::snprintf(buffer, sizeof buffer, "%.9g", f);
-        texts.push_back(!done       ? "failed"
-                        : as == 'i' ? std::to_string(i)
-                        : as == 'l' ? std::to_string(l)
-                        : as == 'f' ? buffer
-                                    : s);
+        texts.push_back(spec.back() == 'i'   ? Got(rst.GetValueI(field.c_str(), i), i)
+                        : spec.back() == 'l' ? Got(rst.GetValueL(field.c_str(), l), l)
+                        : spec.back() == 'f' ? Got(rst.GetValueF(field.c_str(), f), f)
+                                             : Got(rst.GetValue(field.c_str(), s), s));
     }
     return texts;
 }
@@ -61,64 +64,59 @@ protected:
     }
 
     void Exec(const std::string& sql) { m_sql->Exec(sql); }
+    long long Number(const std::string& sql) { return m_sql->Number(sql); }
 
-    // ObjectPar rows ("v0", kind 0), ("v1", kind 1), ...
+    // ObjectPar rows ("v0", kind 0), ("v1", kind 1), ... and a recordset on the table.
     void AddParams(int count) {
-        Exec("BEGIN");
-        for (int i = 0; i < count; ++i)
-            Exec("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('v" +
-                 std::to_string(i) + "', " + std::to_string(i) + ")");
-        Exec("COMMIT");
+        Exec(Numbers(count) +
+             "INSERT INTO ObjectPar (ObjectParName, ObjectParType) SELECT 'v' || (i - 1), i - 1 "
+             "FROM n");
+        m_rst.InitConnAndRec(m_connection.GetConnection(), "ObjectPar");
     }
-
-    std::string Name(CRstValues& rst) { return Reads(rst, {{"ObjectParName", 's'}})[0]; }
+    std::string Name(CRstValues& rst) { return Reads(rst, {"ObjectParName:s"})[0]; }
     // The name after a cursor call that answered done, "no row" when it answered 0.
     std::string NameAfter(int done, CRstValues& rst) { return done == 1 ? Name(rst) : "no row"; }
-    long long QueryInt(const std::string& sql) { return m_sql->Number(sql); }
+    std::string NameAfter(int done) { return NameAfter(done, m_rst); }
 
     TempModuleFolder m_temp;
     std::string m_path;
     std::unique_ptr<TestSql> m_sql;
     CAdoConnection m_connection;
+    CRstValues m_rst;
     MessageCapture m_capture;
 };
 
 TEST_F(RstValuesTest, FailuresAreReportedAndTheObjectStaysUsable) {
     CRstValues empty;
     int i = 7;
-    EXPECT_EQ(empty.GetValueI("SaleDate", i), 0);
-    EXPECT_EQ(empty.OnMoveNext(), 0);
-    EXPECT_EQ(empty.OpenRecord(""), 0);  // no message for an empty text
-    EXPECT_EQ(empty.OpenRecord("SELECT * FROM ObjectPar"), 0);
-    EXPECT_EQ(m_capture.Texts(), (Texts{"记录未打开", "记录未打开", "记录句宾未打开"}));
+    EXPECT_EQ((Answers{empty.GetValueI("SaleDate", i), empty.OnMoveNext(), empty.OpenRecord(""),
+                       empty.OpenRecord("SELECT * FROM ObjectPar")}),
+              (Answers{0, 0, 0, 0}));
     EXPECT_EQ(i, 7);
+    // No message for an empty text.
+    EXPECT_EQ(m_capture.Texts(), (Texts{"记录未打开", "记录未打开", "记录句宾未打开"}));
 
     AddParams(2);
     m_capture.Clear();
-    CRstValues rst(m_connection.GetConnection(), "ObjectPar");
-    EXPECT_EQ(rst.OpenRecord("SELECT * FROM NoSuchTable"), 0);
-    ASSERT_EQ(m_capture.Count(), 1u);
-    EXPECT_EQ(m_capture.Messages()[0].text, kFieldAccess);
-    EXPECT_EQ(m_capture.Messages()[0].caption, "字段访问");
-    EXPECT_EQ(Name(rst), "failed");
+    EXPECT_EQ(m_rst.OpenRecord("SELECT * FROM NoSuchTable"), 0);
+    EXPECT_EQ(m_capture.Boxes(), Texts{"字段访问: " + kFieldAccess});
+    EXPECT_EQ(Name(m_rst), "failed");
     EXPECT_EQ(m_capture.Texts().back(), "记录未打开");
 
     // Two statements in one text are refused rather than half run.
-    EXPECT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar; DELETE FROM ObjectPar"), 0);
-    EXPECT_EQ(QueryInt("SELECT count(*) FROM ObjectPar"), 2);
+    EXPECT_EQ(m_rst.OpenRecord("SELECT * FROM ObjectPar; DELETE FROM ObjectPar"), 0);
+    EXPECT_EQ(Number("SELECT count(*) FROM ObjectPar"), 2);
 
     m_capture.Clear();
-    ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar WHERE ObjectParType=1"), 1);
+    ASSERT_EQ(m_rst.OpenRecord("SELECT * FROM ObjectPar WHERE ObjectParType=1"), 1);
     // Names ignore case, as in SQL.
-    EXPECT_EQ(Reads(rst, {{"NoSuchColumn", 's'}, {"ObjectParName", 's'}, {"objectparname", 's'}}),
+    EXPECT_EQ(Reads(m_rst, {"NoSuchColumn:s", "ObjectParName:s", "objectparname:s"}),
               (Texts{"failed", "v1", "v1"}));
-    EXPECT_EQ(m_capture.Texts(), Texts{kFieldAccess});
-
-    m_capture.Clear();
-    EXPECT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar WHERE ObjectParType=99"), 0);
-    EXPECT_EQ(rst.OnMoveNext(), 0);
-    EXPECT_EQ(rst.MoveRecID(0), 0);  // an empty result has no first row
-    EXPECT_EQ(m_capture.Texts(), Texts{kFieldAccess});
+    // An empty result has no first row.
+    EXPECT_EQ((Answers{m_rst.OpenRecord("SELECT * FROM ObjectPar WHERE ObjectParType=99"),
+                       m_rst.OnMoveNext(), m_rst.MoveRecID(0)}),
+              (Answers{0, 0, 0}));
+    EXPECT_EQ(m_capture.Texts(), (Texts{kFieldAccess, kFieldAccess}));
 }
 
 TEST_F(RstValuesTest, ReadingAndWritingRules) {
@@ -129,29 +127,21 @@ TEST_F(RstValuesTest, ReadingAndWritingRules) {
         "ObjectDateTime) VALUES (NULL, 2.9, -4.5, '  x\t ', -12)");
     CRstValues rst(m_connection.GetConnection(), "ConsumeTable");
     // NULL reads as 0 and "", a real as an int is cut, negative numbers read as 0.
-    EXPECT_EQ(Reads(rst, {{"ConsumeName", 'i'},
-                          {"ConsumeName", 's'},
-                          {"ConsumeTime", 'i'},
-                          {"ConsumeTime", 's'},
-                          {"ConsumeMoney", 'f'},
-                          {"ObjectDateTime", 'l'},
-                          {"ConsumeExplain", 's'}}),
+    EXPECT_EQ(Reads(rst, {"ConsumeName:i", "ConsumeName:s", "ConsumeTime:i", "ConsumeTime:s",
+                          "ConsumeMoney:f", "ObjectDateTime:l", "ConsumeExplain:s"}),
               (Texts{"0", "", "2", "2.9", "0", "0", "  x\t "}));
 
-    EXPECT_EQ(rst.AddRecord("ConsumeMoney", -5.0f), 1);
-    EXPECT_EQ(rst.AddRecord("ConsumeDate", -3L), 1);
-    EXPECT_EQ(rst.AddRecord("ObjectDateTime", 0xFFFFFFFFul), 1);
-    EXPECT_EQ(rst.AddRecord("ConsumeTime", 42), 1);
-    EXPECT_EQ(rst.AddRecord("ConsumeName", " 午餐 "), 1);
     EXPECT_EQ(rst.AddRecord("ConsumeType", static_cast<const char*>(nullptr)), 0);
     EXPECT_EQ(m_capture.Texts(), Texts{"增加记录失败"});
-    EXPECT_EQ(rst.UpdateRecord(), 1);
+    EXPECT_EQ(Save(rst, "ConsumeMoney", -5.0f, "ConsumeDate", -3L, "ObjectDateTime", 0xFFFFFFFFul,
+                   "ConsumeTime", 42, "ConsumeName", " 午餐 "),
+              1);
     // Negative numbers stored as 0, the unsigned bits kept, texts unchanged.
     EXPECT_EQ(m_sql->Joined("SELECT ConsumeMoney = 0.0, ConsumeDate, ObjectDateTime, "
                             "ConsumeTime = 42, ConsumeName = ' 午餐 ' FROM ConsumeTable"),
               "1/0/-1/1/1");
     // The row held reads what was written.
-    EXPECT_EQ(Reads(rst, {{"ConsumeTime", 'i'}, {"ConsumeName", 's'}}), (Texts{"42", " 午餐 "}));
+    EXPECT_EQ(Reads(rst, {"ConsumeTime:i", "ConsumeName:s"}), (Texts{"42", " 午餐 "}));
 }
 
 TEST_F(RstValuesTest, LargeValuesSurviveTheRowStore) {
@@ -160,21 +150,16 @@ TEST_F(RstValuesTest, LargeValuesSurviveTheRowStore) {
     Exec(
         "INSERT INTO ConsumeTable (ConsumeName, ConsumeExplain, ConsumeDate, ConsumeMoney) "
         "VALUES ('a', '" +
-        big + "', 5000000000, 0.1)");
-    Exec("INSERT INTO ConsumeTable (ConsumeName) VALUES ('b')");
+        big + "', 5000000000, 0.1), ('b', NULL, NULL, NULL)");
     CRstValues rst(m_connection.GetConnection(), "ConsumeTable");
-    EXPECT_EQ(Reads(rst, {{"ConsumeExplain", 's'},
-                          {"ConsumeDate", 'l'},
-                          {"ConsumeDate", 's'},
-                          {"ConsumeMoney", 'f'},
-                          {"ConsumeMoney", 's'}}),
+    EXPECT_EQ(Reads(rst, {"ConsumeExplain:s", "ConsumeDate:l", "ConsumeDate:s", "ConsumeMoney:f",
+                          "ConsumeMoney:s"}),
               (Texts{big, "2147483647", "5000000000", "0.100000001", "0.1"}));
     EXPECT_EQ(rst.OnMoveNext(), 1);
-    EXPECT_EQ(Reads(rst, {{"ConsumeName", 's'}}), Texts{"b"});
+    EXPECT_EQ(Reads(rst, {"ConsumeName:s"}), Texts{"b"});
     EXPECT_EQ(rst.OnMovePre(), 1);
-    EXPECT_EQ(rst.AddRecord("ConsumeName", "c"), 1);
-    EXPECT_EQ(rst.UpdateRecord(), 1);
-    EXPECT_EQ(Reads(rst, {{"ConsumeExplain", 's'}}), Texts{big});
+    EXPECT_EQ(Save(rst, "ConsumeName", "c"), 1);
+    EXPECT_EQ(Reads(rst, {"ConsumeExplain:s"}), Texts{big});
 }
 
 TEST_F(RstValuesTest, RefusedSaveDropsThePendingChanges) {
@@ -183,120 +168,103 @@ TEST_F(RstValuesTest, RefusedSaveDropsThePendingChanges) {
          (TestOnPostgres() ? ", " + std::string(kServerRowKey) + " bigserial PRIMARY KEY)" : ")"));
     Exec("INSERT INTO Checked (a, b) VALUES (1, 'one')");
     CRstValues rst(m_connection.GetConnection(), "Checked");
-    EXPECT_EQ(rst.AddRecord("b", "changed"), 1);
-    EXPECT_EQ(rst.AddRecord("a", 500), 1);
-    EXPECT_EQ(rst.UpdateRecord(), 0);
+    EXPECT_EQ(Save(rst, "b", "changed", "a", 500), 0);
     ASSERT_EQ(m_capture.Count(), 1u);
     ExpectWriteFailure(QString::fromStdString(m_capture.Texts()[0]).toLower().toStdString(),
                        "check constraint");
-    EXPECT_EQ(Reads(rst, {{"b", 's'}}), Texts{"one"});
-    EXPECT_EQ(m_sql->Joined("SELECT count(*), min(a), min(b) FROM Checked"), "1/1/one");
+    EXPECT_EQ(Reads(rst, {"b:s"}), Texts{"one"});
 
     // A refused new row leaves nothing behind and the cursor where it was.
-    EXPECT_EQ(rst.AddRecord(), 1);
-    EXPECT_EQ(rst.AddRecord("a", 200), 1);
-    EXPECT_EQ(rst.UpdateRecord(), 0);
-    EXPECT_EQ(QueryInt("SELECT count(*) FROM Checked"), 1);
-    EXPECT_EQ(Reads(rst, {{"b", 's'}}), Texts{"one"});
+    EXPECT_EQ(SaveNew(rst, "a", 200), 0);
+    EXPECT_EQ(Reads(rst, {"b:s"}), Texts{"one"});
 
     // A text with a zero byte is refused whole on either database, as a server refuses it.
     m_capture.Clear();
-    EXPECT_EQ(rst.AddRecord("b", std::string("ze\0ro", 5)), 1);
-    EXPECT_EQ(rst.AddRecord("a", 3), 1);
-    EXPECT_EQ(rst.UpdateRecord(), 0);
+    EXPECT_EQ(Save(rst, "b", std::string("ze\0ro", 5), "a", 3), 0);
     ASSERT_EQ(m_capture.Count(), 1u);
     ExpectWriteFailure(m_capture.Texts()[0], "a text value contains a zero byte");
     EXPECT_EQ(m_sql->Joined("SELECT count(*), min(a), min(b) FROM Checked"), "1/1/one");
     EXPECT_EQ(rst.OpenRecord(std::string("SELECT * FROM Checked\0 WHERE a = 2", 35)), 0);
 
     // A save the database accepts goes through afterwards.
-    EXPECT_EQ(rst.AddRecord(), 1);
-    EXPECT_EQ(rst.AddRecord("a", 2), 1);
-    EXPECT_EQ(rst.AddRecord("b", "two"), 1);
-    EXPECT_EQ(rst.UpdateRecord(), 1);
-    EXPECT_EQ(QueryInt("SELECT a FROM Checked WHERE b = 'two'"), 2);
-    EXPECT_EQ(Reads(rst, {{"b", 's'}}), Texts{"two"});
+    EXPECT_EQ(SaveNew(rst, "a", 2, "b", "two"), 1);
+    EXPECT_EQ(Number("SELECT a FROM Checked WHERE b = 'two'"), 2);
+    EXPECT_EQ(Reads(rst, {"b:s"}), Texts{"two"});
 }
 
 TEST_F(RstValuesTest, CursorMovesAndDeletes) {
     AddParams(5);
-    CRstValues rst(m_connection.GetConnection(), "ObjectPar");
-    EXPECT_EQ(NameAfter(rst.OpenRecord("SELECT * FROM ObjectPar"), rst), "v0");
-    EXPECT_EQ(rst.OnMovePre(), 0);
-    EXPECT_EQ(NameAfter(rst.OnMoveNext(), rst), "v0");
-    EXPECT_EQ(NameAfter(rst.MoveRecID(3), rst), "v3");
-    EXPECT_EQ(rst.OnMoveNext(), 1);
-    EXPECT_EQ(rst.OnMoveNext(), 0);
-    EXPECT_EQ(NameAfter(rst.OnMovePre(), rst), "v4");
-    EXPECT_EQ(rst.GetTotalRecordCount(), 5);
-    EXPECT_EQ(Name(rst), "v0");
+    // Rows are fetched only as far as the cursor goes.
+    EXPECT_EQ(m_rst.GetRecordset()->RowsFetched(), 1u);
+    EXPECT_EQ(NameAfter(m_rst.OpenRecord("SELECT * FROM ObjectPar")), "v0");
+    EXPECT_EQ(m_rst.GetRecordset()->RowsFetched(), 1u);
+    EXPECT_EQ(NameAfter(m_rst.OnMovePre()), "no row");
+    EXPECT_EQ(NameAfter(m_rst.OnMoveNext()), "v0");
+    EXPECT_EQ(NameAfter(m_rst.MoveRecID(3)), "v3");
+    EXPECT_EQ(NameAfter(m_rst.MoveRecID(2)), "v2");
+    EXPECT_EQ(m_rst.GetRecordset()->RowsFetched(), 4u);
+    EXPECT_EQ(NameAfter(m_rst.MoveRecID(3)), "v3");
+    EXPECT_EQ((Answers{m_rst.OnMoveNext(), m_rst.OnMoveNext()}), (Answers{1, 0}));
+    EXPECT_EQ(NameAfter(m_rst.OnMovePre()), "v4");
+    EXPECT_EQ(m_rst.GetTotalRecordCount(), 5);
+    EXPECT_EQ(Name(m_rst), "v0");
 
     // Deleting the last row leaves the first current; later rows move up.
-    EXPECT_EQ(rst.MoveRecID(4), 1);
-    EXPECT_EQ(NameAfter(rst.DeleteRecord(), rst), "v0");
-    EXPECT_EQ(rst.MoveRecID(1), 1);
-    EXPECT_EQ(rst.DeleteRecord(), 1);
-    EXPECT_EQ(NameAfter(rst.MoveRecID(1), rst), "v2");
-    EXPECT_EQ(rst.GetTotalRecordCount(), 3);
-    EXPECT_EQ(QueryInt("SELECT count(*) FROM ObjectPar"), 3);
+    EXPECT_EQ(m_rst.MoveRecID(4), 1);
+    EXPECT_EQ(NameAfter(m_rst.DeleteRecord()), "v0");
+    EXPECT_EQ((Answers{m_rst.MoveRecID(1), m_rst.DeleteRecord()}), (Answers{1, 1}));
+    EXPECT_EQ(NameAfter(m_rst.MoveRecID(1)), "v2");
+    EXPECT_EQ(m_rst.GetTotalRecordCount(), 3);
+    EXPECT_EQ(Number("SELECT count(*) FROM ObjectPar"), 3);
 
     // Deleting the only row runs the last query again: a row added meanwhile shows up.
-    ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar WHERE ObjectParName LIKE 'v0%'"), 1);
-    EXPECT_EQ(rst.OnMoveNext(), 0);  // the whole result has been read
+    ASSERT_EQ(m_rst.OpenRecord("SELECT * FROM ObjectPar WHERE ObjectParName LIKE 'v0%'"), 1);
+    EXPECT_EQ(m_rst.OnMoveNext(), 0);  // the whole result has been read
     Exec("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('v0b', 7)");
-    EXPECT_EQ(rst.OnMovePre(), 1);
-    EXPECT_EQ(NameAfter(rst.DeleteRecord(), rst), "v0b");
-    EXPECT_EQ(rst.DeleteRecord(), 1);  // nothing left: the rerun finds no rows
-    EXPECT_EQ(rst.OnMoveNext(), 0);
+    EXPECT_EQ(m_rst.OnMovePre(), 1);
+    EXPECT_EQ(NameAfter(m_rst.DeleteRecord()), "v0b");
+    // Nothing left: the rerun finds no rows.
+    EXPECT_EQ((Answers{m_rst.DeleteRecord(), m_rst.OnMoveNext()}), (Answers{1, 0}));
     EXPECT_TRUE(m_capture.Texts().empty());
 }
 
 TEST_F(RstValuesTest, PendingChangesAreSavedByAMoveAndDroppedByRelease) {
     AddParams(3);
-    CRstValues rst(m_connection.GetConnection(), "ObjectPar");
-    ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 1);
-    EXPECT_EQ(rst.AddRecord("ObjectParName", "moved"), 1);
-    EXPECT_EQ(Name(rst), "moved");  // reads see the edit buffer
-    EXPECT_EQ(rst.OnMoveNext(), 1);
-    EXPECT_EQ(QueryInt("SELECT ObjectParType FROM ObjectPar WHERE ObjectParName='moved'"), 0);
+    ASSERT_EQ(m_rst.OpenRecord("SELECT * FROM ObjectPar"), 1);
+    EXPECT_EQ(m_rst.AddRecord("ObjectParName", "moved"), 1);
+    EXPECT_EQ(Name(m_rst), "moved");  // reads see the edit buffer
+    EXPECT_EQ(m_rst.OnMoveNext(), 1);
+    EXPECT_EQ(Number("SELECT ObjectParType FROM ObjectPar WHERE ObjectParName='moved'"), 0);
 
-    EXPECT_EQ(rst.AddRecord("ObjectParName", "dropped"), 1);
-    EXPECT_EQ(rst.Release(), 1);
-    EXPECT_EQ(Name(rst), "v1");
-    EXPECT_EQ(rst.UpdateRecord(), 1);  // nothing pending
-    EXPECT_EQ(QueryInt("SELECT count(*) FROM ObjectPar WHERE ObjectParName='dropped'"), 0);
+    EXPECT_EQ((Answers{m_rst.AddRecord("ObjectParName", "dropped"), m_rst.Release()}),
+              (Answers{1, 1}));
+    EXPECT_EQ(NameAfter(m_rst.UpdateRecord()), "v1");  // nothing pending
+    EXPECT_EQ(Number("SELECT count(*) FROM ObjectPar WHERE ObjectParName='dropped'"), 0);
 
     // A new row goes after the rows fetched (here all of them) and stays current.
-    EXPECT_EQ(rst.GetTotalRecordCount(), 3);
-    EXPECT_EQ(rst.AddRecord(), 1);
-    EXPECT_EQ(rst.AddRecord("ObjectParName", "new"), 1);
-    EXPECT_EQ(rst.AddRecord("ObjectParType", 9), 1);
-    EXPECT_EQ(NameAfter(rst.UpdateRecord(), rst), "new");
-    EXPECT_EQ(rst.GetTotalRecordCount(), 4);
-    EXPECT_EQ(NameAfter(rst.MoveRecID(3), rst), "new");
-    EXPECT_TRUE(m_capture.Texts().empty());
-}
+    EXPECT_EQ(m_rst.GetTotalRecordCount(), 3);
+    EXPECT_EQ(NameAfter(SaveNew(m_rst, "ObjectParName", "new", "ObjectParType", 9)), "new");
+    EXPECT_EQ(m_rst.GetTotalRecordCount(), 4);
+    EXPECT_EQ(NameAfter(m_rst.MoveRecID(3)), "new");
 
-TEST_F(RstValuesTest, ResultsAreFetchedOnlyAsFarAsTheCursorGoes) {
-    AddParams(3000);
-    CRstValues rst(m_connection.GetConnection(), "ObjectPar");
-    EXPECT_EQ(rst.GetRecordset()->RowsFetched(), 1u);
-    ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 1);
-    EXPECT_EQ(rst.GetRecordset()->RowsFetched(), 1u);
-    EXPECT_EQ(rst.MoveRecID(10), 1);
-    EXPECT_EQ(rst.GetRecordset()->RowsFetched(), 11u);
-    EXPECT_EQ(Name(rst), "v10");
-    EXPECT_EQ(NameAfter(rst.MoveRecID(2), rst), "v2");
-    EXPECT_EQ(rst.GetRecordset()->RowsFetched(), 11u);
+    // Copies share the result, which stays open after they are gone.
+    {
+        CRstValues copy(m_rst);
+        EXPECT_EQ(NameAfter(copy.MoveRecID(1), copy), "v1");
+        CRstValues assigned;
+        assigned = copy;
+        EXPECT_EQ(Name(assigned), "v1");
+    }
+    EXPECT_EQ(Name(m_rst), "v1");
+    EXPECT_EQ(NameAfter(m_rst.ReOpenRecord()), "moved");
+    EXPECT_TRUE(m_capture.Texts().empty());
 }
 
 TEST_F(RstValuesTest, ReadOnlyResultsRefuseChanges) {
     AddParams(2);
-    CRstValues rst(m_connection.GetConnection(), "ObjectPar");
-    ASSERT_EQ(rst.OpenRecord("SELECT count(*) AS n FROM ObjectPar"), 1);
-    EXPECT_EQ(Reads(rst, {{"n", 'i'}}), Texts{"2"});
-    EXPECT_EQ(rst.AddRecord("n", 5), 0);
-    EXPECT_EQ(rst.DeleteRecord(), 0);
+    ASSERT_EQ(m_rst.OpenRecord("SELECT count(*) AS n FROM ObjectPar"), 1);
+    EXPECT_EQ(Reads(m_rst, {"n:i"}), Texts{"2"});
+    EXPECT_EQ((Answers{m_rst.AddRecord("n", 5), m_rst.DeleteRecord()}), (Answers{0, 0}));
     ASSERT_EQ(m_capture.Count(), 2u);
     ExpectWriteFailure(m_capture.Texts()[0], "这个查询结果不能修改（n）");
     ExpectWriteFailure(m_capture.Texts()[1], "这个查询结果不能修改");
@@ -310,26 +278,23 @@ TEST_F(RstValuesTest, AttachedFamily) {
     CRstValues rst(&connection, &recordset);
 
     char buffer[16];
-    EXPECT_EQ(rst.GetValueStr(buffer, "SaleName", 4), 1);
-    EXPECT_STREQ(buffer, "笔");                   // cut at 4 bytes
-    EXPECT_EQ(rst.GetValueStr(buffer, 7, 0), 1);  // SaleNumber by position
-    EXPECT_STREQ(buffer, "12");
-    EXPECT_EQ(rst.GetValueStr(buffer, "SaleMoney", 0), 1);
-    EXPECT_STREQ(buffer, "");
     std::string text;
-    EXPECT_EQ(rst.GetValueStr(text, "SaleName", 0), 1);
-    EXPECT_EQ(text, "笔记本");
     long l = 0;
     float f = 0;
-    EXPECT_EQ(rst.GetValueLong(l, _variant_t("SaleMoney")), 1);
-    EXPECT_EQ(l, 4);  // 3.5 to even
-    EXPECT_EQ(rst.GetValueFloat(f, "SaleMoney"), 1);
-    EXPECT_EQ(f, 3.5f);
-    EXPECT_EQ(rst.GetValText(text, "SaleName"), 1);
-    EXPECT_EQ(text, "笔记本  ");
-    EXPECT_EQ(rst.GetValText(text, "AgreeMent"), 0);  // NULL
-    EXPECT_EQ(CRstValues::MoveRecordsetNext(recordset), 0);
-    EXPECT_EQ(rst.GetValueLong(l, "SaleNumber"), 0);  // at the end: no message
+    // SaleName cut at 4 bytes, SaleNumber by position, SaleMoney 3.5 to even as a long, the NULL
+    // AgreeMent; at the end no row, and no message.
+    EXPECT_EQ(
+        (Texts{Got(rst.GetValueStr(buffer, "SaleName", 4), buffer),
+               Got(rst.GetValueStr(buffer, 7, 0), buffer),
+               Got(rst.GetValueStr(buffer, "SaleMoney", 0), buffer),
+               Got(rst.GetValueStr(text, "SaleName", 0), text),
+               Got(rst.GetValueLong(l, _variant_t("SaleMoney")), l),
+               Got(rst.GetValueFloat(f, "SaleMoney"), f),
+               Got(rst.GetValText(text, "SaleName"), text),
+               Got(rst.GetValText(text, "AgreeMent"), text),
+               Got(CRstValues::MoveRecordsetNext(recordset), ""),
+               Got(rst.GetValueLong(l, "SaleNumber"), l)}),
+        (Texts{"笔", "12", "", "笔记本", "4", "3.5", "笔记本  ", "failed", "failed", "failed"}));
     EXPECT_TRUE(m_capture.Texts().empty());
 
     _RecordsetPtr none;
@@ -338,26 +303,12 @@ TEST_F(RstValuesTest, AttachedFamily) {
     ASSERT_EQ(m_capture.Count(), 1u);
     EXPECT_EQ(m_capture.Messages()[0].caption, "连接问题");
 
-    EXPECT_EQ(CRstValues::VerifyVTData(_variant_t::Null()), 0);
-    EXPECT_EQ(CRstValues::VerifyVTData(_variant_t()), 1);
-    EXPECT_EQ(CRstValues::VerifyVTData(static_cast<const char*>(nullptr)), 0);
+    EXPECT_EQ((Answers{CRstValues::VerifyVTData(_variant_t::Null()),
+                       CRstValues::VerifyVTData(_variant_t()),
+                       CRstValues::VerifyVTData(static_cast<const char*>(nullptr))}),
+              (Answers{0, 1, 0}));
     EXPECT_EQ(CRstValues::ClearBeginAndEndSpace("  a b\t "), "a b\t");
     EXPECT_EQ(CRstValues::ClearBeginAndEndSpace("   "), "");
-}
-
-TEST_F(RstValuesTest, CopiesShareTheResult) {
-    AddParams(3);
-    CRstValues rst(m_connection.GetConnection(), "ObjectPar");
-    ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 1);
-    {
-        CRstValues copy(rst);
-        EXPECT_EQ(copy.OnMoveNext(), 1);
-        CRstValues assigned;
-        assigned = copy;
-        EXPECT_EQ(Name(assigned), "v1");
-    }
-    EXPECT_EQ(Name(rst), "v1");  // still open after the copies are gone
-    EXPECT_EQ(NameAfter(rst.ReOpenRecord(), rst), "v0");
 }
 
 TEST(RowidQuery, OnlySimpleSingleTableQueriesBecomeWritable) {
@@ -377,7 +328,7 @@ TEST(RowidQuery, OnlySimpleSingleTableQueriesBecomeWritable) {
 
 // A server returns rows of a query without ORDER BY in no set order; a file by the index the
 // first condition uses, then by rowid. Not indexed, or no condition: the key alone; quoted
-// words are no keywords; an order or limit of the query's own stays.
+// words are no keywords; an order or limit of the query's own stays; a closing semicolon goes.
 TEST(InFileRowOrder, TheIndexOfTheFirstConditionThenTheKey) {
     const struct {
         const char* sql;
@@ -398,7 +349,7 @@ TEST(InFileRowOrder, TheIndexOfTheFirstConditionThenTheKey) {
         EXPECT_EQ(InFileRowOrder(c.sql, c.table, "orvi_rowkey"),
                   c.order ? std::string(c.sql) + " ORDER BY " + c.order + "orvi_rowkey" : c.sql);
     EXPECT_EQ(InFileRowOrder("SELECT * FROM ChanceTable ;", "ChanceTable", "k"),
-              "SELECT * FROM ChanceTable ORDER BY k");  // a closing semicolon goes
+              "SELECT * FROM ChanceTable ORDER BY k");
 }
 
 }  // namespace

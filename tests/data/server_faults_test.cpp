@@ -12,6 +12,7 @@
 #include "data/ado_connection.h"
 #include "orvicrm/CRstValues.h"
 #include "support/message_capture.h"
+#include "support/recordset_steps.h"
 #include "support/test_sql.h"
 #include "tools/orvicrm-db/db_init.h"
 
@@ -87,14 +88,10 @@ protected:
         m_sql = std::make_unique<TestSql>(s_location);
     }
 
-    static std::string s_folder;
-    static std::string s_location;
+    static inline std::string s_folder, s_location;
     std::unique_ptr<TestSql> m_sql;
     CAdoConnection m_connection;
 };
-
-std::string ServerFaultTest::s_folder;
-std::string ServerFaultTest::s_location;
 
 TEST_F(ServerFaultTest, AfterARestartSavesGoThroughAndADownServerIsAConnectionProblem) {
     Rows("('v0', 1), ('v1', 1)");
@@ -105,11 +102,9 @@ TEST_F(ServerFaultTest, AfterARestartSavesGoThroughAndADownServerIsAConnectionPr
     Halt();
     Resume();
     // A row read before the restart is saved over a new connection made for the save.
-    EXPECT_EQ(rst.AddRecord("ObjectParType", 2), 1);
-    EXPECT_EQ(rst.UpdateRecord(), 1);
+    EXPECT_EQ(Save(rst, "ObjectParType", 2), 1);
     Halt();
-    EXPECT_EQ(rst.AddRecord("ObjectParName", "w0"), 1);
-    EXPECT_EQ(rst.UpdateRecord(), 0);
+    EXPECT_EQ(Save(rst, "ObjectParName", "w0"), 0);
     EXPECT_EQ(m_connection.ExecuteSql("DELETE FROM ObjectPar"), 0);
     EXPECT_EQ(rst.OpenRecord(kQuery), 0);
     Resume();
@@ -119,8 +114,7 @@ TEST_F(ServerFaultTest, AfterARestartSavesGoThroughAndADownServerIsAConnectionPr
     // A query run after the restart can be changed.
     capture.Clear();
     ASSERT_EQ(rst.OpenRecord(kQuery), 1);
-    EXPECT_EQ(rst.AddRecord("ObjectParName", "w0"), 1);
-    EXPECT_EQ(rst.UpdateRecord(), 1);
+    EXPECT_EQ(Save(rst, "ObjectParName", "w0"), 1);
     EXPECT_EQ(capture.Texts(), std::vector<std::string>{});
     EXPECT_EQ(Params(), (std::vector<std::string>{"v1:1", "w0:2"}));
 }
@@ -128,34 +122,31 @@ TEST_F(ServerFaultTest, AfterARestartSavesGoThroughAndADownServerIsAConnectionPr
 TEST_F(ServerFaultTest, ASaveWhoseConnectionBreaksInItsCommitIsRereadBeforeItIsTriedAgain) {
     // What the row holds when the save is tried again: the values saved (the commit went
     // through before the connection broke), the values read (it did not), or another seat's.
-    struct Case {
+    const struct {
         const char* what;
         const char* meanwhile;
         int saved;
         std::vector<std::string> params;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"committed", "UPDATE ObjectPar SET ObjectParName = 'w0'", 1, {"w0:1"}},
         {"not committed", nullptr, 1, {"w0:1"}},
         {"changed by another seat", "UPDATE ObjectPar SET ObjectParName = 'x0'", 0, {"x0:1"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Rows("('v0', 1)");
         CRstValues rst(m_connection.GetConnection(), "ObjectPar");
         ASSERT_EQ(rst.OpenRecord("SELECT * FROM ObjectPar"), 1);
         m_sql->Exec(kDieAtCommit);
         MessageCapture capture;
-        EXPECT_EQ(rst.AddRecord("ObjectParName", "w0"), 1);
-        EXPECT_EQ(rst.UpdateRecord(), 0);
+        EXPECT_EQ(Save(rst, "ObjectParName", "w0"), 0);
         ASSERT_EQ(capture.Count(), 1u);
         ExpectConnectionProblem(capture.Messages()[0], kCommitUnknown);
         m_sql->Exec("DROP TRIGGER die ON ObjectPar; DROP FUNCTION die()");
         if (c.meanwhile) m_sql->Exec(c.meanwhile);
 
         capture.Clear();
-        EXPECT_EQ(rst.AddRecord("ObjectParName", "w0"), 1);
-        EXPECT_EQ(rst.UpdateRecord(), c.saved);
+        EXPECT_EQ(Save(rst, "ObjectParName", "w0"), c.saved);
         EXPECT_EQ(capture.Count(), c.saved ? 0u : 1u);
         EXPECT_EQ(Params(), c.params);
     }

@@ -15,6 +15,7 @@
 #include "data/sqlite/sqlite_session.h"
 #include "orvicrm/CRstValues.h"
 #include "support/message_capture.h"
+#include "support/recordset_steps.h"
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
 
@@ -33,12 +34,11 @@ protected:
         m_path = m_temp.CreateDatabase();
         ASSERT_EQ(m_a.ConnectDatabase(m_path), 1);
         ASSERT_EQ(m_b.ConnectDatabase(OtherSeat(m_path)), 1);  // another seat
-        ASSERT_EQ(m_b.ExecuteSql("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES "
-                                 "('v0', 1), ('v1', 1), ('v2', 1);"
-                                 "INSERT INTO SaleTable (SaleName, ObjectDateTime) VALUES "
-                                 "('first', 7)"),
-                  1);
+        OnB("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('v0', 1), ('v1', 1), "
+            "('v2', 1); INSERT INTO SaleTable (SaleName, ObjectDateTime) VALUES ('first', 7)");
     }
+
+    void OnB(const std::string& sql) { ASSERT_EQ(m_b.ExecuteSql(sql), 1) << sql; }
 
     // The names from the current row to the end.
     static Names NamesToEnd(CRstValues& rst) {
@@ -63,16 +63,11 @@ protected:
         while (rst.GetValue("ObjectParName", name) && name != wanted)
             ASSERT_EQ(rst.OnMoveNext(), 1);
     }
-    static void AddParam(CRstValues& rst, const char* name) {
-        EXPECT_EQ(rst.AddRecord(), 1);
-        EXPECT_EQ(rst.AddRecord("ObjectParName", name), 1);
-        EXPECT_EQ(rst.AddRecord("ObjectParType", 1), 1);
-        EXPECT_EQ(rst.UpdateRecord(), 1);
+    static void AddParam(CRstValues& rst, const std::string& name) {
+        EXPECT_EQ(SaveNew(rst, "ObjectParName", name, "ObjectParType", 1), 1);
     }
     void InsertFromB() {
-        ASSERT_EQ(m_b.ExecuteSql(
-                      "INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('from b', 1)"),
-                  1);
+        OnB("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('from b', 1)");
     }
 
     std::string SaleName() {
@@ -85,10 +80,6 @@ protected:
             ASSERT_EQ(seat->OpenRecord("SELECT * FROM SaleTable WHERE ObjectDateTime=7"), 1);
         }
     }
-    static int Save(CRstValues& seat, const char* field, const char* value) {
-        EXPECT_EQ(seat.AddRecord(field, value), 1);
-        return seat.UpdateRecord();
-    }
 
     TempModuleFolder m_temp;
     std::string m_path;
@@ -97,30 +88,14 @@ protected:
     MessageCapture m_capture;
 };
 
-TEST_F(TwoConnectionsTest, WritesPassAnOlderResultOfAnotherRecordsetOnTheConnection) {
-    CRstValues first(m_a.GetConnection(), "ObjectPar");
-    ASSERT_EQ(first.OpenRecord("SELECT * FROM ObjectPar"), 1);  // left on its first row
-    CRstValues second(m_a.GetConnection(), "ObjectPar");
+// A list of A left on its first row, a list of kind 1 and a DISTINCT list stay open while B
+// inserts and A writes through statements in a transaction and through the second list.
+TEST_F(TwoConnectionsTest, WritesPassOlderResultsOnTheConnection) {
+    CRstValues list, second, distinct;
+    for (CRstValues* rst : {&list, &second, &distinct})
+        rst->InitConnAndRec(m_a.GetConnection(), "ObjectPar");
+    ASSERT_EQ(list.OpenRecord("SELECT * FROM ObjectPar"), 1);
     ASSERT_EQ(second.OpenRecord("SELECT * FROM ObjectPar WHERE ObjectParType=1"), 1);
-    InsertFromB();
-
-    AddParam(second, "from a");
-    MoveTo(second, "v1");
-    EXPECT_EQ(Save(second, "ObjectParName", "v1 changed"), 1);
-    MoveTo(second, "v2");
-    EXPECT_EQ(second.DeleteRecord(), 1);
-
-    // The first keeps the row it holds and goes on from there, each row once.
-    EXPECT_EQ(NamesToEnd(first),
-              FileOrServer({"v0", "v1 changed", "from b", "from a"}, {"v0", "v1", "v2"}));
-    EXPECT_EQ(NamesInTable(), (Names{"v0", "v1 changed", "from b", "from a"}));
-    EXPECT_TRUE(m_capture.Texts().empty());
-}
-
-TEST_F(TwoConnectionsTest, StatementsInATransactionAndReadOnlyResultsPassAnOlderResult) {
-    CRstValues list(m_a.GetConnection(), "ObjectPar");
-    ASSERT_EQ(list.OpenRecord("SELECT * FROM ObjectPar"), 1);  // left on its first row
-    CRstValues distinct(m_a.GetConnection(), "ObjectPar");
     ASSERT_EQ(distinct.OpenRecord("SELECT DISTINCT ObjectParName FROM ObjectPar"), 1);
     InsertFromB();
 
@@ -129,10 +104,15 @@ TEST_F(TwoConnectionsTest, StatementsInATransactionAndReadOnlyResultsPassAnOlder
                              "ObjectParName='v0'"),
               1);
     ASSERT_EQ(m_a.CommitTrans(), 1);
-    CRstValues writer(m_a.GetConnection(), "ObjectPar");
-    AddParam(writer, "from a");
-    EXPECT_EQ(NamesInTable(), (Names{"v0 renamed", "v1", "v2", "from b", "from a"}));
-    const Names read = FileOrServer({"v0", "v1", "v2", "from b", "from a"}, {"v0", "v1", "v2"});
+    AddParam(second, "from a");
+    MoveTo(second, "v1");
+    EXPECT_EQ(Save(second, "ObjectParName", "v1 changed"), 1);
+    MoveTo(second, "v2");
+    EXPECT_EQ(second.DeleteRecord(), 1);
+
+    // The others keep the row they hold and go on from there, each row once.
+    EXPECT_EQ(NamesInTable(), (Names{"v0 renamed", "v1 changed", "from b", "from a"}));
+    const Names read = FileOrServer({"v0", "v1 changed", "from b", "from a"}, {"v0", "v1", "v2"});
     EXPECT_EQ(NamesToEnd(list), read);
     Names names = NamesToEnd(distinct);
     if (TestOnPostgres()) std::sort(names.begin(), names.end());  // DISTINCT keeps no order there
@@ -141,15 +121,10 @@ TEST_F(TwoConnectionsTest, StatementsInATransactionAndReadOnlyResultsPassAnOlder
 }
 
 TEST_F(TwoConnectionsTest, AWalkOnAnotherThreadGoesOnWhileItsConnectionWrites) {
-    ASSERT_EQ(m_b.ExecuteSql("BEGIN"), 1);
+    OnB(Numbers(3000) +
+        "INSERT INTO ObjectPar (ObjectParName, ObjectParType) SELECT 'w' || i, 2 FROM n");
     Names expected;
-    for (int i = 0; i < 3000; ++i) {
-        expected.push_back("w" + std::to_string(i));
-        ASSERT_EQ(m_b.ExecuteSql("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('" +
-                                 expected.back() + "', 2)"),
-                  1);
-    }
-    ASSERT_EQ(m_b.ExecuteSql("COMMIT"), 1);
+    for (int i = 1; i <= 3000; ++i) expected.push_back("w" + std::to_string(i));
 
     Names seen;
     std::thread walker([this, &seen] {
@@ -167,7 +142,7 @@ TEST_F(TwoConnectionsTest, WriterWaitsForAnotherConnectionsLockAndShowsTheReason
     if (TestOnPostgres()) GTEST_SKIP() << "the write lock of a file";
     CRstValues rst(m_a.GetConnection(), "ObjectPar");
     // B holds the write lock for a moment: A waits for it.
-    ASSERT_EQ(m_b.ExecuteSql("BEGIN IMMEDIATE"), 1);
+    OnB("BEGIN IMMEDIATE");
     std::thread release([this] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         m_b.ExecuteSql("COMMIT");
@@ -177,14 +152,13 @@ TEST_F(TwoConnectionsTest, WriterWaitsForAnotherConnectionsLockAndShowsTheReason
     EXPECT_TRUE(m_capture.Texts().empty());
 
     // B keeps it longer than A waits: one message with the database's reason.
-    ASSERT_EQ(m_b.ExecuteSql("BEGIN IMMEDIATE"), 1);
+    OnB("BEGIN IMMEDIATE");
     sqlite3_busy_timeout(SqliteHandle(*m_a.GetConnection()->session), 100);
-    EXPECT_EQ(rst.AddRecord(), 1);
-    EXPECT_EQ(Save(rst, "ObjectParName", "refused"), 0);
+    EXPECT_EQ(SaveNew(rst, "ObjectParName", "refused"), 0);
     ASSERT_EQ(m_capture.Count(), 1u);
-    EXPECT_EQ(m_capture.Messages()[0].caption, "字段访问");
+    EXPECT_EQ(m_capture.Boxes()[0].rfind("字段访问: ", 0), 0u);
     EXPECT_NE(m_capture.Texts()[0].find("database is locked"), std::string::npos);
-    ASSERT_EQ(m_b.ExecuteSql("COMMIT"), 1);
+    OnB("COMMIT");
     EXPECT_EQ(NamesInTable(), (Names{"v0", "v1", "v2", "after the wait"}));
 }
 
@@ -237,15 +211,13 @@ TEST_F(TwoConnectionsTest, AChangeOfAnotherColumnOrADeletedRecordIsReportedAsSuc
 TEST_F(TwoConnectionsTest, TextThatIsNotUtf8IsRefusedBeforeAnythingIsWritten) {
     CRstValues rst(m_a.GetConnection(), "SaleTable");
     ASSERT_EQ(rst.OpenRecord("SELECT * FROM SaleTable WHERE ObjectDateTime=7"), 1);
-    ASSERT_EQ(rst.AddRecord("ProductName", "pen"), 1);
-    EXPECT_EQ(Save(rst, "SaleName", "bad \xC3\x28 text"), 0);
+    EXPECT_EQ(Save(rst, "ProductName", "pen", "SaleName", "bad \xC3\x28 text"), 0);
     ASSERT_EQ(m_capture.Count(), 1u);
     EXPECT_NE(m_capture.Texts()[0].find(kNotUtf8), std::string::npos);
 
     CRstValues added(m_a.GetConnection(), "SaleTable");
     ASSERT_EQ(added.OpenRecord("SELECT * FROM SaleTable"), 1);  // the one row
-    ASSERT_EQ(added.AddRecord(), 1);
-    EXPECT_EQ(Save(added, "SaleName", "\xED\xA0\x80"), 0);  // a surrogate
+    EXPECT_EQ(SaveNew(added, "SaleName", "\xED\xA0\x80"), 0);   // a surrogate
     EXPECT_EQ(added.GetTotalRecordCount(), 1);
     EXPECT_EQ(TestSql(m_path).Joined("SELECT count(*), SaleName, ProductName FROM SaleTable "
                                      "GROUP BY SaleName, ProductName"),

@@ -29,15 +29,15 @@ std::vector<MessageInfo> MessageCapture::Messages() const {
 }
 
 std::vector<std::string> MessageCapture::Texts() const {
-    std::lock_guard lock(m_mutex);
     std::vector<std::string> texts;
-    for (const MessageInfo& m : m_messages) texts.push_back(m.text);
+    for (const MessageInfo& m : Messages()) texts.push_back(m.text);
     return texts;
 }
 
-size_t MessageCapture::Count() const {
-    std::lock_guard lock(m_mutex);
-    return m_messages.size();
+std::vector<std::string> MessageCapture::Boxes() const {
+    std::vector<std::string> boxes;
+    for (const MessageInfo& m : Messages()) boxes.push_back(m.caption + ": " + m.text);
+    return boxes;
 }
 
 void MessageCapture::Clear() {

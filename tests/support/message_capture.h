@@ -17,7 +17,8 @@ public:
     void QueueAnswers(std::vector<int> answers);
     std::vector<MessageInfo> Messages() const;
     std::vector<std::string> Texts() const;
-    size_t Count() const;
+    std::vector<std::string> Boxes() const;  // "caption: text" of each
+    size_t Count() const { return Messages().size(); }
     void Clear();
 
 private:

@@ -21,13 +21,9 @@
 #include "records/pages/record_page.h"
 #include "support/message_capture.h"
 #include "support/patience.h"
+#include "support/probes.h"
 #include "support/temp_dir.h"
 #include "support/test_sql.h"
-
-template <typename T>
-T* Control(QWidget* parent, int id) {
-    return parent->findChild<T*>(QStringLiteral("id%1").arg(id));
-}
 
 // Key by key; characters without a key of their own arrive as input-method text does.
 inline void TypeKeys(QWidget* edit, const QString& text) {
@@ -54,12 +50,6 @@ void WhenShown(std::function<void(T*)> fn) {
         fn(dlg);
     });
     timer->start(5);
-}
-
-// "WITH RECURSIVE n(i) ..." counting i from 1 to count, for an INSERT ... SELECT ... FROM n.
-inline std::string Numbers(int count) {
-    return "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-           std::to_string(count) + ") ";
 }
 
 class RecordWindowsTest : public ::testing::Test {

@@ -52,13 +52,10 @@ const std::string& ServerDatabase() {
         std::string("orvi_") + program_invocation_short_name + "_" + std::to_string(getpid());
     for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? std::tolower(c) : '_';
     const std::string server = std::getenv("ORVICRM_TEST_POSTGRES");
-    {
-        // Byte order as SQLite compares texts, and letters folded as its LIKE folds them.
-        TestSql super(server);
-        if (!super.Exec("CREATE DATABASE " + name +
-                        " TEMPLATE template0 ENCODING 'UTF8' LOCALE 'C'"))
-            return g_serverLocation;
-    }
+    // Byte order as SQLite compares texts, and letters folded as its LIKE folds them.
+    if (!TestSql(server).Exec("CREATE DATABASE " + name +
+                              " TEMPLATE template0 ENCODING 'UTF8' LOCALE 'C'"))
+        return g_serverLocation;
     g_serverDatabase = name;
     std::atexit(DropServerDatabase);
     const std::string location = server + " dbname=" + name;  // the last dbname counts
@@ -77,21 +74,17 @@ void EmptyServerDatabase(const std::string& location) {
     DbError error;
     EXPECT_TRUE(sql.Session().TableNames(&names, &error)) << error.text;
     std::string ours;
-    for (const TableDef* table : AllTables())
-        ours += (ours.empty() ? "" : ", ") + std::string(table->name);
-    for (const std::string& name : names) {
-        bool known = false;
-        for (const TableDef* table : AllTables()) known = known || name == table->name;
-        if (!known) sql.Exec("DROP TABLE " + sql.Session().Dialect().QuoteName(name) + " CASCADE");
-    }
-    if (SchemaShape(sql) != g_schemaShape) {
-        for (const std::string& name : names)
-            sql.Exec("DROP TABLE IF EXISTS " + sql.Session().Dialect().QuoteName(name) +
-                     " CASCADE");
+    for (const TableDef* table : AllTables()) ours += ", " + std::string(table->name);
+    for (const std::string& name : names)
+        if ((ours + ",").find(", " + name + ",") == std::string::npos)
+            sql.Exec("DROP TABLE " + sql.Session().Dialect().QuoteName(name) + " CASCADE");
+    ours.erase(0, 2);
+    if (SchemaShape(sql) == g_schemaShape) {
+        sql.Exec("TRUNCATE " + ours + " RESTART IDENTITY");
+    } else {
+        sql.Exec("DROP TABLE IF EXISTS " + ours + " CASCADE");
         MakeTables(location);
-        return;
     }
-    sql.Exec("TRUNCATE " + ours + " RESTART IDENTITY");
 }
 
 }  // namespace

@@ -17,11 +17,7 @@ bool TestOnPostgres() {
 }
 
 std::string OtherSeat(const std::string& location) {
-    if (!IsServerLocation(location)) return location;
-    if (location.find("://") == std::string::npos)
-        return location + " application_name=orvi-other-seat";
-    return location + (location.find('?') == std::string::npos ? "?" : "&") +
-           "application_name=orvi-other-seat";
+    return IsServerLocation(location) ? location + " application_name=orvi-other-seat" : location;
 }
 
 std::string CellAsText(const CellView& cell) {

@@ -25,6 +25,12 @@ void RunOnFile(const std::string& path, const std::string& sql);
 // "INSERT INTO table (every column of the schema's table) VALUES (values)".
 std::string InsertAll(const std::string& table, const std::string& values);
 
+// "WITH RECURSIVE n(i) ..." counting i from 1 to count, for an INSERT ... SELECT ... FROM n.
+inline std::string Numbers(int count) {
+    return "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+           std::to_string(count) + ") ";
+}
+
 class TestSql {
 public:
     explicit TestSql(const std::string& location);  // what GetDatabasePath() gave

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "pg_server.h"
-#include "support/scratch_database.h"
 
 namespace {
 
@@ -38,8 +37,7 @@ protected:
         return query;
     }
 
-    std::unique_ptr<TestSql> m_sql;
-    std::unique_ptr<TestSql> m_observer;
+    std::unique_ptr<TestSql> m_sql, m_observer;
 };
 
 }  // namespace
