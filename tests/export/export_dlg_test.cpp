@@ -1,4 +1,4 @@
-// The export dialog and the progress window on their own.
+// The export dialog on its own.
 #include "export/export_dlg.h"
 
 #include <gtest/gtest.h>
@@ -7,23 +7,14 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <filesystem>
-#include <functional>
 
-#include "data/ado_connection.h"
-#include "data/db_handles.h"
-#include "export/export_progress_dlg.h"
-#include "orvicrm/CRstValues.h"
+#include "export_files.h"
 #include "platform/files.h"
-#include "platform/messages.h"
 #include "support/message_capture.h"
-#include "support/probes.h"
 #include "support/temp_dir.h"
-#include "support/test_sql.h"
 
 namespace {
 
@@ -35,18 +26,6 @@ Texts Entries(QListWidget* list) {
     return out;
 }
 
-// Runs the dialog modally while `work` acts on it; a dialog still open afterwards is
-// cancelled.
-template <typename Dialog>
-int RunWith(Dialog& dlg, const std::function<void()>& work) {
-    QTimer::singleShot(0, &dlg, [&] {
-        work();
-        if (dlg.isVisible())
-            QTest::mouseClick(Control<QPushButton>(&dlg, IDCANCEL), Qt::LeftButton);
-    });
-    return dlg.exec();
-}
-
 class ExportDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -55,7 +34,7 @@ protected:
         m_chosen = Control<QListWidget>(&m_dlg, IDC_EXPORT_CHOSEN_FIELDS);
         m_path = Control<QLineEdit>(&m_dlg, IDC_EXPORT_PATH);
     }
-    void Click(int id) { QTest::mouseClick(Control<QPushButton>(&m_dlg, id), Qt::LeftButton); }
+    void Click(int id) { ::Click(&m_dlg, id); }
     bool Enabled(int id) { return Control<QPushButton>(&m_dlg, id)->isEnabled(); }
 
     TempModuleFolder m_temp;
@@ -152,51 +131,6 @@ TEST_F(ExportDlgTest, CancelReturnsTwoAndBrowseTakesThePickedFile) {
         EXPECT_EQ(m_path->text().toStdString(), picked);
     });
     EXPECT_EQ(result, IDCANCEL);
-}
-
-// A page stand-in that ticks every record and counts the questions.
-class AllTicked : public MessageTarget {
-public:
-    LRESULT WindowProc(UINT msg, WPARAM, LPARAM) override {
-        if (msg != WM_PAGE_ISCHECKED) return 0;
-        ++asked;
-        return 1;
-    }
-    long asked = 0;
-};
-
-TEST(ExportProgressDlg, CancelStopsTheWriterAndClosesTheFile) {
-    TempModuleFolder temp;
-    MessageCapture capture;
-    CAdoConnection connection;
-    const std::string location = temp.CreateDatabase();
-    TestSql(location).Exec(
-        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) "
-        "INSERT INTO ActiveTable (ActiveName, ObjectDateTime) SELECT 'r' || i, 5 FROM n");
-    ASSERT_EQ(connection.ConnectDatabase(location), 1);
-    CRstValues rst;
-    rst.InitConnAndRec(connection.GetConnection(), "ActiveTable");
-    rst.OpenRecord("SELECT * FROM ActiveTable");
-    const long total = rst.GetTotalRecordCount();
-    ASSERT_EQ(total, 200000);
-
-    AllTicked page;
-    CExportProgressDlg dlg(nullptr);
-    dlg.m_owner = page.GetSafeHwnd();
-    dlg.m_title = "活动资料";
-    dlg.m_path = temp.Path() + "cancel.htm";
-    dlg.m_headings = {"主题"};
-    dlg.m_fieldNames = {"ActiveName"};
-    dlg.m_types = {3};
-    dlg.SetRecords(&rst, total);
-    const int result = RunWith(
-        dlg, [&] { EXPECT_EQ(Control<QProgressBar>(&dlg, IDC_EXPORT_PROGRESS)->value(), 0); });
-    EXPECT_EQ(result, IDCANCEL);
-    EXPECT_EQ(dlg.Outcome(), ExportOutcome::Cancelled);
-    EXPECT_LT(page.asked, total);
-    EXPECT_EQ(ReadFile(dlg.m_path).find("</TABLE>"), std::string::npos);
-    EXPECT_FALSE(FileHeldOpen(dlg.m_path));
-    EXPECT_EQ(capture.Count(), 0u);
 }
 
 }  // namespace

@@ -87,28 +87,23 @@ protected:
             poll.stop();
             m_dialogs++;
             fill(dlg);
-            if (dlg->isVisible()) QTest::mouseClick(Button(dlg, IDCANCEL), Qt::LeftButton);
+            if (dlg->isVisible()) Click(dlg, IDCANCEL);
         });
         poll.start();
-        QTest::mouseClick(m_page->findChild<QPushButton*>(QStringLiteral("id%1").arg(IDC_EXPORT)),
-                          Qt::LeftButton);
-    }
-    static QPushButton* Button(QWidget* dlg, int id) {
-        return dlg->findChild<QPushButton*>(QStringLiteral("id%1").arg(id));
+        Click(m_page.get(), IDC_EXPORT);
     }
     // Moves the headings to the chosen list in this order, types the path, presses 确定.
     static void Choose(CExportDlg* dlg, const std::vector<const char*>& headings,
                        const std::string& path) {
-        auto* all = dlg->findChild<QListWidget*>(QStringLiteral("id%1").arg(IDC_EXPORT_ALL_FIELDS));
+        auto* all = Control<QListWidget>(dlg, IDC_EXPORT_ALL_FIELDS);
         for (const char* heading : headings) {
             const auto found = all->findItems(QString::fromUtf8(heading), Qt::MatchExactly);
             ASSERT_EQ(found.size(), 1) << heading;
             all->setCurrentItem(found.first());
-            QTest::mouseClick(Button(dlg, IDC_EXPORT_ADD), Qt::LeftButton);
+            Click(dlg, IDC_EXPORT_ADD);
         }
-        dlg->findChild<QLineEdit*>(QStringLiteral("id%1").arg(IDC_EXPORT_PATH))
-            ->setText(QString::fromStdString(path));
-        QTest::mouseClick(Button(dlg, IDOK), Qt::LeftButton);
+        Control<QLineEdit>(dlg, IDC_EXPORT_PATH)->setText(QString::fromStdString(path));
+        Click(dlg, IDOK);
     }
 
     TempModuleFolder m_temp;
@@ -187,28 +182,8 @@ TEST_F(PageExportTest, NothingToExportIsRefusedBeforeTheDialog) {
               (std::vector<std::string>{"您要导出的数据为空", "请在您想要导出的记录前打钩！"}));
 }
 
-TEST_F(PageExportTest, SaleRecordsAreTitledAsSalesWithEveryColumnShown) {
-    Exec(InsertAll("SaleTable",
-                   "1172729109, '合同', '张三', '产品', '型号', '特征', 12.5, 3, 85, 31.88, "
-                   "'HT-1', 37.5, '增值税', '人民币', 10, 27.5, 0, 37.5, 5, 0"));
-    Open(RecordKind::Sale);
-    m_page->List()->CheckAll();
-    const std::string path = m_temp.Path() + "sale.htm";
-    Export([&](CExportDlg* dlg) {
-        QTest::mouseClick(Button(dlg, IDC_EXPORT_ADD_ALL), Qt::LeftButton);
-        Choose(dlg, {}, path);
-    });
-    EXPECT_EQ(
-        ReadFile(path),
-        HtmlTable("销售资料", {{"销售日期", "主题", "相关联系人", "产品名", "产品型号", "产品特征",
-                                "单价", "数量", "折扣", "实际金额", "定单合同号", "总计金额",
-                                "发票类型", "货币类型", "已付款", "未付款", "已开票", "未开票"},
-                               {"2007_03_01", "合同", "张三", "产品", "型号", "特征", "12.50", "3",
-                                "85%", "31.88", "HT-1", "37.50", "增值税", "人民币", "10.00",
-                                "27.50", "0.00", "37.50"}}));
-}
-
-TEST_F(PageExportTest, AWorkbookHoldsTheTickedSalesAsTypedCells) {
+// Every column of a sale as text in HTML; the ticked sale as typed cells in a workbook.
+TEST_F(PageExportTest, SalesAsHtmlWithEveryColumnAndAsAWorkbookOfTypedCells) {
     Exec(InsertAll("SaleTable",
                    "1172729109, '=1+1', '张三', '产品', '型号', '特征', 12.5, 3, 85, 31.88, "
                    "'0108888', 37.5, '增值税', '人民币', 10, 27.5, 0, 37.5, 5, 0"));
@@ -217,11 +192,25 @@ TEST_F(PageExportTest, AWorkbookHoldsTheTickedSalesAsTypedCells) {
                    "0, 0, 0, 5, 0"));
     Open(RecordKind::Sale);
     m_page->List()->SetCheck(0, true);
+    m_capture.QueueAnswers({IDNO});
+    Export([&](CExportDlg* dlg) {
+        Click(dlg, IDC_EXPORT_ADD_ALL);
+        Choose(dlg, {}, m_temp.Path() + "sale.htm");
+    });
+    EXPECT_EQ(
+        ReadFile(m_temp.Path() + "sale.htm"),
+        HtmlTable("销售资料", {{"销售日期", "主题", "相关联系人", "产品名", "产品型号", "产品特征",
+                                "单价", "数量", "折扣", "实际金额", "定单合同号", "总计金额",
+                                "发票类型", "货币类型", "已付款", "未付款", "已开票", "未开票"},
+                               {"2007_03_01", "=1+1", "张三", "产品", "型号", "特征", "12.50", "3",
+                                "85%", "31.88", "0108888", "37.50", "增值税", "人民币", "10.00",
+                                "27.50", "0.00", "37.50"}}));
+
     const std::string path = m_temp.Path() + "sale.xlsx";
     Export([&](CExportDlg* dlg) {
         Choose(dlg, {"定单合同号", "主题", "销售日期", "单价", "数量", "折扣", "相关联系人"}, path);
     });
-    EXPECT_EQ(m_capture.Messages().size(), 1u);  // the question
+    EXPECT_EQ(m_capture.Messages().size(), 2u);  // the questions
     EXPECT_EQ(m_opened, std::vector<std::string>{path});
     // The page's column order, texts as texts, the day as a date, numbers as numbers.
     EXPECT_EQ(DumpWorkbook(path),
