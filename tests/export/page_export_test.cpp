@@ -3,28 +3,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-#include <functional>
-#include <memory>
 
 #include "export/export_dlg.h"
 #include "export/viewer_launch.h"
 #include "export_files.h"
-#include "host/call_context.h"
-#include "platform/qt/qt_platform.h"
-#include "records/pages/page_factory.h"
-#include "records/pages/record_page.h"
-#include "support/message_capture.h"
-#include "support/patience.h"
-#include "support/probes.h"
-#include "support/temp_dir.h"
-#include "support/test_sql.h"
+#include "support/record_windows.h"
 #include "ui/controls/check_list_ctrl.h"
 
 namespace {
@@ -32,28 +17,17 @@ namespace {
 // 2007-05-01 09:05:07 in Shanghai.
 constexpr long kBegin = 1177981507;
 
-class PageExportTest : public ::testing::Test {
+class PageExportTest : public RecordWindowsTest {
 protected:
     void SetUp() override {
-        m_sql = std::make_unique<TestSql>(m_temp.CreateDatabase());
-        g_clientNames = {"张三"};
-        g_clientKeys = {5};
-        m_main.resize(1100, 600);
-        SetControlId(new QLabel(&m_main), 1364);
-        m_tab = new QWidget(&m_main);
-        m_tab->setGeometry(0, 0, 1100, 600);
-        m_main.show();
+        RecordWindowsTest::SetUp();
         SetViewerLauncher([this](const std::string& path) { m_opened.push_back(path); });
     }
     void TearDown() override {
-        m_page.reset();
+        RecordWindowsTest::TearDown();
         SetViewerLauncher({});
-        m_sql.reset();
-        g_clientNames.clear();
-        g_clientKeys.clear();
     }
-
-    void Exec(const std::string& sql) { m_sql->Exec(sql); }
+    void Open(RecordKind kind) { OpenPage(kind, 5); }
     void AddActive(const std::string& name, long begin, long minutes) {
         Exec(
             "INSERT INTO ActiveTable (ActiveName, ActiveType, ClientName, ActiveBeginDate, "
@@ -65,15 +39,6 @@ protected:
     void AddFirstActive(const std::string& name) {
         Exec("INSERT INTO ActiveTable (" + m_sql->RowKey() +
              ", ActiveName, ObjectDateTime) VALUES (-1, '" + name + "', 5)");
-    }
-
-    void Open(RecordKind kind) {
-        m_page.reset(static_cast<CRecordPage*>(CreateRecordPage(kind, m_tab)));
-        m_page->SetHosted(1);
-        m_page->SetClientKey(5);
-        m_page->LayoutControls();
-        m_page->show();
-        ASSERT_TRUE(WaitUntil([this] { return !m_page->IsLoading(); }));
     }
 
     // Presses 导出; when the export dialog opens, `fill` works it. A dialog that is still
@@ -106,12 +71,6 @@ protected:
         Click(dlg, IDOK);
     }
 
-    TempModuleFolder m_temp;
-    std::unique_ptr<TestSql> m_sql;
-    MessageCapture m_capture;
-    QWidget m_main;
-    QWidget* m_tab = nullptr;
-    std::unique_ptr<CRecordPage> m_page;
     std::vector<std::string> m_opened;
     int m_dialogs = 0;
 };
@@ -123,23 +82,26 @@ const std::string kTickedBAndD =
                            {"b &amp; co", "2007_05_01 09：05：07", "1天2小时30分"},
                            {"d", "2007_05_02 09：05：07", "0天0小时45分"}});
 
-class ActiveExportTest : public PageExportTest {
-protected:
-    void SetUp() override {
-        PageExportTest::SetUp();
-        AddActive("b & co", kBegin, 1590);
-        AddActive("d", kBegin + 86400, 45);
-        AddActive("a", kBegin + 2 * 86400, 10);
-        AddActive("c", kBegin + 3 * 86400, 20);
-        Open(RecordKind::Active);
-        CCheckListCtrl* list = m_page->List();
-        list->SortByColumn(0, false);  // d, c, b & co, a
-        list->SetCheck(0, true);
-        list->SetCheck(2, true);
-    }
-};
+// Refused with nothing listed, then with nothing ticked; then the ticked rows of a sorted list
+// with the chosen columns, answered Yes and No; then files that cannot be written.
+TEST_F(PageExportTest, ActivesFromARefusalToTheWrittenFile) {
+    Open(RecordKind::Active);
+    Export([](CExportDlg*) {});
+    AddActive("b & co", kBegin, 1590);
+    AddActive("d", kBegin + 86400, 45);
+    AddActive("a", kBegin + 2 * 86400, 10);
+    AddActive("c", kBegin + 3 * 86400, 20);
+    Open(RecordKind::Active);
+    Export([](CExportDlg*) {});
+    EXPECT_EQ(m_dialogs, 0);
+    EXPECT_EQ(m_capture.Texts(),
+              (std::vector<std::string>{"您要导出的数据为空", "请在您想要导出的记录前打钩！"}));
+    m_capture.Clear();
 
-TEST_F(ActiveExportTest, WritesTheTickedRowsOfASortedListWithTheChosenColumns) {
+    CCheckListCtrl* list = m_page->List();
+    list->SortByColumn(0, false);  // d, c, b & co, a
+    list->SetCheck(0, true);
+    list->SetCheck(2, true);
     const std::string typed = m_temp.Path() + "out/list";
     Export([&](CExportDlg* dlg) { Choose(dlg, {"计划持续时间", "主题", "开始时间"}, typed); });
     const std::string path = typed + ".htm";
@@ -158,28 +120,16 @@ TEST_F(ActiveExportTest, WritesTheTickedRowsOfASortedListWithTheChosenColumns) {
     Export([&](CExportDlg* dlg) { Choose(dlg, {"主题", "开始时间", "计划持续时间"}, path); });
     EXPECT_EQ(ReadFile(path), kTickedBAndD);
     EXPECT_EQ(m_opened.size(), 1u);
-}
 
-TEST_F(ActiveExportTest, AFileThatCannotBeWrittenIsReportedAndNotOffered) {
+    m_capture.Clear();
     for (const char* name : {"full.htm", "full.xlsx"}) {
-        const std::string path = m_temp.Path() + name;
-        ASSERT_EQ(symlink("/dev/full", path.c_str()), 0);
-        Export([&](CExportDlg* dlg) { Choose(dlg, {"主题"}, path); });
+        const std::string full = m_temp.Path() + name;
+        ASSERT_EQ(symlink("/dev/full", full.c_str()), 0);
+        Export([&](CExportDlg* dlg) { Choose(dlg, {"主题"}, full); });
     }
     EXPECT_EQ(m_capture.Texts(), (std::vector<std::string>{"创建文件失败", "创建文件失败"}));
     EXPECT_EQ(m_capture.Messages()[1].caption, "错误");
-    EXPECT_TRUE(m_opened.empty());
-}
-
-TEST_F(PageExportTest, NothingToExportIsRefusedBeforeTheDialog) {
-    Open(RecordKind::Active);
-    Export([](CExportDlg*) {});
-    AddActive("a", kBegin, 1);
-    Open(RecordKind::Active);
-    Export([](CExportDlg*) {});
-    EXPECT_EQ(m_dialogs, 0);
-    EXPECT_EQ(m_capture.Texts(),
-              (std::vector<std::string>{"您要导出的数据为空", "请在您想要导出的记录前打钩！"}));
+    EXPECT_EQ(m_opened.size(), 1u);
 }
 
 // Every column of a sale as text in HTML; the ticked sale as typed cells in a workbook.

@@ -98,27 +98,6 @@ protected:
     std::unique_ptr<CStatDlg> m_dlg = std::make_unique<CStatDlg>();
 };
 
-TEST_F(StatWindowTest, DefaultsAndControlsPerPage) {
-    const long before = static_cast<long>(std::time(nullptr));
-    Open();
-    const long after = static_cast<long>(std::time(nullptr));
-    CStatPage* sale = Page(0);
-    EXPECT_FALSE(Control<QPushButton>(sale, IDC_STAT_STOP)->isEnabled());
-    // The last 24 hours.
-    const auto edit = [&](int id) {
-        return Control<QDateTimeEdit>(sale, id)->dateTime().toSecsSinceEpoch();
-    };
-    const long end = edit(IDC_STAT_END_DATE);
-    EXPECT_TRUE(before <= end && end <= after) << end;
-    EXPECT_EQ(edit(IDC_STAT_START_DATE), end - 86400);
-
-    EXPECT_EQ(Control<QComboBox>(Page(2), IDC_STAT_CONDITION), nullptr);
-    // Chance: three tick boxes; Consume: none.
-    EXPECT_TRUE(Page(1)->Chart()->TickBox(3)->isVisibleTo(Page(1)->Chart()));
-    EXPECT_FALSE(Page(1)->Chart()->TickBox(4)->isVisibleTo(Page(1)->Chart()));
-    EXPECT_FALSE(Page(2)->Chart()->TickBox(1)->isVisibleTo(Page(2)->Chart()));
-}
-
 TEST_F(StatWindowTest, SalesByDayAndQuarterEmptyRangesAndRecordsDatedZero) {
     Open(BoundarySales());
     CStatPage* page = Page(0, LocalTime(2007, 1, 1, 0), LocalTime(2008, 12, 31, 23));
@@ -163,13 +142,31 @@ TEST_F(StatWindowTest, SalesByDayAndQuarterEmptyRangesAndRecordsDatedZero) {
     EXPECT_EQ(Column(page, 1), (Texts{"合计:7", "3", "4"}));
 }
 
+// The controls and defaults of each page, then the runs of chances and expenses.
 TEST_F(StatWindowTest, ChanceAndConsumeSendTheirSeries) {
+    const long before = static_cast<long>(std::time(nullptr));
     Open("INSERT INTO ChanceTable (ChanceDate, ChanceNumber, ChanceMoney, SaleMoney) VALUES (" +
          std::to_string(LocalTime(2007, 2, 1)) + ", 3, 10, 20), (" +
          std::to_string(LocalTime(2007, 2, 9)) + ", 1, 0.5, 1);" +
          "INSERT INTO ConsumeTable (ConsumeDate, ConsumeMoney) VALUES (" +
          std::to_string(LocalTime(2007, 6, 30, 23)) + ", 8), (" +
          std::to_string(LocalTime(2007, 7, 1, 1)) + ", 2);");
+    const long after = static_cast<long>(std::time(nullptr));
+    CStatPage* sale = Page(0);
+    EXPECT_FALSE(Control<QPushButton>(sale, IDC_STAT_STOP)->isEnabled());
+    // The last 24 hours.
+    const auto edit = [&](int id) {
+        return Control<QDateTimeEdit>(sale, id)->dateTime().toSecsSinceEpoch();
+    };
+    const long end = edit(IDC_STAT_END_DATE);
+    EXPECT_TRUE(before <= end && end <= after) << end;
+    EXPECT_EQ(edit(IDC_STAT_START_DATE), end - 86400);
+    EXPECT_EQ(Control<QComboBox>(Page(2), IDC_STAT_CONDITION), nullptr);
+    // Chance: three tick boxes; Consume: none.
+    EXPECT_TRUE(Page(1)->Chart()->TickBox(3)->isVisibleTo(Page(1)->Chart()));
+    EXPECT_FALSE(Page(1)->Chart()->TickBox(4)->isVisibleTo(Page(1)->Chart()));
+    EXPECT_FALSE(Page(2)->Chart()->TickBox(1)->isVisibleTo(Page(2)->Chart()));
+
     CStatPage* chance = Page(1, LocalTime(2007, 1, 1), LocalTime(2007, 12, 31));
     Run(chance, 1);
     EXPECT_EQ(Rows(chance), (Table{{"", "合计:4", "合计:10.50", "合计:21.00"},
