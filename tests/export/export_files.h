@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "export/table_writer.h"
 #include "platform/win_types.h"
 #include "support/probes.h"
 
@@ -25,6 +26,14 @@ std::string DumpWorkbook(const std::string& path);
 // The HTML file titled title (written as it appears there) holding rows of cells, each cell
 // as it appears in the file.
 std::string HtmlTable(const std::string& title, const std::vector<std::vector<std::string>>& rows);
+
+// A cell of a typed file: the kind, the value behind it and the text.
+inline TableCell Typed(CellKind kind, double value, std::string text = "x") {
+    TableCell cell(std::move(text));
+    cell.kind = kind;
+    cell.value = value;
+    return cell;
+}
 
 inline void Click(const QWidget* window, int id) {
     QTest::mouseClick(Control<QPushButton>(window, id), Qt::LeftButton);

