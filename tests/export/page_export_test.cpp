@@ -1,18 +1,136 @@
-// 导出 on the record pages, end to end: tick rows in the list, choose columns and the file,
-// let the writer run, answer the question.
+// The export dialog on its own, and 导出 on the record pages end to end: tick rows in the
+// list, choose columns and the file, let the writer run, answer the question.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <filesystem>
 
 #include "export/export_dlg.h"
 #include "export/viewer_launch.h"
 #include "export_files.h"
+#include "platform/files.h"
 #include "support/record_windows.h"
 #include "ui/controls/check_list_ctrl.h"
 
 namespace {
+
+using Texts = std::vector<std::string>;
+
+Texts Entries(QListWidget* list) {
+    Texts out;
+    for (int i = 0; i < list->count(); ++i) out.push_back(list->item(i)->text().toStdString());
+    return out;
+}
+
+class ExportDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dlg.m_fields = {"主题", "活动类型", "相关联系人", "计划持续时间"};
+        m_all = Control<QListWidget>(&m_dlg, IDC_EXPORT_ALL_FIELDS);
+        m_chosen = Control<QListWidget>(&m_dlg, IDC_EXPORT_CHOSEN_FIELDS);
+        m_path = Control<QLineEdit>(&m_dlg, IDC_EXPORT_PATH);
+    }
+    void Click(int id) { ::Click(&m_dlg, id); }
+    bool Enabled(int id) { return Control<QPushButton>(&m_dlg, id)->isEnabled(); }
+
+    TempModuleFolder m_temp;
+    MessageCapture m_capture;
+    CExportDlg m_dlg{nullptr};
+    QListWidget* m_all;
+    QListWidget* m_chosen;
+    QLineEdit* m_path;
+};
+
+TEST_F(ExportDlgTest, MovesColumnsBetweenTheListsAndKeepsTheButtonsInStep) {
+    RunWith(m_dlg, [&] {
+        EXPECT_EQ(m_dlg.windowTitle().toStdString(), "数据导出");
+        EXPECT_EQ(m_path->text().toStdString(), GetModuleFolder() + "Export.htm");
+        EXPECT_EQ(Entries(m_all), m_dlg.m_fields);
+        EXPECT_TRUE(Enabled(IDC_EXPORT_ADD) && Enabled(IDC_EXPORT_ADD_ALL));
+        EXPECT_FALSE(Enabled(IDC_EXPORT_REMOVE) || Enabled(IDC_EXPORT_REMOVE_ALL));
+        EXPECT_EQ(Control<QPushButton>(&m_dlg, IDC_EXPORT_ADD_ALL)->toolTip().toStdString(),
+                  "添加全部字段");
+
+        Click(IDC_EXPORT_ADD);  // nothing selected
+        m_all->setCurrentRow(3);
+        Click(IDC_EXPORT_ADD);  // the last one: the new last is selected
+        EXPECT_EQ(m_all->currentRow(), 2);
+        m_all->setCurrentRow(0);
+        Click(IDC_EXPORT_ADD);  // the entry now at the same place is selected
+        EXPECT_EQ(m_all->currentItem()->text().toStdString(), "活动类型");
+        EXPECT_EQ(Entries(m_chosen), (Texts{"计划持续时间", "主题"}));
+        EXPECT_TRUE(Enabled(IDC_EXPORT_REMOVE) && Enabled(IDC_EXPORT_REMOVE_ALL));
+
+        m_chosen->clearSelection();
+        m_chosen->setCurrentRow(-1);
+        Click(IDC_EXPORT_REMOVE);  // nothing selected
+        m_chosen->setCurrentRow(0);
+        Click(IDC_EXPORT_REMOVE);  // goes to the end of the left list
+        EXPECT_EQ(Entries(m_all), (Texts{"活动类型", "相关联系人", "计划持续时间"}));
+
+        Click(IDC_EXPORT_ADD_ALL);
+        EXPECT_EQ(Entries(m_chosen), (Texts{"主题", "活动类型", "相关联系人", "计划持续时间"}));
+        EXPECT_FALSE(Enabled(IDC_EXPORT_ADD) || Enabled(IDC_EXPORT_ADD_ALL));
+        Click(IDC_EXPORT_REMOVE_ALL);
+        EXPECT_EQ(m_chosen->count(), 0);
+        EXPECT_FALSE(Enabled(IDC_EXPORT_REMOVE) || Enabled(IDC_EXPORT_REMOVE_ALL));
+        EXPECT_TRUE(Enabled(IDC_EXPORT_ADD));
+    });
+    EXPECT_EQ(m_capture.Texts(), (Texts{"请选择要添加的字段", "请选择要删除的字段"}));
+    EXPECT_EQ(m_capture.Messages()[0].caption, "失败");
+}
+
+TEST_F(ExportDlgTest, OkChecksPathFileAndColumnsInTurn) {
+    WriteFile(m_temp.Path() + "plain", "x");
+    const int result = RunWith(m_dlg, [&] {
+        const auto tryPath = [&](const std::string& path) {
+            m_path->setText(QString::fromStdString(path));
+            Click(IDOK);
+        };
+        tryPath("");
+        tryPath("out.htm");
+        tryPath(m_temp.Path() + "plain/out.htm");
+        tryPath(m_temp.Path() + "new/dir/list");  // made, but no column chosen yet
+        EXPECT_TRUE(std::filesystem::exists(m_temp.Path() + "new/dir/list.htm"));
+        m_all->setCurrentRow(3);
+        Click(IDC_EXPORT_ADD);
+        m_all->setCurrentRow(0);
+        Click(IDC_EXPORT_ADD);
+        tryPath(m_temp.Path() + "new/dir/list.HTML");
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(m_capture.Texts(), (Texts{"请选择要导出的文件名", "请输入完整的要导出文件路径！",
+                                        "创建文件失败", "请选择一个以上的导出字段"}));
+    Texts captions;
+    for (const MessageInfo& m : m_capture.Messages()) {
+        captions.push_back(m.caption);
+        EXPECT_EQ(m.icon, MsgIcon::Exclamation);
+    }
+    EXPECT_EQ(captions, (Texts{"警告", "警告", "错误", "失败"}));
+    EXPECT_EQ(m_dlg.m_fields, (Texts{"计划持续时间", "主题"}));  // in the chosen order
+    EXPECT_EQ(m_dlg.m_path, m_temp.Path() + "new/dir/list.HTML");
+}
+
+TEST_F(ExportDlgTest, CancelReturnsTwoAndBrowseTakesThePickedFile) {
+    const std::string picked = m_temp.Path() + "picked.htm";
+    const auto pick = [&] {
+        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(files, nullptr);
+        EXPECT_TRUE(files->nameFilters().contains(QString::fromUtf8("csv文件(*.csv)")));
+        EXPECT_TRUE(files->nameFilters().contains(QString::fromUtf8("Excel 工作簿(*.xlsx)")));
+        files->selectFile(QString::fromStdString(picked));
+        static_cast<QDialog*>(files)->accept();
+    };
+    const int result = RunWith(m_dlg, [&] {
+        QTimer::singleShot(0, pick);
+        Click(IDC_EXPORT_BROWSE);
+        EXPECT_EQ(m_path->text().toStdString(), picked);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+}
 
 // 2007-05-01 09:05:07 in Shanghai.
 constexpr long kBegin = 1177981507;
@@ -94,8 +212,7 @@ TEST_F(PageExportTest, ActivesFromARefusalToTheWrittenFile) {
     Open(RecordKind::Active);
     Export([](CExportDlg*) {});
     EXPECT_EQ(m_dialogs, 0);
-    EXPECT_EQ(m_capture.Texts(),
-              (std::vector<std::string>{"您要导出的数据为空", "请在您想要导出的记录前打钩！"}));
+    EXPECT_EQ(m_capture.Texts(), (Texts{"您要导出的数据为空", "请在您想要导出的记录前打钩！"}));
     m_capture.Clear();
 
     CCheckListCtrl* list = m_page->List();
@@ -110,7 +227,7 @@ TEST_F(PageExportTest, ActivesFromARefusalToTheWrittenFile) {
     EXPECT_EQ(m_capture.Messages()[0].text, "数据导出完毕！\r\n是否现在查看导出的数据？");
     EXPECT_EQ(m_capture.Messages()[0].caption, "查看");
     EXPECT_EQ(m_capture.Messages()[0].buttons, MsgButtons::YesNo);
-    EXPECT_EQ(m_opened, std::vector<std::string>{path});  // answered Yes
+    EXPECT_EQ(m_opened, Texts{path});  // answered Yes
 
     // Answered No: the file is written again and not opened. Records another seat added
     // after the listing, one read first by a query without an order, change nothing.
@@ -127,7 +244,7 @@ TEST_F(PageExportTest, ActivesFromARefusalToTheWrittenFile) {
         ASSERT_EQ(symlink("/dev/full", full.c_str()), 0);
         Export([&](CExportDlg* dlg) { Choose(dlg, {"主题"}, full); });
     }
-    EXPECT_EQ(m_capture.Texts(), (std::vector<std::string>{"创建文件失败", "创建文件失败"}));
+    EXPECT_EQ(m_capture.Texts(), (Texts{"创建文件失败", "创建文件失败"}));
     EXPECT_EQ(m_capture.Messages()[1].caption, "错误");
     EXPECT_EQ(m_opened.size(), 1u);
 }
@@ -161,7 +278,7 @@ TEST_F(PageExportTest, SalesAsHtmlWithEveryColumnAndAsAWorkbookOfTypedCells) {
         Choose(dlg, {"定单合同号", "主题", "销售日期", "单价", "数量", "折扣", "相关联系人"}, path);
     });
     EXPECT_EQ(m_capture.Messages().size(), 2u);  // the questions
-    EXPECT_EQ(m_opened, std::vector<std::string>{path});
+    EXPECT_EQ(m_opened, Texts{path});
     // The page's column order, texts as texts, the day as a date, numbers as numbers.
     EXPECT_EQ(DumpWorkbook(path),
               "sheet 销售资料 frozen=A2 widths: A=13 B=7 C=13 D=8 E=7 F=7 G=13\n"
