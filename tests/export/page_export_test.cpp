@@ -102,14 +102,13 @@ TEST_F(ExportDlgTest, OkChecksPathFileAndColumnsInTurn) {
         tryPath(m_temp.Path() + "new/dir/list.HTML");
     });
     EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(m_capture.Texts(), (Texts{"请选择要导出的文件名", "请输入完整的要导出文件路径！",
-                                        "创建文件失败", "请选择一个以上的导出字段"}));
-    Texts captions;
+    Texts said;
     for (const MessageInfo& m : m_capture.Messages()) {
-        captions.push_back(m.caption);
+        said.push_back(m.caption + ": " + m.text);
         EXPECT_EQ(m.icon, MsgIcon::Exclamation);
     }
-    EXPECT_EQ(captions, (Texts{"警告", "警告", "错误", "失败"}));
+    EXPECT_EQ(said, (Texts{"警告: 请选择要导出的文件名", "警告: 请输入完整的要导出文件路径！",
+                           "错误: 创建文件失败", "失败: 请选择一个以上的导出字段"}));
     EXPECT_EQ(m_dlg.m_fields, (Texts{"计划持续时间", "主题"}));  // in the chosen order
     EXPECT_EQ(m_dlg.m_path, m_temp.Path() + "new/dir/list.HTML");
 }
