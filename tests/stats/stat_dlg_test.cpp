@@ -107,6 +107,7 @@ protected:
     }
 
     TempModuleFolder m_folder;
+    MessageCapture m_capture;  // a box left unanswered would wait for ever
     std::string m_dbPath = m_folder.CreateDatabase();
     std::unique_ptr<CStatDlg> m_dlg = std::make_unique<CStatDlg>();
 };
@@ -230,7 +231,6 @@ TEST_F(StatWindowTest, ChanceAndConsumeSendTheirSeries) {
 TEST_F(StatWindowTest, TypedContentIsMatchedAsTypedAndAConditionChangeRefillsTheList) {
     Open(Sale(LocalTime(2007, 3, 1), 2, 1, "Pencil") +
          Sale(LocalTime(2007, 3, 2), 5, 1, "O''Neil"));
-    MessageCapture capture;
     CStatPage* page = Page(0, LocalTime(2007, 1, 1), LocalTime(2007, 12, 31));
     QComboBox* content = page->ContentCombo();
     QTRY_COMPARE_WITH_TIMEOUT(content->count(), 2, kPatienceMs);
@@ -244,7 +244,7 @@ TEST_F(StatWindowTest, TypedContentIsMatchedAsTypedAndAConditionChangeRefillsThe
         Run(page, 3);
         EXPECT_EQ(Column(page, 1)[0], total) << typed;
     }
-    EXPECT_EQ(capture.Count(), 0u);
+    EXPECT_EQ(m_capture.Count(), 0u);
 
     // Another condition clears the text and lists its contents: the one model T1, then none.
     Control<QComboBox>(page, IDC_STAT_CONDITION)->setCurrentIndex(1);
@@ -267,14 +267,13 @@ TEST_F(StatWindowTest, UnreadableAmountsCountAsZeroAndEveryRecordIsRead) {
                std::to_string(LocalTime(2007, 3, day)) + ", " + amount + ", " +
                std::to_string(day) + ");";
     Open(sql);
-    MessageCapture capture;
     CStatPage* page = Page(0, LocalTime(2007, 1, 1), LocalTime(2007, 12, 31));
     Run(page, 3);
     const auto rows = Rows(page);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(Texts(rows[0].begin(), rows[0].begin() + 3), (Texts{"", "合计:15", "合计:900.00"}));
     EXPECT_EQ(rows[1][0], "2007年");
-    EXPECT_EQ(capture.Count(), 1u);
+    EXPECT_EQ(m_capture.Count(), 1u);
 }
 
 // 停    止 keeps the rows so far without a 合计 row, the chart of the last run and enables
