@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <ctime>
 
 #include "platform/message_layer.h"
@@ -66,6 +67,7 @@ protected:
     void SetUp() override { m_dlg->SetRunByEntry(1); }
     // Stores the records of sql and opens the window.
     void Open(const std::string& sql = "") {
+        ASSERT_FALSE(HasFailure()) << "no database of the test's own";
         if (!sql.empty()) TestSql(m_dbPath).Exec(sql);
         ASSERT_EQ(m_dlg->OnInitDialog(), 1);
         m_dlg->show();
@@ -332,6 +334,7 @@ TEST(StatWindow, MissingDatabaseEndsTheWindow) {
     MessageCapture capture;
     CStatDlg dlg;
     dlg.SetRunByEntry(1);
+    QTimer::singleShot(0, &dlg, [&] { dlg.reject(); });  // a window that did open
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     ASSERT_GE(capture.Count(), 1u);
     EXPECT_EQ(capture.Messages().front().caption, "连接失败");
