@@ -64,10 +64,12 @@ int CountPixels(QWidget* widget, const QColor& color) {
 
 class StatWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_dlg->SetRunByEntry(1); }
+    void SetUp() override {
+        ASSERT_FALSE(HasFailure()) << "no database of the test's own";
+        m_dlg->SetRunByEntry(1);
+    }
     // Stores the records of sql and opens the window.
     void Open(const std::string& sql = "") {
-        ASSERT_FALSE(HasFailure()) << "no database of the test's own";
         if (!sql.empty()) TestSql(m_dbPath).Exec(sql);
         ASSERT_EQ(m_dlg->OnInitDialog(), 1);
         m_dlg->show();
