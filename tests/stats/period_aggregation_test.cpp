@@ -129,7 +129,6 @@ TEST(StatQuery, TextsPerPageAndCondition) {
               "ProductName='O''Neil'' OR ''''=''' ORDER BY SaleDate ");
 }
 
-// The sale page's lists are read by the window test.
 TEST(StatQuery, ContentListOnlyForNamesAndModels) {
     EXPECT_EQ(ContentListQuery(DescribeStat(StatKind::Chance), 1),
               "SELECT DISTINCT ProductType FROM ChanceTable");
