@@ -10,11 +10,42 @@
 // number format unless General, bold). The reader's error text when it fails.
 #pragma once
 
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "export/table_writer.h"
+#include "platform/win_types.h"
+#include "support/probes.h"
 
 std::string DumpWorkbook(const std::string& path);
 
 // The HTML file titled title (written as it appears there) holding rows of cells, each cell
 // as it appears in the file.
 std::string HtmlTable(const std::string& title, const std::vector<std::vector<std::string>>& rows);
+
+// A cell of a typed file: the kind, the value behind it and the text.
+inline TableCell Typed(CellKind kind, double value, std::string text = "x") {
+    TableCell cell(std::move(text));
+    cell.kind = kind;
+    cell.value = value;
+    return cell;
+}
+
+inline void Click(const QWidget* window, int id) {
+    QTest::mouseClick(Control<QPushButton>(window, id), Qt::LeftButton);
+}
+
+// Runs the dialog modally while `work` acts on it; a dialog still open afterwards is
+// cancelled.
+template <typename Dialog>
+int RunWith(Dialog& dlg, const std::function<void()>& work) {
+    QTimer::singleShot(0, &dlg, [&] {
+        work();
+        if (dlg.isVisible()) Click(&dlg, IDCANCEL);
+    });
+    return dlg.exec();
+}

@@ -1,59 +1,145 @@
-// 导出 on the record pages, end to end: tick rows in the list, choose columns and the file,
-// let the writer run, answer the question.
+// The export dialog on its own, and 导出 on the record pages end to end: tick rows in the
+// list, choose columns and the file, let the writer run, answer the question.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QApplication>
-#include <QLabel>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-#include <functional>
-#include <memory>
+#include <filesystem>
 
 #include "export/export_dlg.h"
 #include "export/viewer_launch.h"
 #include "export_files.h"
-#include "host/call_context.h"
-#include "platform/qt/qt_platform.h"
-#include "records/pages/page_factory.h"
-#include "records/pages/record_page.h"
-#include "support/message_capture.h"
-#include "support/patience.h"
-#include "support/probes.h"
-#include "support/temp_dir.h"
-#include "support/test_sql.h"
+#include "platform/files.h"
+#include "support/record_windows.h"
 #include "ui/controls/check_list_ctrl.h"
 
 namespace {
 
+using Texts = std::vector<std::string>;
+
+Texts Entries(QListWidget* list) {
+    Texts out;
+    for (int i = 0; i < list->count(); ++i) out.push_back(list->item(i)->text().toStdString());
+    return out;
+}
+
+class ExportDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dlg.m_fields = {"主题", "活动类型", "相关联系人", "计划持续时间"};
+        m_all = Control<QListWidget>(&m_dlg, IDC_EXPORT_ALL_FIELDS);
+        m_chosen = Control<QListWidget>(&m_dlg, IDC_EXPORT_CHOSEN_FIELDS);
+        m_path = Control<QLineEdit>(&m_dlg, IDC_EXPORT_PATH);
+    }
+    void Click(int id) { ::Click(&m_dlg, id); }
+    bool Enabled(int id) { return Control<QPushButton>(&m_dlg, id)->isEnabled(); }
+
+    TempModuleFolder m_temp;
+    MessageCapture m_capture;
+    CExportDlg m_dlg{nullptr};
+    QListWidget* m_all;
+    QListWidget* m_chosen;
+    QLineEdit* m_path;
+};
+
+TEST_F(ExportDlgTest, MovesColumnsBrowsesAndCancels) {
+    const std::string picked = m_temp.Path() + "picked.htm";
+    const auto pick = [&] {
+        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(files, nullptr);
+        EXPECT_TRUE(files->nameFilters().contains(QString::fromUtf8("csv文件(*.csv)")));
+        EXPECT_TRUE(files->nameFilters().contains(QString::fromUtf8("Excel 工作簿(*.xlsx)")));
+        files->selectFile(QString::fromStdString(picked));
+        static_cast<QDialog*>(files)->accept();
+    };
+    const int result = RunWith(m_dlg, [&] {
+        EXPECT_EQ(m_dlg.windowTitle().toStdString(), "数据导出");
+        EXPECT_EQ(m_path->text().toStdString(), GetModuleFolder() + "Export.htm");
+        EXPECT_EQ(Entries(m_all), m_dlg.m_fields);
+        EXPECT_TRUE(Enabled(IDC_EXPORT_ADD) && Enabled(IDC_EXPORT_ADD_ALL));
+        EXPECT_FALSE(Enabled(IDC_EXPORT_REMOVE) || Enabled(IDC_EXPORT_REMOVE_ALL));
+        EXPECT_EQ(Control<QPushButton>(&m_dlg, IDC_EXPORT_ADD_ALL)->toolTip().toStdString(),
+                  "添加全部字段");
+
+        Click(IDC_EXPORT_ADD);  // nothing selected
+        m_all->setCurrentRow(3);
+        Click(IDC_EXPORT_ADD);  // the last one: the new last is selected
+        EXPECT_EQ(m_all->currentRow(), 2);
+        m_all->setCurrentRow(0);
+        Click(IDC_EXPORT_ADD);  // the entry now at the same place is selected
+        EXPECT_EQ(m_all->currentItem()->text().toStdString(), "活动类型");
+        EXPECT_EQ(Entries(m_chosen), (Texts{"计划持续时间", "主题"}));
+        EXPECT_TRUE(Enabled(IDC_EXPORT_REMOVE) && Enabled(IDC_EXPORT_REMOVE_ALL));
+
+        m_chosen->clearSelection();
+        m_chosen->setCurrentRow(-1);
+        Click(IDC_EXPORT_REMOVE);  // nothing selected
+        m_chosen->setCurrentRow(0);
+        Click(IDC_EXPORT_REMOVE);  // goes to the end of the left list
+        EXPECT_EQ(Entries(m_all), (Texts{"活动类型", "相关联系人", "计划持续时间"}));
+
+        Click(IDC_EXPORT_ADD_ALL);
+        EXPECT_EQ(Entries(m_chosen), (Texts{"主题", "活动类型", "相关联系人", "计划持续时间"}));
+        EXPECT_FALSE(Enabled(IDC_EXPORT_ADD) || Enabled(IDC_EXPORT_ADD_ALL));
+        Click(IDC_EXPORT_REMOVE_ALL);
+        EXPECT_EQ(m_chosen->count(), 0);
+        EXPECT_FALSE(Enabled(IDC_EXPORT_REMOVE) || Enabled(IDC_EXPORT_REMOVE_ALL));
+        EXPECT_TRUE(Enabled(IDC_EXPORT_ADD));
+        QTimer::singleShot(0, pick);
+        Click(IDC_EXPORT_BROWSE);
+        EXPECT_EQ(m_path->text().toStdString(), picked);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(m_capture.Texts(), (Texts{"请选择要添加的字段", "请选择要删除的字段"}));
+    EXPECT_EQ(m_capture.Messages()[0].caption, "失败");
+}
+
+TEST_F(ExportDlgTest, OkChecksPathFileAndColumnsInTurn) {
+    WriteFile(m_temp.Path() + "plain", "x");
+    const int result = RunWith(m_dlg, [&] {
+        const auto tryPath = [&](const std::string& path) {
+            m_path->setText(QString::fromStdString(path));
+            Click(IDOK);
+        };
+        tryPath("");
+        tryPath("out.htm");
+        tryPath(m_temp.Path() + "plain/out.htm");
+        tryPath(m_temp.Path() + "new/dir/list");  // made, but no column chosen yet
+        EXPECT_TRUE(std::filesystem::exists(m_temp.Path() + "new/dir/list.htm"));
+        m_all->setCurrentRow(3);
+        Click(IDC_EXPORT_ADD);
+        m_all->setCurrentRow(0);
+        Click(IDC_EXPORT_ADD);
+        tryPath(m_temp.Path() + "new/dir/list.HTML");
+    });
+    EXPECT_EQ(result, IDOK);
+    Texts said;
+    for (const MessageInfo& m : m_capture.Messages()) {
+        said.push_back(m.caption + ": " + m.text);
+        EXPECT_EQ(m.icon, MsgIcon::Exclamation);
+    }
+    EXPECT_EQ(said, (Texts{"警告: 请选择要导出的文件名", "警告: 请输入完整的要导出文件路径！",
+                           "错误: 创建文件失败", "失败: 请选择一个以上的导出字段"}));
+    EXPECT_EQ(m_dlg.m_fields, (Texts{"计划持续时间", "主题"}));  // in the chosen order
+    EXPECT_EQ(m_dlg.m_path, m_temp.Path() + "new/dir/list.HTML");
+}
+
 // 2007-05-01 09:05:07 in Shanghai.
 constexpr long kBegin = 1177981507;
 
-class PageExportTest : public ::testing::Test {
+class PageExportTest : public RecordWindowsTest {
 protected:
     void SetUp() override {
-        m_sql = std::make_unique<TestSql>(m_temp.CreateDatabase());
-        g_clientNames = {"张三"};
-        g_clientKeys = {5};
-        m_main.resize(1100, 600);
-        SetControlId(new QLabel(&m_main), 1364);
-        m_tab = new QWidget(&m_main);
-        m_tab->setGeometry(0, 0, 1100, 600);
-        m_main.show();
+        RecordWindowsTest::SetUp();
         SetViewerLauncher([this](const std::string& path) { m_opened.push_back(path); });
     }
     void TearDown() override {
-        m_page.reset();
+        RecordWindowsTest::TearDown();
         SetViewerLauncher({});
-        m_sql.reset();
-        g_clientNames.clear();
-        g_clientKeys.clear();
     }
-
-    void Exec(const std::string& sql) { m_sql->Exec(sql); }
+    void Open(RecordKind kind) { OpenPage(kind, 5); }
     void AddActive(const std::string& name, long begin, long minutes) {
         Exec(
             "INSERT INTO ActiveTable (ActiveName, ActiveType, ClientName, ActiveBeginDate, "
@@ -67,15 +153,6 @@ protected:
              ", ActiveName, ObjectDateTime) VALUES (-1, '" + name + "', 5)");
     }
 
-    void Open(RecordKind kind) {
-        m_page.reset(static_cast<CRecordPage*>(CreateRecordPage(kind, m_tab)));
-        m_page->SetHosted(1);
-        m_page->SetClientKey(5);
-        m_page->LayoutControls();
-        m_page->show();
-        ASSERT_TRUE(WaitUntil([this] { return !m_page->IsLoading(); }));
-    }
-
     // Presses 导出; when the export dialog opens, `fill` works it. A dialog that is still
     // open afterwards is cancelled, so a refused 确定 cannot hang the test.
     void Export(const std::function<void(CExportDlg*)>& fill) {
@@ -87,36 +164,25 @@ protected:
             poll.stop();
             m_dialogs++;
             fill(dlg);
-            if (dlg->isVisible()) QTest::mouseClick(Button(dlg, IDCANCEL), Qt::LeftButton);
+            if (dlg->isVisible()) Click(dlg, IDCANCEL);
         });
         poll.start();
-        QTest::mouseClick(m_page->findChild<QPushButton*>(QStringLiteral("id%1").arg(IDC_EXPORT)),
-                          Qt::LeftButton);
-    }
-    static QPushButton* Button(QWidget* dlg, int id) {
-        return dlg->findChild<QPushButton*>(QStringLiteral("id%1").arg(id));
+        Click(m_page.get(), IDC_EXPORT);
     }
     // Moves the headings to the chosen list in this order, types the path, presses 确定.
     static void Choose(CExportDlg* dlg, const std::vector<const char*>& headings,
                        const std::string& path) {
-        auto* all = dlg->findChild<QListWidget*>(QStringLiteral("id%1").arg(IDC_EXPORT_ALL_FIELDS));
+        auto* all = Control<QListWidget>(dlg, IDC_EXPORT_ALL_FIELDS);
         for (const char* heading : headings) {
             const auto found = all->findItems(QString::fromUtf8(heading), Qt::MatchExactly);
             ASSERT_EQ(found.size(), 1) << heading;
             all->setCurrentItem(found.first());
-            QTest::mouseClick(Button(dlg, IDC_EXPORT_ADD), Qt::LeftButton);
+            Click(dlg, IDC_EXPORT_ADD);
         }
-        dlg->findChild<QLineEdit*>(QStringLiteral("id%1").arg(IDC_EXPORT_PATH))
-            ->setText(QString::fromStdString(path));
-        QTest::mouseClick(Button(dlg, IDOK), Qt::LeftButton);
+        Control<QLineEdit>(dlg, IDC_EXPORT_PATH)->setText(QString::fromStdString(path));
+        Click(dlg, IDOK);
     }
 
-    TempModuleFolder m_temp;
-    std::unique_ptr<TestSql> m_sql;
-    MessageCapture m_capture;
-    QWidget m_main;
-    QWidget* m_tab = nullptr;
-    std::unique_ptr<CRecordPage> m_page;
     std::vector<std::string> m_opened;
     int m_dialogs = 0;
 };
@@ -128,23 +194,25 @@ const std::string kTickedBAndD =
                            {"b &amp; co", "2007_05_01 09：05：07", "1天2小时30分"},
                            {"d", "2007_05_02 09：05：07", "0天0小时45分"}});
 
-class ActiveExportTest : public PageExportTest {
-protected:
-    void SetUp() override {
-        PageExportTest::SetUp();
-        AddActive("b & co", kBegin, 1590);
-        AddActive("d", kBegin + 86400, 45);
-        AddActive("a", kBegin + 2 * 86400, 10);
-        AddActive("c", kBegin + 3 * 86400, 20);
-        Open(RecordKind::Active);
-        CCheckListCtrl* list = m_page->List();
-        list->SortByColumn(0, false);  // d, c, b & co, a
-        list->SetCheck(0, true);
-        list->SetCheck(2, true);
-    }
-};
+// Refused with nothing listed, then with nothing ticked; then the ticked rows of a sorted list
+// with the chosen columns, answered Yes and No; then files that cannot be written.
+TEST_F(PageExportTest, ActivesFromARefusalToTheWrittenFile) {
+    Open(RecordKind::Active);
+    Export([](CExportDlg*) {});
+    AddActive("b & co", kBegin, 1590);
+    AddActive("d", kBegin + 86400, 45);
+    AddActive("a", kBegin + 2 * 86400, 10);
+    AddActive("c", kBegin + 3 * 86400, 20);
+    Open(RecordKind::Active);
+    Export([](CExportDlg*) {});
+    EXPECT_EQ(m_dialogs, 0);
+    EXPECT_EQ(m_capture.Texts(), (Texts{"您要导出的数据为空", "请在您想要导出的记录前打钩！"}));
+    m_capture.Clear();
 
-TEST_F(ActiveExportTest, WritesTheTickedRowsOfASortedListWithTheChosenColumns) {
+    CCheckListCtrl* list = m_page->List();
+    list->SortByColumn(0, false);  // d, c, b & co, a
+    list->SetCheck(0, true);
+    list->SetCheck(2, true);
     const std::string typed = m_temp.Path() + "out/list";
     Export([&](CExportDlg* dlg) { Choose(dlg, {"计划持续时间", "主题", "开始时间"}, typed); });
     const std::string path = typed + ".htm";
@@ -153,7 +221,7 @@ TEST_F(ActiveExportTest, WritesTheTickedRowsOfASortedListWithTheChosenColumns) {
     EXPECT_EQ(m_capture.Messages()[0].text, "数据导出完毕！\r\n是否现在查看导出的数据？");
     EXPECT_EQ(m_capture.Messages()[0].caption, "查看");
     EXPECT_EQ(m_capture.Messages()[0].buttons, MsgButtons::YesNo);
-    EXPECT_EQ(m_opened, std::vector<std::string>{path});  // answered Yes
+    EXPECT_EQ(m_opened, Texts{path});  // answered Yes
 
     // Answered No: the file is written again and not opened. Records another seat added
     // after the listing, one read first by a query without an order, change nothing.
@@ -163,52 +231,20 @@ TEST_F(ActiveExportTest, WritesTheTickedRowsOfASortedListWithTheChosenColumns) {
     Export([&](CExportDlg* dlg) { Choose(dlg, {"主题", "开始时间", "计划持续时间"}, path); });
     EXPECT_EQ(ReadFile(path), kTickedBAndD);
     EXPECT_EQ(m_opened.size(), 1u);
-}
 
-TEST_F(ActiveExportTest, AFileThatCannotBeWrittenIsReportedAndNotOffered) {
+    m_capture.Clear();
     for (const char* name : {"full.htm", "full.xlsx"}) {
-        const std::string path = m_temp.Path() + name;
-        ASSERT_EQ(symlink("/dev/full", path.c_str()), 0);
-        Export([&](CExportDlg* dlg) { Choose(dlg, {"主题"}, path); });
+        const std::string full = m_temp.Path() + name;
+        ASSERT_EQ(symlink("/dev/full", full.c_str()), 0);
+        Export([&](CExportDlg* dlg) { Choose(dlg, {"主题"}, full); });
     }
-    EXPECT_EQ(m_capture.Texts(), (std::vector<std::string>{"创建文件失败", "创建文件失败"}));
+    EXPECT_EQ(m_capture.Texts(), (Texts{"创建文件失败", "创建文件失败"}));
     EXPECT_EQ(m_capture.Messages()[1].caption, "错误");
-    EXPECT_TRUE(m_opened.empty());
+    EXPECT_EQ(m_opened.size(), 1u);
 }
 
-TEST_F(PageExportTest, NothingToExportIsRefusedBeforeTheDialog) {
-    Open(RecordKind::Active);
-    Export([](CExportDlg*) {});
-    AddActive("a", kBegin, 1);
-    Open(RecordKind::Active);
-    Export([](CExportDlg*) {});
-    EXPECT_EQ(m_dialogs, 0);
-    EXPECT_EQ(m_capture.Texts(),
-              (std::vector<std::string>{"您要导出的数据为空", "请在您想要导出的记录前打钩！"}));
-}
-
-TEST_F(PageExportTest, SaleRecordsAreTitledAsSalesWithEveryColumnShown) {
-    Exec(InsertAll("SaleTable",
-                   "1172729109, '合同', '张三', '产品', '型号', '特征', 12.5, 3, 85, 31.88, "
-                   "'HT-1', 37.5, '增值税', '人民币', 10, 27.5, 0, 37.5, 5, 0"));
-    Open(RecordKind::Sale);
-    m_page->List()->CheckAll();
-    const std::string path = m_temp.Path() + "sale.htm";
-    Export([&](CExportDlg* dlg) {
-        QTest::mouseClick(Button(dlg, IDC_EXPORT_ADD_ALL), Qt::LeftButton);
-        Choose(dlg, {}, path);
-    });
-    EXPECT_EQ(
-        ReadFile(path),
-        HtmlTable("销售资料", {{"销售日期", "主题", "相关联系人", "产品名", "产品型号", "产品特征",
-                                "单价", "数量", "折扣", "实际金额", "定单合同号", "总计金额",
-                                "发票类型", "货币类型", "已付款", "未付款", "已开票", "未开票"},
-                               {"2007_03_01", "合同", "张三", "产品", "型号", "特征", "12.50", "3",
-                                "85%", "31.88", "HT-1", "37.50", "增值税", "人民币", "10.00",
-                                "27.50", "0.00", "37.50"}}));
-}
-
-TEST_F(PageExportTest, AWorkbookHoldsTheTickedSalesAsTypedCells) {
+// Every column of a sale as text in HTML; the ticked sale as typed cells in a workbook.
+TEST_F(PageExportTest, SalesAsHtmlWithEveryColumnAndAsAWorkbookOfTypedCells) {
     Exec(InsertAll("SaleTable",
                    "1172729109, '=1+1', '张三', '产品', '型号', '特征', 12.5, 3, 85, 31.88, "
                    "'0108888', 37.5, '增值税', '人民币', 10, 27.5, 0, 37.5, 5, 0"));
@@ -217,12 +253,26 @@ TEST_F(PageExportTest, AWorkbookHoldsTheTickedSalesAsTypedCells) {
                    "0, 0, 0, 5, 0"));
     Open(RecordKind::Sale);
     m_page->List()->SetCheck(0, true);
+    m_capture.QueueAnswers({IDNO});
+    Export([&](CExportDlg* dlg) {
+        Click(dlg, IDC_EXPORT_ADD_ALL);
+        Choose(dlg, {}, m_temp.Path() + "sale.htm");
+    });
+    EXPECT_EQ(
+        ReadFile(m_temp.Path() + "sale.htm"),
+        HtmlTable("销售资料", {{"销售日期", "主题", "相关联系人", "产品名", "产品型号", "产品特征",
+                                "单价", "数量", "折扣", "实际金额", "定单合同号", "总计金额",
+                                "发票类型", "货币类型", "已付款", "未付款", "已开票", "未开票"},
+                               {"2007_03_01", "=1+1", "张三", "产品", "型号", "特征", "12.50", "3",
+                                "85%", "31.88", "0108888", "37.50", "增值税", "人民币", "10.00",
+                                "27.50", "0.00", "37.50"}}));
+
     const std::string path = m_temp.Path() + "sale.xlsx";
     Export([&](CExportDlg* dlg) {
         Choose(dlg, {"定单合同号", "主题", "销售日期", "单价", "数量", "折扣", "相关联系人"}, path);
     });
-    EXPECT_EQ(m_capture.Messages().size(), 1u);  // the question
-    EXPECT_EQ(m_opened, std::vector<std::string>{path});
+    EXPECT_EQ(m_capture.Messages().size(), 2u);  // the questions
+    EXPECT_EQ(m_opened, Texts{path});
     // The page's column order, texts as texts, the day as a date, numbers as numbers.
     EXPECT_EQ(DumpWorkbook(path),
               "sheet 销售资料 frozen=A2 widths: A=13 B=7 C=13 D=8 E=7 F=7 G=13\n"
