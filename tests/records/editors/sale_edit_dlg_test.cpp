@@ -30,11 +30,9 @@ TEST_F(SaleEditDlgTest, NewRecordStartsWithDefaultsAndStoresTheirForms) {
     auto dlg = OpenSale(0, incoming, 6);
     EXPECT_EQ(dlg->windowTitle().toStdString(), "增加销售记录");
     EXPECT_EQ(Control<QPushButton>(dlg.get(), 1286)->toolTip().toStdString(), "编辑货币类型");
-    for (QLabel* label : dlg->findChildren<QLabel*>()) {
-        if (label->text() == QStringLiteral("单    价：")) {
+    for (QLabel* label : dlg->findChildren<QLabel*>())
+        if (label->text() == QStringLiteral("单    价："))
             EXPECT_EQ(label->buddy(), Control<QWidget>(dlg.get(), 1019));
-        }
-    }
     EXPECT_EQ(Shown(dlg.get(), 1020) + "/" + Shown(dlg.get(), 1051) + "/" + Shown(dlg.get(), 1019),
               "1/0/0");
     EXPECT_EQ(Shown(dlg.get(), 1231), "李四");
@@ -63,23 +61,6 @@ TEST_F(SaleEditDlgTest, NewRecordStartsWithDefaultsAndStoresTheirForms) {
     EXPECT_EQ(m_capture.Count(), 0u);
 }
 
-TEST_F(SaleEditDlgTest, ModifyShowsTheRecordAndSelectsTheFirstEqualEntry) {
-    AddParams(kParamMoneyType, {"RMB", "usd", "USD", "USD"});
-    AddParams(kParamProductName, {"产品A", "产品B"});
-    auto dlg = OpenSale(1, SaleValues());
-    EXPECT_EQ(dlg->windowTitle().toStdString(), "修改销售记录");
-    EXPECT_EQ(Shown(dlg.get(), 1019), "1234.5");
-    EXPECT_EQ(Control<QDateEdit>(dlg.get(), 1009)->date(), QDate(2007, 3, 1));
-    WaitLoaded(*dlg);
-    auto* money = Control<QComboBox>(dlg.get(), 1054);
-    ASSERT_EQ(money->count(), 4);
-    EXPECT_EQ(money->currentIndex(), 2);  // "USD": not "usd", not the second "USD"
-    EXPECT_EQ(Control<QComboBox>(dlg.get(), 1232)->currentIndex(), 1);
-    EXPECT_EQ(Control<QComboBox>(dlg.get(), 1233)->currentText().toStdString(), "型号A");
-    ASSERT_TRUE(PressOk(*dlg));
-    EXPECT_EQ(dlg->m_values, SaleValues());
-}
-
 TEST_F(SaleEditDlgTest, KeyboardDropsLettersInNumbersAndTakesEnterAsOk) {
     auto dlg = OpenSale(0, std::vector<std::string>(20));
     for (auto [id, typed, kept] : {std::tuple{1019, "12ab.5Z", "12.5"}, {1020, "3x-4", "34"}}) {
@@ -105,11 +86,25 @@ TEST_F(SaleEditDlgTest, KeyboardDropsLettersInNumbersAndTakesEnterAsOk) {
     }
 }
 
-// Typed text is stored as typed, over the chosen entry: a prefix of a listed value or name
-// is not completed to it, a value equal to a listed one chooses the first such entry once
-// the combo is left, and only a name equal to a listed one takes that client's key.
-TEST_F(SaleEditDlgTest, TypedTextIsStoredAsTypedNotCompletedToAListedOne) {
+// A record shown to change chooses the first entry equal to its value. Typed text is stored
+// as typed, over the chosen entry: a prefix of a listed value or name is not completed to
+// it, a value equal to a listed one chooses the first such entry once the combo is left, and
+// only a name equal to a listed one takes that client's key.
+TEST_F(SaleEditDlgTest, ListsChooseTheFirstEqualEntryAndTypedTextIsStoredAsTyped) {
     AddParams(kParamMoneyType, {"RMB-CASH", "usd", "USD", "USD"});
+    AddParams(kParamProductName, {"产品A", "产品B"});
+    auto shown = OpenSale(1, SaleValues());
+    EXPECT_EQ(shown->windowTitle().toStdString(), "修改销售记录");
+    EXPECT_EQ(Shown(shown.get(), 1019), "1234.5");
+    EXPECT_EQ(Control<QDateEdit>(shown.get(), 1009)->date(), QDate(2007, 3, 1));
+    WaitLoaded(*shown);
+    ASSERT_EQ(Control<QComboBox>(shown.get(), 1054)->count(), 4);
+    EXPECT_EQ(Control<QComboBox>(shown.get(), 1054)->currentIndex(), 2);  // not "usd", not 2nd
+    EXPECT_EQ(Control<QComboBox>(shown.get(), 1232)->currentIndex(), 1);
+    EXPECT_EQ(Control<QComboBox>(shown.get(), 1233)->currentText().toStdString(), "型号A");
+    ASSERT_TRUE(PressOk(*shown));
+    EXPECT_EQ(shown->m_values, SaleValues());
+
     g_clientNames = {"张三", "李四", "Annabel", "Ann"};
     g_clientKeys = {5, 6, 7, 8};
     struct Case {
@@ -131,7 +126,7 @@ TEST_F(SaleEditDlgTest, TypedTextIsStoredAsTypedNotCompletedToAListedOne) {
         EXPECT_EQ(v[13] + "/" + v[2] + "/" + v[18],
                   std::string(c.money) + "/" + c.contact + "/" + c.key);
     }
-    EXPECT_EQ(Text("SELECT COUNT(*) FROM ObjectPar"), "4");  // nothing typed was added
+    EXPECT_EQ(Text("SELECT COUNT(*) FROM ObjectPar"), "6");  // nothing typed was added
 }
 
 TEST_F(SaleEditDlgTest, ListsFillAndReloadUnderTheTypedText) {
