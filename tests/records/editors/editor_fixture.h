@@ -6,12 +6,22 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "records/editors/editor_factory.h"
 #include "records/editors/record_edit_dlg.h"
 #include "support/record_windows.h"
+
+// "id=text|id=text": texts for controls, or list columns, by number.
+inline std::vector<std::pair<int, std::string>> Pairs(const std::string& text) {
+    std::vector<std::pair<int, std::string>> out;
+    std::istringstream in(text);
+    for (std::string item; std::getline(in, item, '|');)
+        out.emplace_back(std::stoi(item), item.substr(item.find('=') + 1));
+    return out;
+}
 
 class EditorFixture : public RecordWindowsTest {
 protected:

@@ -3,22 +3,12 @@
 #include <QDateEdit>
 #include <QTimeEdit>
 #include <ctime>
-#include <sstream>
 
 #include "platform/messages.h"
 #include "tests/records/editors/editor_fixture.h"
 #include "ui/controls/check_list_ctrl.h"
 
 namespace {
-
-// "id=text|id=text": the texts for controls, or list columns, by number.
-std::vector<std::pair<int, std::string>> Pairs(const std::string& text) {
-    std::vector<std::pair<int, std::string>> out;
-    std::istringstream in(text);
-    for (std::string item; std::getline(in, item, '|');)
-        out.emplace_back(std::stoi(item), item.substr(item.find('=') + 1));
-    return out;
-}
 
 class KindEditorsTest : public EditorFixture {
 protected:

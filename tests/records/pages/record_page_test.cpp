@@ -64,13 +64,9 @@ public:
         NewRecord();
         return m_keys.size() == 1 ? m_keys[0] : -1;
     }
-
-protected:
     void OpenEditor(int mode, long arg) override {
         if (mode == 0) m_keys.push_back(arg);
     }
-
-private:
     std::vector<long> m_keys;
 };
 
@@ -337,10 +333,7 @@ TEST_F(RecordPageTest, ContactEntriesKeepTheirOwnKeysForNewAndQuery) {
     EXPECT_EQ(page->NewRecordKey(), 6);
 
     g_hostWnd = reinterpret_cast<uintptr_t>(&g_testHost);
-    g_pickAnswer = {};
-    g_pickAnswer.pickedNames = {"赵六"};
-    g_pickAnswer.pickedKeys = {14};
-    g_pickAnswer.answer = 14;
+    g_pickAnswer = {{"赵六"}, {14}, {}, {}, 14};
     QTest::mouseClick(Find<QPushButton>(IDC_PICK), Qt::LeftButton);
     ASSERT_EQ(contact->itemText(0).toStdString(), "赵六");
     // 张三 was listed by the host before the pick; a name of no known client is the page's
@@ -362,15 +355,10 @@ TEST_F(RecordPageTest, ContactEntriesKeepTheirOwnKeysForNewAndQuery) {
         EXPECT_EQ(Column(1), step.rows) << step.key;
     }
 
+    // The host writes the group's keys as picked keys, or only into the request.
     for (bool keysInRequest : {false, true}) {
-        g_pickAnswer = {};
-        if (keysInRequest) {
-            g_pickAnswer.groupKeys = {11, 12};  // no picked keys at all
-        } else {
-            g_pickAnswer.pickedNames = {"甲", "乙"};
-            g_pickAnswer.pickedKeys = {11, 12};
-        }
-        g_pickAnswer.groupNames = {"甲", "乙"};
+        g_pickAnswer = {{}, {}, {"甲", "乙"}, {11, 12}};
+        if (!keysInRequest) g_pickAnswer = {{"甲", "乙"}, {11, 12}, {"甲", "乙"}, {}};
         QTest::mouseClick(Find<QPushButton>(IDC_PICK), Qt::LeftButton);
         EXPECT_EQ(contact->currentText().toStdString(), "全部");
         Query("主题", "");
