@@ -72,13 +72,10 @@ TEST_F(MainWindowTest, AddSortReopenChangeAndReadTheTable) {
 
     Command(1016, "1000=新的销售|1019=12.5|1020=4|1051=15|1021=42.5|1054=RMB|1003=HT-9|1231=李四");
     EXPECT_EQ(m_capture.Count(), 0u);
-    const std::string where = " FROM SaleTable WHERE SaleName='新的销售'";
-    EXPECT_EQ(Joined("SELECT SaleNumber, DisCount, ProductPrice, "
-                     "SaleMoney, MoneyType, AgreeMent, ClientName, "
-                     "ObjectDateTime" +
-                     where),
-              "4/15/12.5/42.5/RMB/HT-9/李四/6");
-    EXPECT_EQ(Text("SELECT SaleDate" + where), std::to_string(TodayLocalStart()));
+    EXPECT_EQ(
+        Joined("SELECT SaleNumber, DisCount, ProductPrice, SaleMoney, MoneyType, AgreeMent, "
+               "ClientName, ObjectDateTime, SaleDate FROM SaleTable WHERE SaleName='新的销售'"),
+        "4/15/12.5/42.5/RMB/HT-9/李四/6/" + std::to_string(TodayLocalStart()));
     // The new row is the last, unticked, in its display forms.
     ASSERT_EQ(m_sale->List()->GetRowCount(), 3);
     EXPECT_EQ(Cell(2, 1) + "|" + Cell(2, 6) + "|" + Cell(2, 8), "新的销售|12.50|15%");
@@ -106,7 +103,6 @@ TEST_F(MainWindowTest, AddSortReopenChangeAndReadTheTable) {
     Command(1043, "1000=改不了|1021=77");
     EXPECT_GE(m_capture.Count(), 1u);  // the failure is shown
     EXPECT_EQ(Cell(0, 1) + Cell(0, 9), "乙50.00");
-    EXPECT_EQ(Text("SELECT COUNT(*) FROM SaleTable WHERE SaleName='乙'"), "1");
     m_sql->AllowUpdates("SaleTable");
     m_capture.Clear();
     Command(1043, "1019=2");
@@ -201,16 +197,15 @@ TEST_F(MainWindowTest, CountSelectAllAndKeysFollowTheVisiblePage) {
         "('s3', 5); INSERT INTO ChanceTable (ChanceName, ObjectDateTime) VALUES ('c1', 5)");
     OpenMain(5);
     CCrmManageDlg& dlg = *m_window;
-    CRecordPage* sale = m_sale;
     auto* chance = static_cast<CRecordPage*>(dlg.GetPage(RecordKind::Chance));
     auto* count = dlg.findChild<QLabel*>("id1364");
     auto* selectAll = dlg.findChild<QCheckBox*>("id1044");
     EXPECT_EQ(count->text(), "3");
     EXPECT_FALSE(chance->IsLoading());  // never shown, never loaded
-    EXPECT_EQ(sale->List()->width(), dlg.GetTabCtrl()->width() - 8);
+    EXPECT_EQ(m_sale->List()->width(), dlg.GetTabCtrl()->width() - 8);
 
     QTest::mouseClick(selectAll, Qt::LeftButton);
-    EXPECT_TRUE(sale->List()->GetCheck(0) && sale->List()->GetCheck(2));
+    EXPECT_TRUE(m_sale->List()->GetCheck(0) && m_sale->List()->GetCheck(2));
 
     dlg.GetTabCtrl()->SetCurSel(1);
     WaitIdle(chance);
@@ -223,10 +218,10 @@ TEST_F(MainWindowTest, CountSelectAllAndKeysFollowTheVisiblePage) {
     EXPECT_TRUE(selectAll->isChecked());
 
     // Enter in the content edit runs the query through the main window's key handling.
-    auto* edit = sale->findChild<QLineEdit*>("id1000");
+    auto* edit = m_sale->findChild<QLineEdit*>("id1000");
     edit->setText("s2");
     QTest::keyClick(edit, Qt::Key_Return);
-    WaitIdle(sale);
+    WaitIdle(m_sale);
     EXPECT_EQ(count->text(), "1");
     EXPECT_FALSE(selectAll->isChecked());
 
@@ -235,16 +230,16 @@ TEST_F(MainWindowTest, CountSelectAllAndKeysFollowTheVisiblePage) {
     edit->clear();
     QTest::keyClicks(edit, "2007-5-3 10:20");
     EXPECT_EQ(edit->text(), "2007-5-3 10:20");
-    auto* contact = sale->findChild<QComboBox*>("id1231");
+    auto* contact = m_sale->findChild<QComboBox*>("id1231");
     contact->lineEdit()->clear();
     QTest::keyClicks(contact->lineEdit(), "a b");
     EXPECT_EQ(contact->currentText(), "a b");
-    sale->List()->GetView()->setFocus();
-    QTest::keyClick(sale->List()->GetView(), Qt::Key_Space);
-    EXPECT_FALSE(sale->List()->GetCheck(0));
+    m_sale->List()->GetView()->setFocus();
+    QTest::keyClick(m_sale->List()->GetView(), Qt::Key_Space);
+    EXPECT_FALSE(m_sale->List()->GetCheck(0));
 
     // 删除 with the one row ticked, confirmed.
-    sale->List()->SetCheck(0, 1);
+    m_sale->List()->SetCheck(0, 1);
     m_capture.QueueAnswers({IDYES});
     Click(&dlg, 1027);
     EXPECT_EQ(m_capture.Texts(), std::vector<std::string>{"确实要删除所选记录吗？"});
