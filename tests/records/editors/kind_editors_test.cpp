@@ -163,9 +163,6 @@ TEST_F(KindEditorsTest, ASaveWritesOnlyWhatTheUserChanged) {
                                                                  ", " + other + " FROM " + table;
         SCOPED_TRACE(table);
         const int column = kind == RecordKind::Sale;  // the subject's in the list
-        auto otherSeat = [&](const char* field, const char* value) {
-            Exec("UPDATE " + table + " SET " + field + "='" + value + "'");
-        };
         Exec("INSERT INTO " + table + " (" + subject + ", " + other +
              ", ObjectDateTime) VALUES ('old', 'kept', 5)");
         OpenPage(kind, 5);
@@ -174,27 +171,25 @@ TEST_F(KindEditorsTest, ASaveWritesOnlyWhatTheUserChanged) {
         m_capture.Clear();
 
         const auto view = [this] { SendMessage(m_page->GetSafeHwnd(), WM_PAGE_VIEW, 0, 0); };
-        AnswerEditors({[&](CRecordEditDlg* dlg) {
-                          otherSeat(other, "theirs");
+        AnswerEditors(view, {[&](CRecordEditDlg* dlg) {
+                          Exec("UPDATE " + table + " SET " + other + "='theirs'");
                           Type(dlg, 1000, "mine");
                           PressOk(*dlg);
-                      }},
-                      view);
+                      }});
         EXPECT_EQ(m_capture.Count(), 0u);
         EXPECT_EQ(Joined(stored), "mine/theirs");
 
         std::string shownAgain, rowAgain;
-        AnswerEditors({[&](CRecordEditDlg* dlg) {
-                           otherSeat(subject, "their subject");
-                           Type(dlg, 1000, "my subject");
-                           PressOk(*dlg);
-                       },
-                       [&](CRecordEditDlg* again) {
-                           shownAgain = Shown(again, 1000);
-                           rowAgain = m_page->List()->GetCellText(0, column);
-                           PressOk(*again);
-                       }},
-                      view);
+        AnswerEditors(view, {[&](CRecordEditDlg* dlg) {
+                                 Exec("UPDATE " + table + " SET " + subject + "='their subject'");
+                                 Type(dlg, 1000, "my subject");
+                                 PressOk(*dlg);
+                             },
+                             [&](CRecordEditDlg* again) {
+                                 shownAgain = Shown(again, 1000);
+                                 rowAgain = m_page->List()->GetCellText(0, column);
+                                 PressOk(*again);
+                             }});
         ASSERT_EQ(m_capture.Count(), 1u);
         EXPECT_NE(m_capture.Texts()[0].find("这条记录已被其他用户修改，请重新查询后再修改。"),
                   std::string::npos);

@@ -177,13 +177,12 @@ TEST_F(MainWindowTest, AProductChangedFromTheOpenEditorStaysBesideTheEditorsChan
             if (c.choose) select(c.product);
             Click(params, c.choose ? IDC_PARAM_OK : IDC_PARAM_CANCEL);
         };
-        AnswerEditors({[&](CRecordEditDlg* dlg) {
+        AnswerEditors([this] { Click(m_window.get(), 1043); }, {[&](CRecordEditDlg* dlg) {
                           Type(dlg, 1000, "changed");
                           WhenShown<CParamAdjustDlg>(adjust);
                           Click(dlg, 1284);
                           PressOk(*dlg);
-                      }},
-                      [this] { Click(m_window.get(), 1043); });
+                      }});
         EXPECT_EQ(m_capture.Texts(), c.messages);
         EXPECT_EQ(Joined("SELECT SaleName, ProductName FROM SaleTable"),
                   std::string("changed/") + c.product);

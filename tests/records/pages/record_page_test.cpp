@@ -28,8 +28,10 @@ protected:
     T* Find(int id) {
         return Control<T>(m_page.get(), id);
     }
-    // Chooses the field with this heading and types the content into the shown control.
-    void Query(const char* heading, const std::string& content) {
+    // Chooses the field with this heading (and the contact, if given) and types the content into
+    // the shown control.
+    void Query(const char* heading, const std::string& content, const char* contact = nullptr) {
+        if (contact) SetContact(contact);
         auto* condition = Find<QComboBox>(IDC_CONDITION);
         const int index = condition->findText(QString::fromUtf8(heading));
         ASSERT_GE(index, 0) << heading;
@@ -124,8 +126,7 @@ TEST_F(RecordPageTest, QueriesByFieldAndContactQuotingWhatIsTyped) {
         "(1172729109, 'third', 'O''Neil \\ 50', 3, 6)");
     OpenPage(RecordKind::Sale, 5);
     ASSERT_EQ(CountLabel(), "4");
-    SetContact("全部");
-    Query("主题", " O'Brien \\ 100% ");
+    Query("主题", " O'Brien \\ 100% ", "全部");
     EXPECT_EQ(Column(1), (Rows{"O'Brien \\ 100% off", "O'Brien \\ 1000", "o'brien \\ 100%"}));
     Query("主题", "\\");
     EXPECT_EQ(CountLabel(), "3");
@@ -134,20 +135,16 @@ TEST_F(RecordPageTest, QueriesByFieldAndContactQuotingWhatIsTyped) {
     m_page->ExportChecked();  // nothing found, nothing to export
     EXPECT_EQ(m_capture.Texts(), (Rows{"您要导出的数据为空"}));
     m_capture.Clear();
-    SetContact("O'Neil \\ 5%");
-    Query("主题", "");
+    Query("主题", "", "O'Neil \\ 5%");
     EXPECT_EQ(Column(2), (Rows{"O'Neil \\ 5%"}));
-    SetContact("x' OR '1'='1");
-    Query("主题", "");
+    Query("主题", "", "x' OR '1'='1");
     EXPECT_EQ(CountLabel(), "0");
-    SetContact("全部");
-    Query("销售日期", "2007-3'\\%");
+    Query("销售日期", "2007-3'\\%", "全部");
     EXPECT_EQ(Column(1),
               (Rows{"O'Brien \\ 100% off", "O'Brien \\ 1000", "O'Brien  100 plus", "third"}));
     Query("数量", "3");
     EXPECT_EQ(Column(1), (Rows{"O'Brien \\ 100% off", "third"}));
-    SetContact("李四");
-    Query("数量", "3");
+    Query("数量", "3", "李四");
     EXPECT_EQ(Column(1), (Rows{"third"}));
 
     // Rejected contents start nothing and leave the list as it was.
