@@ -17,15 +17,7 @@ TEST(ParamRename, StatementsCoverTheKindsColumnsWithApostrophesDoubled) {
     for (int kind : {-1, 0, 4, 14, 15}) EXPECT_TRUE(ParamRenameStatements(kind, "x", "y").empty());
 }
 
-class ParamRenameDb : public ParamTest {
-protected:
-    void SetUp() override {
-        ParamTest::SetUp();
-        ASSERT_EQ(m_connection.ConnectDatabase(GetDatabasePath()), 1);
-    }
-
-    CAdoConnection m_connection;
-};
+using ParamRenameDb = ParamTest;
 
 // A crafted value, backslashes and % are text like any other: each matches only itself.
 TEST_F(ParamRenameDb, RenamesExactlyTheRecordsHoldingTheOldValue) {
@@ -33,9 +25,11 @@ TEST_F(ParamRenameDb, RenamesExactlyTheRecordsHoldingTheOldValue) {
                                 "'a\\b%'", "'a\\b%%'", "'a\\bc'", "'ab%'"})
         AddProductRecords(literal);
     Exec("INSERT INTO SaleTable (ProductType) VALUES ('Other')");
-    EXPECT_EQ(RenameParamReferences(m_connection, kParamProductName, "O'Neil", "O'Brien"), 1);
-    EXPECT_EQ(RenameParamReferences(m_connection, kParamProductName, "x' OR '1'='1", ""), 1);
-    EXPECT_EQ(RenameParamReferences(m_connection, kParamProductName, "a\\b%", "c'\\%"), 1);
+    CAdoConnection connection;
+    ASSERT_EQ(connection.ConnectDatabase(GetDatabasePath()), 1);
+    EXPECT_EQ(RenameParamReferences(connection, kParamProductName, "O'Neil", "O'Brien"), 1);
+    EXPECT_EQ(RenameParamReferences(connection, kParamProductName, "x' OR '1'='1", ""), 1);
+    EXPECT_EQ(RenameParamReferences(connection, kParamProductName, "a\\b%", "c'\\%"), 1);
     const std::string names = ",O'Brien,Other,a\\b%%,a\\bc,ab%,c'\\%,o'neil";
     EXPECT_EQ(ProductNames(), "," + names + "|" + names + "|" + names);
     EXPECT_EQ(m_sql->Column("SELECT count(*) FROM SaleTable WHERE ProductType='Other'"),

@@ -6,12 +6,22 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "records/editors/editor_factory.h"
 #include "records/editors/record_edit_dlg.h"
 #include "support/record_windows.h"
+
+// "id=text|id=text": texts for controls, or list columns, by number.
+inline std::vector<std::pair<int, std::string>> Pairs(const std::string& text) {
+    std::vector<std::pair<int, std::string>> out;
+    std::istringstream in(text);
+    for (std::string item; std::getline(in, item, '|');)
+        out.emplace_back(std::stoi(item), item.substr(item.find('=') + 1));
+    return out;
+}
 
 class EditorFixture : public RecordWindowsTest {
 protected:
@@ -40,12 +50,8 @@ protected:
         return "<no control>";
     }
     static void Type(QWidget* dlg, int id, const std::string& text) {
-        auto* edit = Control<QLineEdit>(dlg, id);
-        if (!edit) {
-            auto* combo = Control<QComboBox>(dlg, id);
-            ASSERT_TRUE(combo) << id;
-            edit = combo->lineEdit();
-        }
+        auto* combo = Control<QComboBox>(dlg, id);
+        QLineEdit* edit = combo ? combo->lineEdit() : Control<QLineEdit>(dlg, id);
         ASSERT_TRUE(edit) << id;
         edit->setFocus();
         edit->selectAll();
@@ -69,8 +75,8 @@ protected:
     }
     // Runs command and works each editor it shows with the next of answers; an editor left
     // open, or one beyond the answers, is cancelled, so an unexpected editor cannot hang.
-    static void AnswerEditors(std::vector<std::function<void(CRecordEditDlg*)>> answers,
-                              const std::function<void()>& command) {
+    static void AnswerEditors(const std::function<void()>& command,
+                              std::vector<std::function<void(CRecordEditDlg*)>> answers) {
         size_t next = 0;
         QTimer timer;
         QObject::connect(&timer, &QTimer::timeout, [&] {

@@ -8,13 +8,6 @@
 
 namespace {
 
-const KindDescription& Sale() {
-    return DescribeKind(RecordKind::Sale);
-}
-const KindDescription& Chance() {
-    return DescribeKind(RecordKind::Chance);
-}
-
 ContactChoice Contacts(std::vector<std::string> entries, size_t picked,
                        const std::map<std::string, long>& keys, bool group = false) {
     ContactChoice c;
@@ -54,61 +47,62 @@ TEST(KindDescription, RulesNameFieldsOfTheirTable) {
 }
 
 TEST(QueryBuilder, FieldConditions) {
-    EXPECT_EQ(Sql(Sale(), "单价", " 12.5 "),
+    const KindDescription &sale = DescribeKind(RecordKind::Sale),
+                          &chance = DescribeKind(RecordKind::Chance);
+    EXPECT_EQ(Sql(sale, "单价", " 12.5 "),
               "SELECT * FROM SaleTable WHERE ProductPrice LIKE '%12.5%'");
-    EXPECT_EQ(Sql(Sale(), "数量", "7x"), "SELECT * FROM SaleTable WHERE SaleNumber=7");
-    EXPECT_EQ(Sql(Sale(), "折扣", "100"), "SELECT * FROM SaleTable WHERE DisCount=100");
-    EXPECT_EQ(Sql(Sale(), "销售日期", "2007"),
+    EXPECT_EQ(Sql(sale, "数量", "7x"), "SELECT * FROM SaleTable WHERE SaleNumber=7");
+    EXPECT_EQ(Sql(sale, "折扣", "100"), "SELECT * FROM SaleTable WHERE DisCount=100");
+    EXPECT_EQ(Sql(sale, "销售日期", "2007"),
               "SELECT * FROM SaleTable WHERE SaleDate >=1167580800 AND SaleDate<=1199116799");
     EXPECT_EQ(Sql(DescribeKind(RecordKind::History), "开始时间", "2007_01_ 1"),
               "SELECT * FROM HistoryTable WHERE HistoryBeginDate >=1167580800 AND "
               "HistoryBeginDate<=1167667199");
-    EXPECT_EQ(Sql(Chance(), "成功概率", "100"), "SELECT * FROM ChanceTable WHERE ChanceRate=0");
-    EXPECT_EQ(Sql(Chance(), "成功概率", "0"), "SELECT * FROM ChanceTable WHERE ChanceRate=20");
+    EXPECT_EQ(Sql(chance, "成功概率", "100"), "SELECT * FROM ChanceTable WHERE ChanceRate=0");
+    EXPECT_EQ(Sql(chance, "成功概率", "0"), "SELECT * FROM ChanceTable WHERE ChanceRate=20");
     EXPECT_EQ(
         Sql(DescribeKind(RecordKind::FeedBack), "是否处理结束", "否", "王五", Contacts({}, 0, {})),
         "SELECT * FROM FeedBackTable WHERE (FeedBackEnd=0 OR FeedBackEnd IS NULL) AND  "
         "ClientName='王五'");
     for (const char* n : {"0", "101", "99999999999999999999"})
-        EXPECT_EQ(Sql(Chance(), "折扣", n), "no load") << n;
+        EXPECT_EQ(Sql(chance, "折扣", n), "no load") << n;
     QueryInput noField;
     noField.content = "abc";
-    EXPECT_EQ(BuildQuery(Sale(), noField, {}).outcome, QueryOutcome::Rejected);
-    EXPECT_EQ(InitialQuery(Sale(), -3), "SELECT * FROM SaleTable WHERE ObjectDateTime=0");
+    EXPECT_EQ(BuildQuery(sale, noField, {}).outcome, QueryOutcome::Rejected);
+    EXPECT_EQ(InitialQuery(sale, -3), "SELECT * FROM SaleTable WHERE ObjectDateTime=0");
 }
 
 TEST(QueryBuilder, ContactConditions) {
+    const KindDescription& sale = DescribeKind(RecordKind::Sale);
     // A pick of two clients: their names and "全部" in the combo, and a key for each entry.
     ContactChoice c = Contacts({"张三", "李四", "全部"}, 3, {{"张三", 3}, {"李四", 4}});
-    EXPECT_EQ(Sql(Sale(), "主题", "", "张三", c),
-              "SELECT * FROM SaleTable WHERE  ObjectDateTime=3");
-    EXPECT_EQ(Sql(Sale(), "主题", "abc", "全部", c),
+    EXPECT_EQ(Sql(sale, "主题", "", "张三", c), "SELECT * FROM SaleTable WHERE  ObjectDateTime=3");
+    EXPECT_EQ(Sql(sale, "主题", "abc", "全部", c),
               "SELECT * FROM SaleTable WHERE SaleName LIKE '%abc%' AND ( ObjectDateTime=3  OR  "
               "ObjectDateTime=4 )");
-    EXPECT_EQ(Sql(Sale(), "主题", "", "全部", c),
+    EXPECT_EQ(Sql(sale, "主题", "", "全部", c),
               "SELECT * FROM SaleTable WHERE  ObjectDateTime=3  OR  ObjectDateTime=4 ");
-    EXPECT_EQ(Sql(Sale(), "主题", "a'b", "O'Brien", c),
+    EXPECT_EQ(Sql(sale, "主题", "a'b", "O'Brien", c),
               "SELECT * FROM SaleTable WHERE SaleName LIKE '%a''b%' AND  ClientName='O''Brien'");
     // More combo entries than picked keys, or only "全部": every client.
-    EXPECT_EQ(Sql(Sale(), "主题", "", "全部", Contacts({"张三", "李四", "全部"}, 2, {})),
+    EXPECT_EQ(Sql(sale, "主题", "", "全部", Contacts({"张三", "李四", "全部"}, 2, {})),
               "SELECT * FROM SaleTable");
-    EXPECT_EQ(Sql(Sale(), "主题", "", "全部", Contacts({"全部"}, 5, {})),
-              "SELECT * FROM SaleTable");
+    EXPECT_EQ(Sql(sale, "主题", "", "全部", Contacts({"全部"}, 5, {})), "SELECT * FROM SaleTable");
     // Entries without a key are skipped; with none left not even the bracket is added.
-    EXPECT_EQ(Sql(Sale(), "主题", "x", "全部", Contacts({"甲", "乙", "全部"}, 3, {{"乙", 9}})),
+    EXPECT_EQ(Sql(sale, "主题", "x", "全部", Contacts({"甲", "乙", "全部"}, 3, {{"乙", 9}})),
               "SELECT * FROM SaleTable WHERE SaleName LIKE '%x%' AND ( ObjectDateTime=9 )");
-    EXPECT_EQ(Sql(Sale(), "主题", "x", "全部", Contacts({"甲", "乙", "全部"}, 3, {})),
+    EXPECT_EQ(Sql(sale, "主题", "x", "全部", Contacts({"甲", "乙", "全部"}, 3, {})),
               "SELECT * FROM SaleTable WHERE SaleName LIKE '%x%'");
     // After a group pick "全部" is the group, whatever number of keys the host wrote; a
     // client without a key is matched by name.
     ContactChoice group = Contacts({"甲", "乙", "全部"}, 0, {{"甲", 11}, {"乙", 12}}, true);
-    EXPECT_EQ(Sql(Sale(), "主题", "x", "全部", group),
+    EXPECT_EQ(Sql(sale, "主题", "x", "全部", group),
               "SELECT * FROM SaleTable WHERE SaleName LIKE '%x%' AND ( ObjectDateTime=11  OR  "
               "ObjectDateTime=12 )");
     EXPECT_EQ(
-        Sql(Sale(), "主题", "", "全部", Contacts({"甲", "O'Neil", "全部"}, 7, {{"甲", 11}}, true)),
+        Sql(sale, "主题", "", "全部", Contacts({"甲", "O'Neil", "全部"}, 7, {{"甲", 11}}, true)),
         "SELECT * FROM SaleTable WHERE  ObjectDateTime=11  OR  ClientName='O''Neil' ");
-    EXPECT_EQ(Sql(Sale(), "主题", "", "乙", group),
+    EXPECT_EQ(Sql(sale, "主题", "", "乙", group),
               "SELECT * FROM SaleTable WHERE  ObjectDateTime=12");
     // The other kinds have no group: "全部" is every client.
     const KindDescription& active = DescribeKind(RecordKind::Active);

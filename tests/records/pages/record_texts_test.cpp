@@ -14,37 +14,31 @@ FieldValue Num(long n) {
     return {n, 0, {}};
 }
 
-class RecordTextsTest : public RecordWindowsTest {
-protected:
-    void SetUp() override {
-        RecordWindowsTest::SetUp();
-        ASSERT_EQ(m_connection.ConnectDatabase(GetDatabasePath()), 1);
-        ASSERT_EQ(m_rst.InitConnAndRec(m_connection.GetConnection(), "SaleTable"), 1);
-    }
-
-    CAdoConnection m_connection;
-    CRstValues m_rst;
-};
-
 }  // namespace
 
+using RecordTextsTest = RecordWindowsTest;
+
 TEST_F(RecordTextsTest, FailedReadKeepsTheTextsFromTheFailingFieldOn) {
+    CAdoConnection connection;
+    ASSERT_EQ(connection.ConnectDatabase(GetDatabasePath()), 1);
+    CRstValues rst;
+    ASSERT_EQ(rst.InitConnAndRec(connection.GetConnection(), "SaleTable"), 1);
     // A server keeps a text out of a number column unless the column was changed.
     if (TestOnPostgres()) Exec("ALTER TABLE SaleTable ALTER COLUMN ProductPrice TYPE text");
     Exec(
         "INSERT INTO SaleTable (SaleDate, SaleName, ClientName, ProductPrice, SaleNumber) "
         "VALUES (1172729109, 'n', 'c', 'abc', 3)");
-    ASSERT_EQ(m_rst.OpenRecord("SELECT * FROM SaleTable"), 1);
+    ASSERT_EQ(rst.OpenRecord("SELECT * FROM SaleTable"), 1);
     const KindDescription& kind = DescribeKind(RecordKind::Sale);
     std::vector<std::string> texts(20, "old");
-    EXPECT_FALSE(ReadRecordTexts(m_rst, kind, texts, false));
+    EXPECT_FALSE(ReadRecordTexts(rst, kind, texts, false));
     // Read up to an empty ProductCharact; ProductPrice could not be read, nor anything after.
     EXPECT_EQ(texts[0] + "/" + texts[1] + "/" + texts[5] + "/" + texts[6] + "/" + texts[7] + "/" +
                   texts[19],
               "1172729109/n//old/old/old");
     std::vector<std::string> shown(20, "old");
-    ASSERT_EQ(m_rst.OpenRecord("SELECT * FROM SaleTable"), 1);
-    EXPECT_FALSE(ReadRecordTexts(m_rst, kind, shown, true));
+    ASSERT_EQ(rst.OpenRecord("SELECT * FROM SaleTable"), 1);
+    EXPECT_FALSE(ReadRecordTexts(rst, kind, shown, true));
     EXPECT_EQ(shown[0] + "/" + shown[6], "2007_03_01/old");
 }
 

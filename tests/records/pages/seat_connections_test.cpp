@@ -2,14 +2,9 @@
 // list loads read on reader connections, and readers left idle are closed.
 #include <unistd.h>
 
-#include <QTest>
 #include <algorithm>
-#include <chrono>
-#include <memory>
 
 #include "data/ado_connection.h"
-#include "records/editors/editor_factory.h"
-#include "records/pages/record_page.h"
 #include "support/scratch_database.h"
 #include "tests/records/editors/editor_fixture.h"
 #include "ui/main/crm_manage_dlg.h"
@@ -24,7 +19,8 @@ protected:
         SKIP_THROUGH_POOLER();
         EditorFixture::SetUp();
         m_name = "orvi_seat_test_" + std::to_string(getpid());
-        setenv("ORVICRM_DATABASE", (Location() + " application_name=" + m_name).c_str(), 1);
+        const std::string location = getenv("ORVICRM_DATABASE");
+        setenv("ORVICRM_DATABASE", (location + " application_name=" + m_name).c_str(), 1);
         AddManyParams(1, 3000);
         for (int c = 0; c < 6; ++c) Exec("INSERT INTO ChanceTable (ChanceName) VALUES ('c')");
     }
@@ -32,10 +28,9 @@ protected:
         SetReaderIdleTime(std::chrono::seconds(30));
         EditorFixture::TearDown();
     }
-    std::string Location() const { return getenv("ORVICRM_DATABASE"); }
     long Connections() {
-        return std::stol(Text("SELECT count(*) FROM pg_stat_activity WHERE application_name = '" +
-                              m_name + "'"));
+        return Count("SELECT count(*) FROM pg_stat_activity WHERE application_name = '" + m_name +
+                     "'");
     }
     // Serves the event loop until the seat holds count connections.
     bool SettlesAt(long count) {
@@ -44,17 +39,24 @@ protected:
             return Connections() == count;
         });
     }
-    // Shows every tab and waits for its load; answers the most connections seen.
+    // The most connections seen until done() holds.
+    long MostUntil(const std::function<bool()>& done) {
+        long most = 0;
+        EXPECT_TRUE(WaitUntil([&] {
+            most = std::max(most, Connections());
+            return done();
+        }));
+        return most;
+    }
+    // Opens the main window and shows every tab, each until its load ended.
     long ShowAllTabs(CCrmManageDlg& dlg) {
+        EXPECT_EQ(dlg.OnInitDialog(), 1);
+        dlg.show();
         long most = 0;
         for (int tab = 0; tab < kRecordKindCount; ++tab) {
             dlg.GetTabCtrl()->SetCurSel(tab);
-            auto* page = dlg.GetPage(static_cast<RecordKind>(tab));
-            EXPECT_TRUE(WaitUntil([&] {
-                most = std::max(most, Connections());
-                auto* records = dynamic_cast<CRecordPage*>(page);
-                return !records || !records->IsLoading();
-            }));
+            auto* page = dynamic_cast<CRecordPage*>(dlg.GetPage(static_cast<RecordKind>(tab)));
+            most = std::max(most, MostUntil([page] { return !page || !page->IsLoading(); }));
         }
         return most;
     }
@@ -67,8 +69,6 @@ TEST_F(SeatConnectionsTest, OneSessionAtRestAndAReaderPerRunningLoad) {
     SetReaderIdleTime(std::chrono::minutes(10));
     {
         CCrmManageDlg dlg;
-        ASSERT_EQ(dlg.OnInitDialog(), 1);
-        dlg.show();
         const long most = ShowAllTabs(dlg);
         EXPECT_GE(most, 2);
         EXPECT_LE(most, 5);
@@ -78,21 +78,12 @@ TEST_F(SeatConnectionsTest, OneSessionAtRestAndAReaderPerRunningLoad) {
 
     SetReaderIdleTime(std::chrono::milliseconds(300));
     CCrmManageDlg dlg;
-    ASSERT_EQ(dlg.OnInitDialog(), 1);
-    dlg.show();
     EXPECT_LE(ShowAllTabs(dlg), 5);
     EXPECT_TRUE(SettlesAt(1));
 
     // An editor loading its four lists: its loaders read apart, on four readers at most.
-    auto editor = CreateRecordEditor(RecordKind::Sale, nullptr);
-    long most = 0;
-    editor->InitDialog();
-    editor->show();
-    EXPECT_TRUE(WaitUntil([&] {
-        most = std::max(most, Connections());
-        return !editor->LoadersRunning();
-    }));
-    EXPECT_LE(most, 5);
+    auto editor = Open(RecordKind::Sale, 0);
+    EXPECT_LE(MostUntil([&] { return !editor->LoadersRunning(); }), 5);
     editor->OnCancel();
     editor.reset();
     EXPECT_TRUE(SettlesAt(1));
