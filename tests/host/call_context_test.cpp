@@ -144,8 +144,7 @@ TEST_F(CallContext, ListsOfDifferentLengthsNeverReadPastEitherEndAndEarlierLists
     EXPECT_EQ(g_clientNames.size(), 1u);
 }
 
-// Every handed-over name is listed, a name without a key too; the last entry of the key
-// is selected.
+// Every handed-over name is listed, a name without a key too.
 TEST_F(CallContext, FillClientComboSelectsTheLastEntryOfTheKey) {
     HandOver("甲,乙,丙,丁", "1,2,1", ",");
     QComboBox combo;

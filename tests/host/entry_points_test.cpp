@@ -37,7 +37,6 @@ struct ModalDriver {
     }
 };
 
-// Every test leaves no handed-over context behind.
 class EntryPoints : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -90,7 +89,6 @@ TEST_F(EntryPoints, EachWindowRunsUntilClosedAndOtherModesOpenNothing) {
     EXPECT_EQ(none.seen, "");
 }
 
-// The number of files and folders below path.
 long CountBelow(const std::string& path) {
     return std::distance(std::filesystem::recursive_directory_iterator(path), {});
 }

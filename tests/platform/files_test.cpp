@@ -12,8 +12,7 @@
 // and a file in the way is reported.
 TEST(Files, ModuleFolderAndMissingFolders) {
     std::string folder = GetModuleFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(folder.back(), '/');
+    EXPECT_TRUE(folder.ends_with('/')) << folder;
     EXPECT_TRUE(std::filesystem::exists(folder));
     EXPECT_EQ(GetDatabasePath(), folder + "OrviMdb/OrviCrm.db");
     EXPECT_EQ(GetSettingsPath(), folder + "Ini/WindowPar.Ini");

@@ -97,7 +97,6 @@ TEST(Worker, StopIsARequestTheBodySeesAndABoxOfAWorkerReachesTheHandler) {
     EXPECT_TRUE(worker.Start([] {}));  // and it can run again
     worker.Wait();
 
-    // A worker's message box and the application's box reach the handler.
     MessageCapture capture;
     capture.QueueAnswers({IDNO});
     int answer = 0;

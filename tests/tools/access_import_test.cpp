@@ -14,7 +14,6 @@
 
 namespace {
 
-// The shared fixtures lie beside the source tree.
 std::string Fixture(const std::string& name) {
     return std::filesystem::path(__FILE__).parent_path().string() +
            "/../../../shared/fixtures/access/" + name;

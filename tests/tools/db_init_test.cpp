@@ -1,5 +1,3 @@
-// What orvicrm-db makes: the tables and indexes in a file and on a server, the demo data and
-// generated records.
 #include <gtest/gtest.h>
 
 #include <regex>

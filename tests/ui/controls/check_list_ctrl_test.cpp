@@ -156,8 +156,6 @@ TEST_F(CheckListTest, SortMovesTicksSelectionFocusAndRecords) {
     EXPECT_EQ(list->CompareCells(0, 1), -1);
 }
 
-// Every sort must leave the rows in the order the row quicksort gives when it compares the
-// texts pair by pair.
 TEST_F(CheckListTest, EveryKindOfColumnSortsLikePairwiseComparison) {
     // Columns where every cell shares a numeric form and mixed ones; heavy duplicates so the
     // order of equal cells counts.

@@ -80,7 +80,6 @@ protected:
         return {ini.GetValueI("infowindow", "left"), ini.GetValueI("infowindow", "top"),
                 ini.GetValueI("infowindow", "width"), ini.GetValueI("infowindow", "height")};
     }
-    // A started main window, shown unless told otherwise.
     template <typename Dlg = CCrmManageDlg>
     static std::unique_ptr<Dlg> Open(bool show = true, int clientKey = 0, int runByEntry = 0) {
         auto dlg = std::make_unique<Dlg>();
