@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <atomic>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -28,14 +29,12 @@ public:
 };
 
 TEST(MessageLayer, SendOnTheOwnThreadCallsWindowProcAndAGoneWindowAnswersZero) {
-    HWND stale;
-    {
-        Recorder window;
-        stale = window.GetSafeHwnd();
-        EXPECT_TRUE(IsWindow(stale));
-        EXPECT_EQ(SendMessage(stale, WM_PAGE_COUNT, 21, 0), 42);
-        EXPECT_EQ(window.received, std::vector<UINT>{WM_PAGE_COUNT});
-    }
+    auto window = std::make_unique<Recorder>();
+    const HWND stale = window->GetSafeHwnd();
+    EXPECT_TRUE(IsWindow(stale));
+    EXPECT_EQ(SendMessage(stale, WM_PAGE_COUNT, 21, 0), 42);
+    EXPECT_EQ(window->received, std::vector<UINT>{WM_PAGE_COUNT});
+    window.reset();
     EXPECT_FALSE(IsWindow(stale));
     EXPECT_EQ(SendMessage(stale, WM_PAGE_COUNT, 5, 0), 0);
     EXPECT_FALSE(PostMessage(stale, WM_PAGE_COUNT, 5, 0));
