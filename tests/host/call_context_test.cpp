@@ -55,15 +55,10 @@ protected:
     void SetUp() override { Reset(); }
     void TearDown() override { Reset(); }
     static void Reset() {
-        g_clientNames.clear();
-        g_clientKeys.clear();
-        g_pickedNames.clear();
-        g_pickedKeys.clear();
-        g_clientNamesText.clear();
-        g_clientKeysText.clear();
-        g_listSeparator.clear();
-        g_hostWnd = 0;
-        g_hostPickMsg = 0;
+        g_clientNames = g_pickedNames = {};
+        g_clientKeys = g_pickedKeys = {};
+        g_clientNamesText = g_clientKeysText = g_listSeparator = "";
+        g_hostWnd = g_hostPickMsg = 0;
     }
     static void HandOver(const char* names, const char* keys, const char* separator) {
         g_clientNamesText = names;
@@ -124,7 +119,23 @@ TEST_F(CallContext, ListsAreBuiltOnFirstUseAndALastPickTakesPrecedence) {
     EXPECT_EQ(GetClientKey("张三"), 101u);
 }
 
-TEST_F(CallContext, ListsHandedOverEarlierStayInForce) {
+TEST_F(CallContext, ListsOfDifferentLengthsNeverReadPastEitherEndAndEarlierListsStay) {
+    HandOver("a,b,c", "1,2", ",");
+    EXPECT_EQ(GetClientKey("b"), 2u);
+    EXPECT_EQ(GetClientKey("c"), 0u);
+    Reset();
+    HandOver("a", "1,2,3", ",");
+    EXPECT_EQ(GetClientName(1), "a");
+    EXPECT_EQ(GetClientName(3), "");
+    g_pickedNames = {"x", "y"};
+    g_pickedKeys = {5};
+    EXPECT_EQ(GetClientKey("y"), 0u);
+    g_pickedNames = {"x"};
+    g_pickedKeys = {5, 6};
+    EXPECT_EQ(GetClientName(6), "");
+
+    // Lists handed over earlier stay in force.
+    Reset();
     g_clientNames = {"王五"};
     g_clientKeys = {7};
     HandOver("张三,李四", "101,102", ",");
@@ -133,27 +144,7 @@ TEST_F(CallContext, ListsHandedOverEarlierStayInForce) {
     EXPECT_EQ(g_clientNames.size(), 1u);
 }
 
-TEST_F(CallContext, ListsOfDifferentLengthsNeverReadPastEitherEnd) {
-    HandOver("a,b,c", "1,2", ",");
-    EXPECT_EQ(GetClientKey("b"), 2u);
-    EXPECT_EQ(GetClientKey("c"), 0u);
-
-    Reset();
-    HandOver("a", "1,2,3", ",");
-    EXPECT_EQ(GetClientName(1), "a");
-    EXPECT_EQ(GetClientName(3), "");
-
-    Reset();
-    g_pickedNames = {"x", "y"};
-    g_pickedKeys = {5};
-    EXPECT_EQ(GetClientKey("y"), 0u);
-    g_pickedNames = {"x"};
-    g_pickedKeys = {5, 6};
-    EXPECT_EQ(GetClientName(6), "");
-}
-
-// Every handed-over name is listed, a name without a key too; the last entry of the key
-// is selected.
+// Every handed-over name is listed, a name without a key too.
 TEST_F(CallContext, FillClientComboSelectsTheLastEntryOfTheKey) {
     HandOver("甲,乙,丙,丁", "1,2,1", ",");
     QComboBox combo;

@@ -1,4 +1,3 @@
-// The built library and the demo host as a host meets them.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -35,7 +34,6 @@ int RunSnapshot(const TempModuleFolder& folder, QStringList* pictures) {
 
 }  // namespace
 
-// The shared library a host loads exports the entry points and keeps its insides hidden.
 TEST(SharedLibrary, ExportsTheEntryPointsOnly) {
     const std::string path =
         QCoreApplication::applicationDirPath().toStdString() + "/libOrviCrm.so";
@@ -49,8 +47,7 @@ TEST(SharedLibrary, ExportsTheEntryPointsOnly) {
     dlclose(library);
 }
 
-// The demo host's snapshot run ends on its own, also when a page shows a message box while
-// its tabs are walked, and reports such a failure in its exit status.
+// The snapshot run ends on its own, also past a page's message box, and reports the failure.
 TEST(DemoHost, SnapshotAnswersMessageBoxesAndReportsThem) {
     const fs::path bin = QCoreApplication::applicationDirPath().toStdString();
     if (!fs::exists(bin / "orvicrm-host") || !fs::exists(bin / "libOrviCrm.so"))

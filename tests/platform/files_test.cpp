@@ -12,8 +12,7 @@
 // and a file in the way is reported.
 TEST(Files, ModuleFolderAndMissingFolders) {
     std::string folder = GetModuleFolder();
-    ASSERT_FALSE(folder.empty());
-    EXPECT_EQ(folder.back(), '/');
+    EXPECT_TRUE(folder.ends_with('/')) << folder;
     EXPECT_TRUE(std::filesystem::exists(folder));
     EXPECT_EQ(GetDatabasePath(), folder + "OrviMdb/OrviCrm.db");
     EXPECT_EQ(GetSettingsPath(), folder + "Ini/WindowPar.Ini");
@@ -65,18 +64,17 @@ TEST(Files, DataAndSettingsFollowTheHostFolderElseTheUsersFolders) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempModuleFolder temp;
-        const std::string root = temp.Path(), dataHome = root + "xd", configHome = root + "xc";
-        ScopedEnv data("XDG_DATA_HOME", c.xdg ? dataHome.c_str() : nullptr);
-        ScopedEnv config("XDG_CONFIG_HOME", c.xdg ? configHome.c_str() : nullptr);
-        const std::string home = root + "home";
-        ScopedEnv homeEnv("HOME", home.c_str());
+        const std::string root = temp.Path();
+        ScopedEnv data("XDG_DATA_HOME", c.xdg ? (root + "xd").c_str() : nullptr);
+        ScopedEnv config("XDG_CONFIG_HOME", c.xdg ? (root + "xc").c_str() : nullptr);
+        ScopedEnv home("HOME", (root + "home").c_str());
         ScopedEnv database("ORVICRM_DATABASE", nullptr);
 
         if (c.host == HostFolder::Unusable) std::ofstream(root + "host") << "a file in the way";
         if (c.host == HostFolder::Writable) std::filesystem::create_directories(root + "host");
         if (c.host == HostFolder::ReadOnlyWithFolders) {
-            std::filesystem::create_directories(root + "host/OrviMdb");
-            std::filesystem::create_directories(root + "host/Ini");
+            for (const char* sub : {"host/OrviMdb", "host/Ini"})
+                std::filesystem::create_directories(root + sub);
             std::filesystem::permissions(root + "host", std::filesystem::perms::owner_write,
                                          std::filesystem::perm_options::remove);
         }

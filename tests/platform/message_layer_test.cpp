@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <atomic>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -13,6 +14,8 @@
 
 namespace {
 
+// Answers twice wParam. WM_PAGE_LOADED n posts it n - 1 from the handler, as a page appending
+// a long list a slice at a time does.
 class Recorder : public MessageTarget {
 public:
     std::vector<UINT> received;
@@ -20,31 +23,18 @@ public:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM) override {
         received.push_back(msg);
         lastThread = std::this_thread::get_id();
+        if (msg == WM_PAGE_LOADED && wParam > 0) PostMessage(GetSafeHwnd(), msg, wParam - 1, 0);
         return static_cast<LRESULT>(wParam * 2);
     }
 };
 
-// A window that posts itself the next message from its handler, as a page appending a long
-// list a slice at a time does.
-class SelfPoster : public MessageTarget {
-public:
-    int handled = 0;
-    LRESULT WindowProc(UINT, WPARAM left, LPARAM) override {
-        ++handled;
-        if (left > 0) PostMessage(GetSafeHwnd(), WM_PAGE_LOADED, left - 1, 0);
-        return 0;
-    }
-};
-
 TEST(MessageLayer, SendOnTheOwnThreadCallsWindowProcAndAGoneWindowAnswersZero) {
-    HWND stale;
-    {
-        Recorder window;
-        stale = window.GetSafeHwnd();
-        EXPECT_TRUE(IsWindow(stale));
-        EXPECT_EQ(SendMessage(stale, WM_PAGE_COUNT, 21, 0), 42);
-        EXPECT_EQ(window.received, std::vector<UINT>{WM_PAGE_COUNT});
-    }
+    auto window = std::make_unique<Recorder>();
+    const HWND stale = window->GetSafeHwnd();
+    EXPECT_TRUE(IsWindow(stale));
+    EXPECT_EQ(SendMessage(stale, WM_PAGE_COUNT, 21, 0), 42);
+    EXPECT_EQ(window->received, std::vector<UINT>{WM_PAGE_COUNT});
+    window.reset();
     EXPECT_FALSE(IsWindow(stale));
     EXPECT_EQ(SendMessage(stale, WM_PAGE_COUNT, 5, 0), 0);
     EXPECT_FALSE(PostMessage(stale, WM_PAGE_COUNT, 5, 0));
@@ -81,12 +71,12 @@ TEST(MessageLayer, TheEventLoopDeliversPostsAndGetsItsTurnBetweenMessagesThatPos
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_EQ(window.received, std::vector<UINT>{WM_PAGE_LAYOUT});
 
-    SelfPoster poster;
+    Recorder poster;
     PostMessage(poster.GetSafeHwnd(), WM_PAGE_LOADED, 3, 0);
     EXPECT_EQ(DispatchQueuedMessages(), 1);  // the message queued meanwhile waits its turn
-    EXPECT_EQ(poster.handled, 1);
+    EXPECT_EQ(poster.received.size(), 1u);
     EXPECT_EQ(DispatchPendingMessages(), 3);  // a waiting owner serves them all
-    EXPECT_EQ(poster.handled, 4);
+    EXPECT_EQ(poster.received.size(), 4u);
 }
 
 TEST(Worker, StopIsARequestTheBodySeesAndABoxOfAWorkerReachesTheHandler) {
@@ -106,7 +96,6 @@ TEST(Worker, StopIsARequestTheBodySeesAndABoxOfAWorkerReachesTheHandler) {
     EXPECT_TRUE(worker.Start([] {}));  // and it can run again
     worker.Wait();
 
-    // A worker's message box and the application's box reach the handler.
     MessageCapture capture;
     capture.QueueAnswers({IDNO});
     int answer = 0;

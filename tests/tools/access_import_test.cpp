@@ -14,7 +14,6 @@
 
 namespace {
 
-// The shared fixtures lie beside the source tree.
 std::string Fixture(const std::string& name) {
     return std::filesystem::path(__FILE__).parent_path().string() +
            "/../../../shared/fixtures/access/" + name;
@@ -51,7 +50,8 @@ Imported Import(const std::string& file, const std::string& location, bool lenie
 
 // Every column of every row of the database against the listing: texts byte for byte,
 // integers exactly, amounts as the 32-bit floats they were written as, NULL as null.
-void ExpectAsListed(TestSql& sql, Listing& listing) {
+void ExpectAsListed(const std::string& location, Listing& listing) {
+    TestSql sql(location);
     for (const TableDef* table : AllTables()) {
         std::string select = "SELECT ''";
         for (const FieldDef& field : table->fields)
@@ -102,8 +102,7 @@ TEST(ImportAccess, EveryRowArrivesAsListedAndWhatTheFileLacksIsNamed) {
             EXPECT_EQ(table.rows, static_cast<int64_t>(listing[table.table->name].size()));
             EXPECT_EQ(table.nulled, 0);
         }
-        TestSql sql(location);
-        ExpectAsListed(sql, listing);
+        ExpectAsListed(location, listing);
     }
 }
 

@@ -167,17 +167,12 @@ TEST(Copy, OfTwoCopiesTogetherOneWinsAndTheOtherChangesNothing) {
     ASSERT_TRUE(SeedGenerated(source, RecordKind::Sale, 3000, 101, &error)) << error;
     for (bool tablesFirst : {true, false}) {
         ScratchDatabase server;
-        if (tablesFirst) {
-            ASSERT_TRUE(CreateDatabase(server.Location(), &error)) << error;
-        }
+        ASSERT_TRUE(!tablesFirst || CreateDatabase(server.Location(), &error)) << error;
         bool done[2] = {};
         std::string errors[2];
-        {
-            std::thread first(
-                [&] { done[0] = CopyDatabase(source, server.Location(), &errors[0]); });
-            done[1] = CopyDatabase(source, server.Location(), &errors[1]);
-            first.join();
-        }
+        std::thread first([&] { done[0] = CopyDatabase(source, server.Location(), &errors[0]); });
+        done[1] = CopyDatabase(source, server.Location(), &errors[1]);
+        first.join();
         EXPECT_NE(done[0], done[1]) << errors[0] << errors[1];
         EXPECT_EQ(errors[done[0] ? 1 : 0],
                   "target: the table SaleTable already holds 3042 rows; nothing copied");

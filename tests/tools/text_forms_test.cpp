@@ -1,5 +1,3 @@
-// The text forms orvicrm-db reads and writes: texts stored in Access files, rows of the
-// server's COPY text format.
 #include <gtest/gtest.h>
 
 #include <cmath>
