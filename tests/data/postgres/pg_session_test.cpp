@@ -7,14 +7,6 @@
 #include "data/postgres/pg_driver.h"
 #include "pg_server.h"
 
-namespace {
-
-CellValue Text(const std::string& text) {
-    return {kCellText, 0, 0, text};
-}
-
-}  // namespace
-
 TEST_F(PgServerTest, CellsByTypeAndNamesInOurSpelling) {
     auto sql = Open();
     DbSession& session = sql->Session();
@@ -23,7 +15,7 @@ TEST_F(PgServerTest, CellsByTypeAndNamesInOurSpelling) {
         "SaleNumber integer, ProductPrice real, Total double precision, Big bigint, "
         "Done boolean, Amount numeric)");
     const std::string tricky = "it's C:\\dir\\ 100% 销售";
-    const CellValue values[] = {Text(tricky),
+    const CellValue values[] = {{kCellText, 0, 0, tricky},
                                 {kCellInteger, -7, 0, {}},
                                 {kCellFloat, 0, 2.5, {}},
                                 {kCellFloat, 0, 0.1, {}},
@@ -44,7 +36,7 @@ TEST_F(PgServerTest, CellsByTypeAndNamesInOurSpelling) {
     // The server's texts hold no zero byte (refused rather than cut short) and only UTF-8.
     for (const auto& [text, why] : {std::pair{std::string("a\0b", 3), kZeroByteText},
                                     std::pair{std::string("\xff\xfe"), "invalid byte sequence"}}) {
-        const CellValue bad[] = {Text(text)};
+        const CellValue bad[] = {{kCellText, 0, 0, text}};
         EXPECT_FALSE(
             session.Write("INSERT INTO SaleTable (SaleName) VALUES ($1)", bad, &written, &error));
         EXPECT_NE(error.text.find(why), std::string::npos) << error.text;
