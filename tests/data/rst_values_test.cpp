@@ -139,7 +139,6 @@ TEST_F(RstValuesTest, ReadingAndWritingRules) {
     EXPECT_EQ(m_sql->Joined("SELECT ConsumeMoney = 0.0, ConsumeDate, ObjectDateTime, "
                             "ConsumeTime = 42, ConsumeName = ' 午餐 ' FROM ConsumeTable"),
               "1/0/-1/1/1");
-    // The row held reads what was written.
     EXPECT_EQ(Reads(rst, {"ConsumeTime:i", "ConsumeName:s"}), (Texts{"42", " 午餐 "}));
 }
 
@@ -183,7 +182,6 @@ TEST_F(RstValuesTest, RefusedSaveDropsThePendingChanges) {
     EXPECT_EQ(m_sql->Joined("SELECT count(*), min(a), min(b) FROM Checked"), "1/1/one");
     EXPECT_EQ(rst.OpenRecord(std::string("SELECT * FROM Checked\0 WHERE a = 2", 35)), 0);
 
-    // A save the database accepts goes through afterwards.
     EXPECT_EQ(SaveNew(rst, "a", 2, "b", "two"), 1);
     EXPECT_EQ(Number("SELECT a FROM Checked WHERE b = 'two'"), 2);
     EXPECT_EQ(Reads(rst, {"b:s"}), Texts{"two"});
@@ -220,7 +218,6 @@ TEST_F(RstValuesTest, CursorMovesAndDeletes) {
     Exec("INSERT INTO ObjectPar (ObjectParName, ObjectParType) VALUES ('v0b', 7)");
     EXPECT_EQ(m_rst.OnMovePre(), 1);
     EXPECT_EQ(NameAfter(m_rst.DeleteRecord()), "v0b");
-    // Nothing left: the rerun finds no rows.
     EXPECT_EQ((Answers{m_rst.DeleteRecord(), m_rst.OnMoveNext()}), (Answers{1, 0}));
     EXPECT_TRUE(m_capture.Texts().empty());
 }
