@@ -7,7 +7,7 @@
 #include "data/postgres/pg_driver.h"
 #include "pg_server.h"
 
-TEST_F(PgServerTest, CellsByTypeAndNamesInOurSpelling) {
+TEST_F(PgServerTest, CellsByTypeNamesInOurSpellingAndTextsMatchingAsOnSqlite) {
     auto sql = Open();
     DbSession& session = sql->Session();
     sql->Exec(
@@ -66,10 +66,8 @@ TEST_F(PgServerTest, CellsByTypeAndNamesInOurSpelling) {
     ASSERT_TRUE(session.TableNames(&tables, &error));
     EXPECT_EQ(std::count(tables.begin(), tables.end(), "SaleTable"), 1);
     EXPECT_EQ(std::count(tables.begin(), tables.end(), "saletable"), 0);
-}
 
-TEST_F(PgServerTest, TextsMatchAsOnSqlite) {
-    auto sql = Open();
+    // Texts match as on SQLite.
     sql->Exec(
         "CREATE TABLE words (w text); INSERT INTO words VALUES ('Apple'), ('C:\\dir'), "
         "('it''s'), ('100%'), ('销售额')");
@@ -85,7 +83,6 @@ TEST_F(PgServerTest, TextsMatchAsOnSqlite) {
         EXPECT_EQ(sql->Column(std::string("SELECT w FROM words WHERE ") + condition),
                   word ? std::vector<std::string>{word} : std::vector<std::string>{})
             << condition;
-    DbError error;
     EXPECT_FALSE(sql->Session().Query("SELECT 1; SELECT 2", &error));
     EXPECT_FALSE(error.text.empty());
     EXPECT_FALSE(sql->Session().Query("SELECT nothing FROM words", &error));
