@@ -112,8 +112,7 @@ std::string TempModuleFolder::CreateDatabase() const {
         setenv(kDatabaseVariable, location.c_str(), 1);
         return location;
     }
-    std::string error;
-    std::string path = GetDatabasePath();
-    EXPECT_TRUE(::CreateDatabase(path, &error)) << error;
+    const std::string path = GetDatabasePath();
+    MakeTables(path);
     return path;
 }

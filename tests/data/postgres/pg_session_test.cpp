@@ -7,15 +7,7 @@
 #include "data/postgres/pg_driver.h"
 #include "pg_server.h"
 
-namespace {
-
-CellValue Text(const std::string& text) {
-    return {kCellText, 0, 0, text};
-}
-
-}  // namespace
-
-TEST_F(PgServerTest, CellsByTypeAndNamesInOurSpelling) {
+TEST_F(PgServerTest, CellsByTypeNamesInOurSpellingAndTextsMatchingAsOnSqlite) {
     auto sql = Open();
     DbSession& session = sql->Session();
     sql->Exec(
@@ -23,7 +15,7 @@ TEST_F(PgServerTest, CellsByTypeAndNamesInOurSpelling) {
         "SaleNumber integer, ProductPrice real, Total double precision, Big bigint, "
         "Done boolean, Amount numeric)");
     const std::string tricky = "it's C:\\dir\\ 100% 销售";
-    const CellValue values[] = {Text(tricky),
+    const CellValue values[] = {{kCellText, 0, 0, tricky},
                                 {kCellInteger, -7, 0, {}},
                                 {kCellFloat, 0, 2.5, {}},
                                 {kCellFloat, 0, 0.1, {}},
@@ -44,7 +36,7 @@ TEST_F(PgServerTest, CellsByTypeAndNamesInOurSpelling) {
     // The server's texts hold no zero byte (refused rather than cut short) and only UTF-8.
     for (const auto& [text, why] : {std::pair{std::string("a\0b", 3), kZeroByteText},
                                     std::pair{std::string("\xff\xfe"), "invalid byte sequence"}}) {
-        const CellValue bad[] = {Text(text)};
+        const CellValue bad[] = {{kCellText, 0, 0, text}};
         EXPECT_FALSE(
             session.Write("INSERT INTO SaleTable (SaleName) VALUES ($1)", bad, &written, &error));
         EXPECT_NE(error.text.find(why), std::string::npos) << error.text;
@@ -74,10 +66,8 @@ TEST_F(PgServerTest, CellsByTypeAndNamesInOurSpelling) {
     ASSERT_TRUE(session.TableNames(&tables, &error));
     EXPECT_EQ(std::count(tables.begin(), tables.end(), "SaleTable"), 1);
     EXPECT_EQ(std::count(tables.begin(), tables.end(), "saletable"), 0);
-}
 
-TEST_F(PgServerTest, TextsMatchAsOnSqlite) {
-    auto sql = Open();
+    // Texts match as on SQLite.
     sql->Exec(
         "CREATE TABLE words (w text); INSERT INTO words VALUES ('Apple'), ('C:\\dir'), "
         "('it''s'), ('100%'), ('销售额')");
@@ -93,7 +83,6 @@ TEST_F(PgServerTest, TextsMatchAsOnSqlite) {
         EXPECT_EQ(sql->Column(std::string("SELECT w FROM words WHERE ") + condition),
                   word ? std::vector<std::string>{word} : std::vector<std::string>{})
             << condition;
-    DbError error;
     EXPECT_FALSE(sql->Session().Query("SELECT 1; SELECT 2", &error));
     EXPECT_FALSE(error.text.empty());
     EXPECT_FALSE(sql->Session().Query("SELECT nothing FROM words", &error));

@@ -31,9 +31,7 @@ protected:
         DbError error;
         auto query = m_sql->Session().Query(sql, &error);
         EXPECT_TRUE(query) << error.text;
-        if (query) {
-            EXPECT_EQ(query->Next(&error), DbQuery::kRow) << error.text;
-        }
+        if (query) EXPECT_EQ(query->Next(&error), DbQuery::kRow) << error.text;
         return query;
     }
 
@@ -117,8 +115,7 @@ TEST_F(PgStreamTest, ReadOnlyRefusalAndLostConnection) {
     auto query = Started("SELECT id, pad FROM big");
     m_observer->Exec("SELECT pg_terminate_backend(" + std::to_string(newPid) + ")");
     int step;
-    while ((step = query->Next(&error)) == DbQuery::kRow) {
-    }
+    while ((step = query->Next(&error)) == DbQuery::kRow) continue;
     EXPECT_EQ(step, DbQuery::kError);
     EXPECT_TRUE(error.connectionLost) << error.text;
     query.reset();
