@@ -30,8 +30,7 @@ protected:
     std::unique_ptr<DbQuery> Started(const std::string& sql) {
         DbError error;
         auto query = m_sql->Session().Query(sql, &error);
-        EXPECT_TRUE(query) << error.text;
-        if (query) EXPECT_EQ(query->Next(&error), DbQuery::kRow) << error.text;
+        EXPECT_TRUE(query && query->Next(&error) == DbQuery::kRow) << error.text;
         return query;
     }
 
