@@ -41,15 +41,15 @@ std::string Got(int done, const T& value) {
 // text ('s').
 Texts Reads(CRstValues& rst, const Texts& fields) {
     Texts texts;
-    for (const std::string& spec : fields) {
-        const std::string field = spec.substr(0, spec.size() - 2);
+    for (const std::string& read : fields) {
+        const std::string field = read.substr(0, read.size() - 2);
         int i = 0;
         long l = 0;
         float f = 0;
         std::string s;
-        texts.push_back(spec.back() == 'i'   ? Got(rst.GetValueI(field.c_str(), i), i)
-                        : spec.back() == 'l' ? Got(rst.GetValueL(field.c_str(), l), l)
-                        : spec.back() == 'f' ? Got(rst.GetValueF(field.c_str(), f), f)
+        texts.push_back(read.back() == 'i'   ? Got(rst.GetValueI(field.c_str(), i), i)
+                        : read.back() == 'l' ? Got(rst.GetValueL(field.c_str(), l), l)
+                        : read.back() == 'f' ? Got(rst.GetValueF(field.c_str(), f), f)
                                              : Got(rst.GetValue(field.c_str(), s), s));
     }
     return texts;
