@@ -236,8 +236,6 @@ TEST_F(MainWindowTest, CountSelectAllAndKeysFollowTheVisiblePage) {
     m_sale->List()->GetView()->setFocus();
     QTest::keyClick(m_sale->List()->GetView(), Qt::Key_Space);
     EXPECT_FALSE(m_sale->List()->GetCheck(0));
-
-    // 删除 with the one row ticked, confirmed.
     m_sale->List()->SetCheck(0, 1);
     m_capture.QueueAnswers({IDYES});
     Click(&dlg, 1027);

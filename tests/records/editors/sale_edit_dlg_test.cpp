@@ -18,7 +18,7 @@ using SaleEditDlgTest = EditorFixture;
 
 }  // namespace
 
-TEST_F(SaleEditDlgTest, NewRecordStartsWithDefaultsAndStoresTheirForms) {
+TEST_F(SaleEditDlgTest, NewRecordDefaultsTheirFormsTypedNumbersAndEnter) {
     std::vector<std::string> incoming(20, "junk");
     incoming[19] = "77";
     auto dlg = Open(RecordKind::Sale, 0, incoming, 6);
@@ -47,16 +47,10 @@ TEST_F(SaleEditDlgTest, NewRecordStartsWithDefaultsAndStoresTheirForms) {
     EXPECT_EQ(dlg->m_contactKey, 6);
 
     // A contact missing from the list: no entry chosen, key 0. Mode 2 only names the window.
-    auto other = Open(RecordKind::Sale, 2, std::vector<std::string>(20), 99);
-    EXPECT_EQ(other->windowTitle().toStdString(), "查看销售记录");
-    EXPECT_EQ(Shown(other.get(), 1231), "");
-    ASSERT_TRUE(PressOk(*other));
-    EXPECT_EQ(other->m_values[18], "0");
-    EXPECT_EQ(m_capture.Count(), 0u);
-}
-
-TEST_F(SaleEditDlgTest, KeyboardDropsLettersInNumbersAndTakesEnterAsOk) {
-    auto dlg = Open(RecordKind::Sale, 0, std::vector<std::string>(20));
+    // Numbers drop typed letters; Enter in an edit or a list acts as 确定.
+    dlg = Open(RecordKind::Sale, 2, std::vector<std::string>(20), 99);
+    EXPECT_EQ(dlg->windowTitle().toStdString(), "查看销售记录");
+    EXPECT_EQ(Shown(dlg.get(), 1231), "");
     for (auto [id, typed, kept] : {std::tuple{1019, "12ab.5Z", "12.5"}, {1020, "3x-4", "34"}}) {
         Type(dlg.get(), id, "");
         QTest::keyClicks(Control<QLineEdit>(dlg.get(), id), typed);
@@ -68,6 +62,9 @@ TEST_F(SaleEditDlgTest, KeyboardDropsLettersInNumbersAndTakesEnterAsOk) {
     QTest::keyClick(price, Qt::Key_A, Qt::ControlModifier);  // shortcuts still work
     QTest::keyClicks(price, "7");
     EXPECT_EQ(Shown(dlg.get(), 1019), "7");
+    ASSERT_TRUE(PressOk(*dlg));
+    EXPECT_EQ(dlg->m_values[18], "0");
+    EXPECT_EQ(m_capture.Count(), 0u);
 
     for (int id : {1019, 1054, 1231}) {
         auto other = Open(RecordKind::Sale, 1, SaleValues());
@@ -101,24 +98,22 @@ TEST_F(SaleEditDlgTest, ListsChooseTheFirstEqualEntryAndTypedTextIsStoredAsTyped
 
     g_clientNames = {"张三", "李四", "Annabel", "Ann"};
     g_clientKeys = {5, 6, 7, 8};
-    struct Case {
-        const char* money;
-        int index;  // of the money list once left
-        const char* contact;
-        const char* key;
-    };
-    for (const Case& c : {Case{"RMB", -1, "Ann", "8"}, Case{"USD", 2, "Anna", "0"},
-                          Case{"RM", -1, "Annabel", "7"}, Case{"EUR", -1, "李四", "6"}}) {
+    // money typed, the money list's index once left, contact typed, its key
+    const std::tuple<const char*, int, const char*, const char*> cases[] = {
+        {"RMB", -1, "Ann", "8"},
+        {"USD", 2, "Anna", "0"},
+        {"RM", -1, "Annabel", "7"},
+        {"EUR", -1, "李四", "6"}};
+    for (const auto& [money, index, contact, key] : cases) {
         auto dlg = Open(RecordKind::Sale, 0, std::vector<std::string>(20), 5);
         WaitLoaded(*dlg);
         ASSERT_EQ(Shown(dlg.get(), IDC_EDIT_CONTACT), "张三");
-        Type(dlg.get(), 1054, c.money);
-        Type(dlg.get(), IDC_EDIT_CONTACT, c.contact);
-        EXPECT_EQ(Control<QComboBox>(dlg.get(), 1054)->currentIndex(), c.index) << c.money;
+        Type(dlg.get(), 1054, money);
+        Type(dlg.get(), IDC_EDIT_CONTACT, contact);
+        EXPECT_EQ(Control<QComboBox>(dlg.get(), 1054)->currentIndex(), index) << money;
         ASSERT_TRUE(PressOk(*dlg));
         const std::vector<std::string>& v = dlg->m_values;
-        EXPECT_EQ(v[13] + "/" + v[2] + "/" + v[18],
-                  std::string(c.money) + "/" + c.contact + "/" + c.key);
+        EXPECT_EQ(v[13] + "/" + v[2] + "/" + v[18], std::string(money) + "/" + contact + "/" + key);
     }
     EXPECT_EQ(Text("SELECT COUNT(*) FROM ObjectPar"), "6");  // nothing typed was added
 }
