@@ -2,8 +2,6 @@
 // TZ=Asia/Shanghai (UTC+8).
 #include <gtest/gtest.h>
 
-#include <ctime>
-
 #include "stats/period_aggregation.h"
 #include "stats/stat_query.h"
 #include "support/local_time.h"
