@@ -7,8 +7,6 @@
 #include <filesystem>
 
 #include "data/ado_connection.h"
-#include "data/recordset.h"
-#include "export/export_dlg.h"
 #include "export/export_progress_dlg.h"
 #include "export_files.h"
 #include "orvicrm/CRstValues.h"
@@ -88,7 +86,7 @@ TEST_F(ExportRunTest, WritesOnlyTheTickedRecordsInResultOrder) {
     EXPECT_EQ(m_capture.Count(), 0u);
 }
 
-TEST_F(ExportRunTest, AStopEndsWithinOneRecordAndClosesTheFileWithoutItsTail) {
+TEST_F(ExportRunTest, AStopEndsWithinOneRecordAndFileFailuresAndEmptyResultsAreToldApart) {
     AddActives(6);
     ExportHooks hooks = Hooks({0, 1, 2, 3, 4, 5});
     int asked = 0;
@@ -98,10 +96,8 @@ TEST_F(ExportRunTest, AStopEndsWithinOneRecordAndClosesTheFileWithoutItsTail) {
     EXPECT_NE(file.find("<TD>活动1</TD>"), std::string::npos);
     EXPECT_EQ(file.find("<TD>活动2</TD>"), std::string::npos);
     EXPECT_EQ(m_progress, (std::vector<int>{16, 33}));
-}
 
-TEST_F(ExportRunTest, FileFailuresAndEmptyResultsAreToldApart) {
-    AddActives(2);
+    // Files that cannot be written, and an empty result that writes no file.
     WriteFile(m_temp.Path() + "plain", "x");
     ASSERT_EQ(symlink("/dev/full", (m_temp.Path() + "full.htm").c_str()), 0);
     for (const char* name : {"plain/out.htm", "full.htm"}) {
@@ -111,7 +107,7 @@ TEST_F(ExportRunTest, FileFailuresAndEmptyResultsAreToldApart) {
     m_job.path = m_temp.Path() + "none.htm";
     m_job.recordCount = 0;
     EXPECT_EQ(WriteTickedRecords(m_job, Hooks({0})), ExportOutcome::Completed);
-    EXPECT_FALSE(std::filesystem::exists(m_job.path));  // nothing to write, no file
+    EXPECT_FALSE(std::filesystem::exists(m_job.path));
 }
 
 // A page stand-in that ticks every record and counts the questions.

@@ -27,21 +27,16 @@ Texts Entries(QListWidget* list) {
 
 class ExportDlgTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_dlg.m_fields = {"主题", "活动类型", "相关联系人", "计划持续时间"};
-        m_all = Control<QListWidget>(&m_dlg, IDC_EXPORT_ALL_FIELDS);
-        m_chosen = Control<QListWidget>(&m_dlg, IDC_EXPORT_CHOSEN_FIELDS);
-        m_path = Control<QLineEdit>(&m_dlg, IDC_EXPORT_PATH);
-    }
+    void SetUp() override { m_dlg.m_fields = {"主题", "活动类型", "相关联系人", "计划持续时间"}; }
     void Click(int id) { ::Click(&m_dlg, id); }
     bool Enabled(int id) { return Control<QPushButton>(&m_dlg, id)->isEnabled(); }
 
     TempModuleFolder m_temp;
     MessageCapture m_capture;
     CExportDlg m_dlg{nullptr};
-    QListWidget* m_all;
-    QListWidget* m_chosen;
-    QLineEdit* m_path;
+    QListWidget* m_all = Control<QListWidget>(&m_dlg, IDC_EXPORT_ALL_FIELDS);
+    QListWidget* m_chosen = Control<QListWidget>(&m_dlg, IDC_EXPORT_CHOSEN_FIELDS);
+    QLineEdit* m_path = Control<QLineEdit>(&m_dlg, IDC_EXPORT_PATH);
 };
 
 TEST_F(ExportDlgTest, MovesColumnsBrowsesAndCancels) {
@@ -271,7 +266,6 @@ TEST_F(PageExportTest, SalesAsHtmlWithEveryColumnAndAsAWorkbookOfTypedCells) {
     Export([&](CExportDlg* dlg) {
         Choose(dlg, {"定单合同号", "主题", "销售日期", "单价", "数量", "折扣", "相关联系人"}, path);
     });
-    EXPECT_EQ(m_capture.Messages().size(), 2u);  // the questions
     EXPECT_EQ(m_opened, Texts{path});
     // The page's column order, texts as texts, the day as a date, numbers as numbers.
     EXPECT_EQ(DumpWorkbook(path),

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "export/export_path.h"
 #include "export/xlsx_writer.h"
@@ -17,7 +15,7 @@ namespace {
 
 using Row = std::vector<TableCell>;
 
-TEST(ExportPath, AppendsHtmUnlessThePathNamesHtmlCsvOrXlsx) {
+TEST(ExportPath, AppendsHtmUnlessThePathNamesHtmlCsvOrXlsxAndPrepareMakesTheFile) {
     const std::pair<const char*, const char*> cases[] = {
         {"/out/list", "/out/list.htm"},
         {"/out/list.htm", "/out/list.htm"},
@@ -32,9 +30,8 @@ TEST(ExportPath, AppendsHtmUnlessThePathNamesHtmlCsvOrXlsx) {
         {"/out/list.XLSX", "/out/list.XLSX"},
         {"/out/list.xls", "/out/list.xls.htm"}};
     for (const auto& [typed, path] : cases) EXPECT_EQ(WithExportExtension(typed), path);
-}
 
-TEST(ExportPath, PrepareMakesFoldersAndAnEmptyFileButKeepsAnExistingOne) {
+    // Preparing makes the folders and an empty file, but keeps an existing file.
     TempModuleFolder temp;
     const std::string fresh = temp.Path() + "a/b/c.htm";
     ASSERT_TRUE(PrepareExportFile(fresh));
@@ -58,33 +55,25 @@ TEST(HtmlTableWriter, WritesHeadRowsAndTailLineByLineWithEscapes) {
         writer.WriteRow(Row{"第一行\n第二行", "&nbsp;"});
         EXPECT_EQ(writer.Close(), 1);
     }
-    EXPECT_EQ(ReadFile(path),
-              "<HTML><HEAD><META http-equiv=\"Content-Type\" content=\"text/html; "
-              "charset=utf-8\"><TITLE>活动资料 &lt;1&gt;</TITLE></HEAD>\n"
-              "<BODY>\n"
-              "<TABLE border=1 width=100% cellPadding=0 cellSpacing=0>\n"
-              "<TR>\n<TD>主题</TD>\n<TD>活动类型</TD>\n</TR>\n"
-              "<TR>\n<TD>a &lt; b &amp; c &quot;q&quot; &lt;script&gt;</TD>\n<TD>&nbsp</TD>\n"
-              "</TR>\n"
-              "<TR>\n<TD>第一行\n第二行</TD>\n<TD>&amp;nbsp;</TD>\n</TR>\n"
-              "</TABLE>\n</BODY>\n</HTML>\n");
-}
+    EXPECT_EQ(ReadFile(path), HtmlTable("活动资料 &lt;1&gt;",
+                                        {{"主题", "活动类型"},
+                                         {"a &lt; b &amp; c &quot;q&quot; &lt;script&gt;", "&nbsp"},
+                                         {"第一行\n第二行", "&amp;nbsp;"}}));
 
-TEST(HtmlTableWriter, ReplacesAnExistingFileAndKeepsLongTextsWholeAcrossFlushes) {
-    TempModuleFolder temp;
-    const std::string path = temp.Path() + "sub/dir/out.htm";  // folders made on the way
+    // An existing file is replaced; long texts stay whole across flushes.
+    const std::string again = temp.Path() + "sub/dir/out.htm";  // folders made on the way
     const std::string longText(300000, 'a');
     std::vector<std::vector<std::string>> rows;
     for (int round = 0; round < 2; ++round) {
         CHtmlTableWriter writer;
-        ASSERT_EQ(writer.Open("t", path), 1);
+        ASSERT_EQ(writer.Open("t", again), 1);
         rows.clear();
         for (int i = 0; i < 8 - 3 * round; ++i) {
             writer.WriteRow(Row{longText, std::to_string(i)});
             rows.push_back({longText, std::to_string(i)});
         }
-    }                                                 // destroyed open: closed with its tail
-    EXPECT_EQ(ReadFile(path), HtmlTable("t", rows));  // the shorter second file only
+    }                                                  // destroyed open: closed with its tail
+    EXPECT_EQ(ReadFile(again), HtmlTable("t", rows));  // the shorter second file only
 }
 
 // Quotes around commas, quotes and line breaks; a guard before texts that start like a
@@ -152,7 +141,7 @@ TEST(XlsxTableWriter, KeepsKindsTextsAndChineseAndNeverWritesFormulas) {
               "H3 d 2007-03-01T02:00:00 [yyyy-mm-dd hh:mm:ss]\n");
 }
 
-TEST(XlsxTableWriter, RowsBeyondASheetContinueOnTheNextUnderTheHeadingAgain) {
+TEST(XlsxTableWriter, RowsBeyondASheetGoOnTheNextAndACancelledWorkbookIsDropped) {
     TempModuleFolder temp;
     const std::string path = temp.Path() + "many.XLSX";
     CXlsxTableWriter writer(3);  // the heading and two records a sheet
@@ -165,22 +154,20 @@ TEST(XlsxTableWriter, RowsBeyondASheetContinueOnTheNextUnderTheHeadingAgain) {
               "sheet 活动资料 (2) frozen=A2 widths: A=7\nA1 s '主题' bold\nA2 n 3 [0]\n"
               "A3 n 4 [0]\n"
               "sheet 活动资料 (3) frozen=A2 widths: A=7\nA1 s '主题' bold\nA2 n 5 [0]\n");
-}
 
-TEST(XlsxTableWriter, ACancelledWorkbookIsDroppedWithItsTemporaryFiles) {
-    TempModuleFolder temp;
+    // A cancelled workbook is dropped with its temporary files.
     const auto openFiles = [] {
         const auto fds = std::filesystem::directory_iterator("/proc/self/fd");
         return std::distance(begin(fds), end(fds));
     };
     const auto before = openFiles();
-    const std::string path = temp.Path() + "cancel.xlsx";
-    CXlsxTableWriter writer(2);
-    ASSERT_EQ(writer.Open("t", path), 1);
-    for (const char* text : {"h", "a", "b"}) writer.WriteRow(Row{text});  // on two sheets
-    writer.CloseWithoutTail();
-    EXPECT_FALSE(writer.IsOpen());
-    EXPECT_EQ(std::filesystem::file_size(path), 0u);
+    const std::string cancelled = temp.Path() + "cancel.xlsx";
+    CXlsxTableWriter small(2);
+    ASSERT_EQ(small.Open("t", cancelled), 1);
+    for (const char* text : {"h", "a", "b"}) small.WriteRow(Row{text});  // on two sheets
+    small.CloseWithoutTail();
+    EXPECT_FALSE(small.IsOpen());
+    EXPECT_EQ(std::filesystem::file_size(cancelled), 0u);
     EXPECT_EQ(openFiles(), before);
 }
 

@@ -18,9 +18,6 @@ TEST(ChartPoints, StepIsWholePixels) {
     for (const auto& [periods, step] :
          {std::pair{1, 400}, {3, 133}, {7, 57}, {200, 2}, {201, 1}, {0, 0}})
         EXPECT_EQ(ChartStep(periods), step) << periods;
-    const auto points = ComputeSeriesPoints(1, 3, "1,2,3,", 20, 250);
-    EXPECT_EQ(points[1].x, 20 + 133);
-    EXPECT_EQ(points[2].x, 20 + 2 * 133);
 }
 
 // Count series (type 1) read whole numbers, money (type 2) is cut to units.
