@@ -175,11 +175,14 @@ TEST_F(RstValuesTest, RefusedSaveDropsThePendingChanges) {
     EXPECT_EQ(SaveNew(rst, "a", 200), 0);
     EXPECT_EQ(Reads(rst, {"b:s"}), Texts{"one"});
 
-    // A text with a zero byte is refused whole on either database, as a server refuses it.
+    // A text with a zero byte is refused whole on either database, as a server refuses it; a
+    // text that is not UTF-8 too.
     m_capture.Clear();
     EXPECT_EQ(Save(rst, "b", std::string("ze\0ro", 5), "a", 3), 0);
-    ASSERT_EQ(m_capture.Count(), 1u);
+    EXPECT_EQ(Save(rst, "a", 4, "b", "bad \xC3\x28 text"), 0);
+    ASSERT_EQ(m_capture.Count(), 2u);
     ExpectWriteFailure(m_capture.Texts()[0], "a text value contains a zero byte");
+    ExpectWriteFailure(m_capture.Texts()[1], "文本不是有效的 UTF-8 编码。");
     EXPECT_EQ(m_sql->Joined("SELECT count(*), min(a), min(b) FROM Checked"), "1/1/one");
     EXPECT_EQ(rst.OpenRecord(std::string("SELECT * FROM Checked\0 WHERE a = 2", 35)), 0);
 
@@ -295,6 +298,17 @@ TEST_F(RstValuesTest, AttachedFamily) {
               (Answers{0, 1, 0}));
     EXPECT_EQ(CRstValues::ClearBeginAndEndSpace("  a b\t "), "a b\t");
     EXPECT_EQ(CRstValues::ClearBeginAndEndSpace("   "), "");
+}
+
+TEST(Utf8, BoundariesOfWellFormedText) {
+    for (const char* good :
+         {"", "abc", "中文", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xEE\x80\x80",
+          "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"})
+        EXPECT_TRUE(IsValidUtf8(good)) << good;
+    for (const char* bad :
+         {"\xC3\x28", "\x80", "\xC0\xAF", "\xC1\xBF", "\xE0\x9F\xBF", "\xED\xA0\x80",
+          "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xE4\xB8", "\xFF"})
+        EXPECT_FALSE(IsValidUtf8(bad)) << bad;
 }
 
 TEST(RowidQuery, OnlySimpleSingleTableQueriesBecomeWritable) {

@@ -1,5 +1,5 @@
 // Two connections on one database: writes while results stay open on the other or on the same
-// connection, two seats changing one record, and texts that are not UTF-8.
+// connection, and two seats changing one record.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -11,7 +11,6 @@
 
 #include "data/ado_connection.h"
 #include "data/db_handles.h"
-#include "data/recordset.h"
 #include "data/sqlite/sqlite_session.h"
 #include "orvicrm/CRstValues.h"
 #include "support/message_capture.h"
@@ -24,7 +23,6 @@ namespace {
 using Names = std::vector<std::string>;
 
 const char kChanged[] = "这条记录已被其他用户修改，请重新查询后再修改。";
-const char kNotUtf8[] = "文本不是有效的 UTF-8 编码。";
 
 // Connections A and B on one database with the parameters v0, v1, v2 (kind 1) and the sale
 // "first" of client 7.
@@ -189,33 +187,6 @@ TEST_F(TwoConnectionsTest, AConflictingSaveFailsOnlyForTheColumnsItWritesOrADele
     EXPECT_EQ(Save(m_seatB, "SaleName", "too late"), 0);
     ASSERT_EQ(m_capture.Count(), 2u);
     EXPECT_NE(m_capture.Texts()[1].find("这条记录已经不存在"), std::string::npos);
-}
-
-TEST_F(TwoConnectionsTest, TextThatIsNotUtf8IsRefusedBeforeAnythingIsWritten) {
-    CRstValues rst(m_a.GetConnection(), "SaleTable");
-    ASSERT_EQ(rst.OpenRecord("SELECT * FROM SaleTable WHERE ObjectDateTime=7"), 1);
-    EXPECT_EQ(Save(rst, "ProductName", "pen", "SaleName", "bad \xC3\x28 text"), 0);
-    ASSERT_EQ(m_capture.Count(), 1u);
-    EXPECT_NE(m_capture.Texts()[0].find(kNotUtf8), std::string::npos);
-
-    CRstValues added(m_a.GetConnection(), "SaleTable");
-    ASSERT_EQ(added.OpenRecord("SELECT * FROM SaleTable"), 1);  // the one row
-    EXPECT_EQ(SaveNew(added, "SaleName", "\xED\xA0\x80"), 0);   // a surrogate
-    EXPECT_EQ(added.GetTotalRecordCount(), 1);
-    EXPECT_EQ(TestSql(m_path).Joined("SELECT count(*), SaleName, ProductName FROM SaleTable "
-                                     "GROUP BY SaleName, ProductName"),
-              "1/first/");
-}
-
-TEST(Utf8, BoundariesOfWellFormedText) {
-    for (const char* good :
-         {"", "abc", "中文", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xEE\x80\x80",
-          "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"})
-        EXPECT_TRUE(IsValidUtf8(good)) << good;
-    for (const char* bad :
-         {"\xC3\x28", "\x80", "\xC0\xAF", "\xC1\xBF", "\xE0\x9F\xBF", "\xED\xA0\x80",
-          "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xE4\xB8", "\xFF"})
-        EXPECT_FALSE(IsValidUtf8(bad)) << bad;
 }
 
 }  // namespace
