@@ -68,6 +68,7 @@ TEST(Connect, FilesThatHoldNoDatabaseOfOursAreRefusedAndLeftAsTheyWere) {
     TempModuleFolder temp;
     const std::string path = GetDatabasePath();
     const std::string folder = fs::path(path).parent_path().string();
+    ASSERT_EQ(path.rfind(temp.Path(), 0), 0u) << path;  // never a folder outside the test's own
     const struct {
         const char* what;
         std::function<void()> make;
