@@ -203,8 +203,7 @@ TEST_F(KindEditorsTest, ASaveWritesOnlyWhatTheUserChanged) {
 // with the focus on its control and the values as they were; the value at the limit is
 // then stored.
 TEST_F(KindEditorsTest, AValuePastItsLimitIsRefusedAndOneAtItStored) {
-    const std::string c127(127, 'c'), c128(128, 'c'),
-        related = "相关机会：请输入不超过 127 个字符。";
+    const std::string c127(127, 'c'), c128(128, 'c');
     struct Case {
         RecordKind kind;
         int id;
@@ -214,16 +213,13 @@ TEST_F(KindEditorsTest, AValuePastItsLimitIsRefusedAndOneAtItStored) {
     };
     const Case cases[] = {
         {RecordKind::Sale, 1051, "101", "折扣：请输入 0 到 100 之间的整数。", "100", "DisCount"},
-        {RecordKind::Sale, 1020, "1000000", "数量：请输入 0 到 999999 之间的整数。", "999999",
-         "SaleNumber"},
         {RecordKind::Sale, 1042, "100000000", "未开票金额：请输入 0 到 99999999 之间的数。",
          "99999999", "UnMakeInvoice", "99999999.00"},
         {RecordKind::Sale, 1000, c128, "销售主题：请输入不超过 127 个字符。", c127, "SaleName"},
         {RecordKind::Sale, 1054, std::string(51, 'm'), "货币类型：请输入不超过 50 个字符。",
          std::string(50, 'm'), "MoneyType"},
-        {RecordKind::Consume, 1236, c128, related, c127, "ConsumeChance"},
-        {RecordKind::History, 1236, c128, related, c127, "HistoryChance"},
-        {RecordKind::Active, 1236, c128, related, c127, "ActiveChance"},
+        {RecordKind::Active, 1236, c128, "相关机会：请输入不超过 127 个字符。", c127,
+         "ActiveChance"},
         {RecordKind::Active, 1021, "25", "计划持续时间（小时）：请输入 0 到 24 之间的整数。", "24",
          "ActiveUseDate", "1440"},
         {RecordKind::Chance, 1000, "", "机会主题不能为空", "大单", "ChanceName"},
@@ -275,10 +271,6 @@ TEST_F(KindEditorsTest, NewAndStoredValuesStartInTheirForms) {
     auto feedback = Open(RecordKind::FeedBack, 0, {}, 5);
     EXPECT_EQ(PickerTime(feedback.get(), 1011), TodayLocalStart() + 8 * 3600);
     EXPECT_EQ(Shown(feedback.get(), 1040), "否");
-    WaitLoaded(*feedback);
-    // A stored 5 is a finished feedback.
-    feedback = Open(RecordKind::FeedBack, 1, {"f", "0", "张三", "", "", "", "", "5", "0", "", "5"});
-    EXPECT_EQ(Shown(feedback.get(), 1040), "是");
     WaitLoaded(*feedback);
     // An opportunity: 100 % (the step 0) on today.
     auto chance = Open(RecordKind::Chance, 0, {}, 5);

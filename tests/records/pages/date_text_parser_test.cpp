@@ -51,7 +51,6 @@ TEST(DateTextParser, ReadsNumbersSeparatedByAnyNonDigit) {
     }
     for (const char* text : {"1970", "2030", "07-5-3", "abc", "", "-2007"})
         EXPECT_LT(CDateTextParser().ParseDate(text, nullptr), 1) << text;
-    EXPECT_EQ(CDateTextParser::Trim("  abc d  "), "abc d");
     EXPECT_EQ(CDateTextParser::Trim("\tabc \t"), "\tabc \t");  // blanks only
     EXPECT_EQ(CDateTextParser::Trim("    "), "");
 }
@@ -59,10 +58,8 @@ TEST(DateTextParser, ReadsNumbersSeparatedByAnyNonDigit) {
 TEST(DateRange, CoversTheWholeYearMonthOrDay) {
     const std::pair<const char*, const char*> cases[] = {
         {"2007", "2007-1-1 0:0:0/2007-12-31 23:59:59"},
-        {"2007-0", "2007-1-1 0:0:0/2007-1-31 23:59:59"},
         {"2007-2", "2007-2-1 0:0:0/2007-2-28 23:59:59"},
         {"2008-2", "2008-2-1 0:0:0/2008-2-29 23:59:59"},
-        {"2007-13", "2007-12-1 0:0:0/2007-12-31 23:59:59"},
         {"2007-5-3 10:20", "2007-5-3 0:0:0/2007-5-3 23:59:59"}};
     for (auto [text, range] : cases) {
         DateRange r;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "data/ado_connection.h"
 #include "support/scratch_database.h"
 #include "tests/records/editors/editor_fixture.h"
 #include "ui/main/crm_manage_dlg.h"
