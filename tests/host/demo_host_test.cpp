@@ -52,17 +52,10 @@ TEST(DemoHost, SnapshotAnswersMessageBoxesAndReportsThem) {
     const fs::path bin = QCoreApplication::applicationDirPath().toStdString();
     if (!fs::exists(bin / "orvicrm-host") || !fs::exists(bin / "libOrviCrm.so"))
         GTEST_SKIP() << "the demo host is not built";
-    QStringList pictures;
-    {
-        TempModuleFolder folder;
-        folder.CreateDatabase();
-        EXPECT_EQ(RunSnapshot(folder, &pictures), 0);
-        EXPECT_TRUE(pictures.contains("CCrmManageDlg_tab5.png"))
-            << pictures.join(' ').toStdString();
-    }
     // A column the 机会 page reads is missing: its load fails with a message box while the
     // tabs are walked.
     TempModuleFolder folder;
+    QStringList pictures;
     ASSERT_TRUE(TestSql(folder.CreateDatabase())
                     .Exec("ALTER TABLE ChanceTable DROP COLUMN ChanceName;"
                           "INSERT INTO ChanceTable (ObjectDateTime) VALUES (101)"));
