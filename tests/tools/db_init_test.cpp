@@ -3,7 +3,6 @@
 #include <regex>
 #include <set>
 
-#include "data/ado_connection.h"
 #include "data/schema.h"
 #include "support/message_capture.h"
 #include "support/scratch_database.h"
@@ -86,8 +85,6 @@ TEST(Seed, DemoDataForTheDemoClientsThenGeneratedRecords) {
     std::string error;
     ASSERT_TRUE(SeedDemo(location, &error)) << error;
     ASSERT_TRUE(SeedDemo(location, &error)) << error;
-    CAdoConnection connection;
-    EXPECT_EQ(connection.ConnectDatabase(location), 1);  // the module's database
 
     TestSql sql(location);
     EXPECT_EQ(sql.Number("SELECT count(*) FROM ObjectPar"), 42);

@@ -148,7 +148,6 @@ TEST_F(CheckListTest, SortMovesTicksSelectionFocusAndRecords) {
     EXPECT_EQ(list->GetRowData(0), 1u);
     EXPECT_EQ(list->GetRowData(3), 0u);
     EXPECT_EQ(Selected(), "0100");
-    EXPECT_EQ(list->GetFirstSelectedRow(), 1);
     EXPECT_EQ(list->GetFocusedRow(), 1);
     EXPECT_EQ(Cell(0, 1, Qt::ForegroundRole).value<QColor>(), QColor(255, 0, 0));
     EXPECT_FALSE(Cell(1, 1, Qt::ForegroundRole).isValid());
