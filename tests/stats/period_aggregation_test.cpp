@@ -90,14 +90,6 @@ TEST(PeriodAggregation, SalesOfOneDayAddUpExactly) {
     EXPECT_EQ(f.series[2], "3.75,16777217.50,");
 }
 
-// A record dated 0 (1970-01-01 08:00 here) is a period of its own, even between others.
-TEST(PeriodAggregation, RecordsDatedZeroStandApart) {
-    const Folded between = FoldSales(
-        kUnitYear, {{LocalTime(2007, 1, 5), 2, {}}, {0, 1, {}}, {LocalTime(2007, 2, 5), 3, {}}});
-    EXPECT_EQ(Labels(between), (Labels_t{"2007年", "1970年", "2007年"}));
-    EXPECT_EQ(between.series[1], "2,1,3,");
-}
-
 TEST(StatQuery, TextsPerPageAndCondition) {
     const StatDescription& sale = DescribeStat(StatKind::Sale);
     EXPECT_EQ(
