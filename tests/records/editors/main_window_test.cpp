@@ -79,6 +79,7 @@ TEST_F(MainWindowTest, AddSortReopenChangeAndReadTheTable) {
     // The new row is the last, unticked, in its display forms.
     ASSERT_EQ(m_sale->List()->GetRowCount(), 3);
     EXPECT_EQ(Cell(2, 1) + "|" + Cell(2, 6) + "|" + Cell(2, 8), "新的销售|12.50|15%");
+    EXPECT_EQ(Cell(2, 0), QDate::currentDate().toString("yyyy_MM_dd").toStdString());
     EXPECT_FALSE(m_sale->List()->GetCheck(2));
 
     // Sorted by 实际金额 descending, the new record is the middle row.
