@@ -1,5 +1,7 @@
 #include "support/message_capture.h"
 
+#include <gtest/gtest.h>
+
 MessageCapture::MessageCapture() {
     SetMessageHandler([this](const MessageInfo& info) {
         std::lock_guard lock(m_mutex);
@@ -15,7 +17,14 @@ MessageCapture::MessageCapture() {
 }
 
 MessageCapture::~MessageCapture() {
-    SetMessageHandler({});
+    SetMessageHandler(FailUnexpectedBox);
+}
+
+int FailUnexpectedBox(const MessageInfo& info) {
+    ADD_FAILURE() << "a message box outside a capture: " << info.caption << ": " << info.text;
+    return info.buttons == MsgButtons::Ok      ? IDOK
+           : info.buttons == MsgButtons::YesNo ? IDNO
+                                               : IDCANCEL;
 }
 
 void MessageCapture::QueueAnswers(std::vector<int> answers) {

@@ -26,3 +26,7 @@ private:
     std::vector<MessageInfo> m_messages;
     std::deque<int> m_answers;
 };
+
+// The handler outside a capture: the box fails the running test and is answered as a closed
+// box would be, so no test waits on a box nobody sees.
+int FailUnexpectedBox(const MessageInfo& info);
